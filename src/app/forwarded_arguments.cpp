@@ -1,0 +1,25 @@
+#include "app/forwarded_arguments.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstddef>
+#include <span>
+
+#include "app/quote_argument.h"
+#include "app/unique_handle.h"
+
+namespace quillguard {
+
+std::wstring GetForwardedArguments() {
+    int count = 0;
+    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const UniqueLocalMemory argumentsOwner(arguments);
+    if (arguments == nullptr || count < 2) {
+        return {};
+    }
+    const std::span<const wchar_t* const> all(arguments, static_cast<std::size_t>(count));
+    return JoinQuotedArguments(all.subspan(1));
+}
+
+}  // namespace quillguard

@@ -1,0 +1,60 @@
+#include "app/unique_handle.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace quillguard {
+namespace {
+
+bool IsOpen(HANDLE handle) {
+    DWORD flags = 0;
+    return ::GetHandleInformation(handle, &flags) != 0;
+}
+
+UniqueKernelHandle NewEvent() {
+    return UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+TEST(UniqueHandleTest, ClosesWhenItGoesAway) {
+    HANDLE raw = nullptr;
+    {
+        const UniqueKernelHandle event = NewEvent();
+        raw = event.get();
+        ASSERT_TRUE(IsOpen(raw));
+    }
+    EXPECT_FALSE(IsOpen(raw));
+}
+
+TEST(UniqueHandleTest, ResetKeepsTheCallersLastError) {
+    UniqueKernelHandle event = NewEvent();
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    event.reset();
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(event.valid());
+}
+
+TEST(UniqueHandleTest, MovingTransfersOwnershipWithoutClosing) {
+    UniqueKernelHandle first = NewEvent();
+    const HANDLE raw = first.get();
+    UniqueKernelHandle second(std::move(first));
+    EXPECT_FALSE(first.valid());
+    EXPECT_EQ(second.get(), raw);
+
+    UniqueKernelHandle third = NewEvent();
+    const HANDLE replaced = third.get();
+    third = std::move(second);
+    EXPECT_TRUE(IsOpen(raw));
+    EXPECT_FALSE(IsOpen(replaced));
+}
+
+TEST(UniqueHandleTest, ReleaseGivesUpOwnership) {
+    UniqueKernelHandle event = NewEvent();
+    const HANDLE raw = event.release();
+    EXPECT_FALSE(event.valid());
+    EXPECT_TRUE(IsOpen(raw));
+    ::CloseHandle(raw);
+}
+
+}  // namespace
+}  // namespace quillguard

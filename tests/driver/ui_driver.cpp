@@ -1,0 +1,606 @@
+// Plays the person in front of the launcher for the end-to-end tests: runs a script of steps
+// (holding mutexes, starting programs, answering message boxes, checking the registry) separated
+// by a lone "--", and stops at the first step that does not see what it expects.
+// Exit status: 0 all steps passed, 1 a step failed, 2 the script is malformed.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <array>
+#include <cstdio>
+#include <cwchar>
+#include <cwctype>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "app/quote_argument.h"
+
+namespace {
+
+using Args = std::span<const std::wstring>;
+
+constexpr DWORD kPollIntervalMs = 50;
+constexpr DWORD kDefaultWindowTimeoutMs = 15000;
+constexpr DWORD kDefaultExitTimeoutMs = 30000;
+constexpr DWORD kTerminateWaitMs = 5000;
+// A click whose handler opens a nested modal dialog only returns once that closes; past this the
+// driver carries on so that a later step can answer that dialog.
+constexpr UINT kPressTimeoutMs = 5000;
+// Distinctive, so that a process the driver had to kill is recognisable in any log.
+constexpr UINT kTerminatedExitCode = 0xDEAD;
+// The control id of a message box's text.
+constexpr int kMessageTextId = 0xFFFF;
+
+void Close(HANDLE handle) {
+    CloseHandle(handle);
+}
+void Close(HKEY key) {
+    RegCloseKey(key);
+}
+
+// Move-only owner of a handle or registry key; closes it when it goes out of scope.
+template <typename T>
+class Owned {
+  public:
+    Owned() = default;
+    explicit Owned(T value) : value_(value) {}
+    Owned(Owned&& other) noexcept : value_(std::exchange(other.value_, T{})) {}
+    // The previous value is closed when `other` goes out of scope.
+    Owned& operator=(Owned&& other) noexcept {
+        std::swap(value_, other.value_);
+        return *this;
+    }
+    ~Owned() {
+        if (value_ != T{}) {
+            Close(value_);
+        }
+    }
+
+    T Get() const { return value_; }
+    explicit operator bool() const { return value_ != T{}; }
+
+  private:
+    T value_{};
+};
+
+struct StepFailure {
+    std::wstring expected;
+    std::wstring seen;
+};
+
+[[noreturn]] void Fail(std::wstring expected, std::wstring seen) {
+    throw StepFailure{std::move(expected), std::move(seen)};
+}
+
+// Line breaks inside the text are escaped so that each observation stays on one line of the log.
+void WriteLine(FILE* stream, std::wstring_view text) {
+    std::wstring line;
+    for (const wchar_t c : text) {
+        line += c == L'\n' ? L"\\n" : c == L'\r' ? L"\\r" : std::wstring(1, c);
+    }
+    line.push_back(L'\n');
+    const int length = static_cast<int>(line.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), length, bytes.data(), size, nullptr, nullptr);
+    fwrite(bytes.data(), 1, bytes.size(), stream);
+    fflush(stream);
+}
+
+std::wstring Quoted(std::wstring_view text) {
+    return L"\"" + std::wstring(text) + L"\"";
+}
+
+// Decimal, or hexadecimal after "0x" (handy for NTSTATUS exit codes).
+std::optional<DWORD> ParseNumber(const std::wstring& text) {
+    const bool hex = text.starts_with(L"0x");
+    const wchar_t* digits = text.c_str() + (hex ? 2 : 0);
+    wchar_t* end = nullptr;
+    const unsigned long long value = std::wcstoull(digits, &end, hex ? 16 : 10);
+    if (!iswxdigit(*digits) || *end != L'\0' || value > MAXDWORD) {
+        return std::nullopt;
+    }
+    return static_cast<DWORD>(value);
+}
+
+// Numbers were checked against the verb's pattern before any step ran.
+DWORD Number(const std::wstring& text) {
+    return *ParseNumber(text);
+}
+
+DWORD OptionalNumber(Args args, std::size_t index, DWORD fallback) {
+    return index < args.size() ? Number(args[index]) : fallback;
+}
+
+struct Session {
+    // Nothing the script started may outlive it.
+    ~Session() {
+        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.Get(), kTerminatedExitCode);
+            WaitForSingleObject(process.Get(), kTerminateWaitMs);
+        }
+    }
+
+    std::vector<Owned<HANDLE>> mutexes;
+    Owned<HANDLE> process;
+    DWORD pid = 0;  // 0 until a process is started: windows of any process are then accepted
+};
+
+std::optional<DWORD> ExitCode(const Session& session) {
+    DWORD code = 0;
+    if (WaitForSingleObject(session.process.Get(), 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(session.process.Get(), &code)) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+// For another process's window this reads the stored caption without sending it a message, so a
+// hung program cannot hang the driver.
+std::wstring CaptionOf(HWND window) {
+    wchar_t caption[512] = {};
+    GetWindowTextW(window, caption, 512);
+    return caption;
+}
+
+std::wstring BoxText(HWND box) {
+    const int length = GetWindowTextLengthW(GetDlgItem(box, kMessageTextId));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(GetDlgItemTextW(box, kMessageTextId, text.data(), length + 1));
+    return text;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// "&&" shows a literal '&'; a single '&' only underlines the letter after it.
+std::wstring WithoutAccelerators(std::wstring_view label) {
+    std::wstring plain;
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == L'&' && ++i == label.size()) {
+            break;
+        }
+        plain.push_back(label[i]);
+    }
+    return plain;
+}
+
+struct WindowQuery {
+    std::wstring_view className;  // "*" for any
+    std::wstring_view caption;    // "*" for any
+    DWORD pid = 0;                // 0 for any process
+};
+
+// Top-level windows when `parent` is null, else the descendants of `parent`.
+std::vector<HWND> Windows(HWND parent) {
+    std::vector<HWND> windows;
+    const WNDENUMPROC collect = [](HWND window, LPARAM param) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+        return TRUE;
+    };
+    const auto param = reinterpret_cast<LPARAM>(&windows);
+    parent == nullptr ? EnumWindows(collect, param) : EnumChildWindows(parent, collect, param);
+    return windows;
+}
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD pid) {
+    std::vector<HWND> visible;
+    for (const HWND window : Windows(nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (IsWindowVisible(window) && (pid == 0 || owner == pid)) {
+            visible.push_back(window);
+        }
+    }
+    return visible;
+}
+
+std::vector<HWND> FindWindows(const WindowQuery& query) {
+    std::vector<HWND> found;
+    for (const HWND window : VisibleTopLevelWindows(query.pid)) {
+        if ((query.className == L"*" || SameIgnoringCase(ClassOf(window), query.className)) &&
+            (query.caption == L"*" || CaptionOf(window) == query.caption)) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+HWND FindWindowMatching(const WindowQuery& query) {
+    const std::vector<HWND> found = FindWindows(query);
+    return found.empty() ? nullptr : found.front();
+}
+
+std::wstring Describe(const WindowQuery& query) {
+    std::wstring text = L"visible window";
+    if (query.className != L"*") {
+        text += L" of class " + Quoted(query.className);
+    }
+    if (query.caption != L"*") {
+        text += L" captioned " + Quoted(query.caption);
+    }
+    return query.pid == 0 ? text : text + L" of pid " + std::to_wstring(query.pid);
+}
+
+std::wstring DescribeVisibleWindows(DWORD pid) {
+    std::wstring text;
+    for (const HWND window : VisibleTopLevelWindows(pid)) {
+        text += (text.empty() ? L"" : L", ") + ClassOf(window) + L" " + Quoted(CaptionOf(window));
+    }
+    return text.empty() ? L"none" : text;
+}
+
+// Polls until the probe finds a window. A window of the started process cannot appear once it has
+// exited, so that ends the wait early.
+template <typename Probe>
+HWND Await(const Session& session, const WindowQuery& query, DWORD timeoutMs,
+           const std::wstring& expected, Probe probe) {
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(kPollIntervalMs)) {
+        if (const HWND found = probe()) {
+            return found;
+        }
+        if (query.pid != 0) {
+            if (const std::optional<DWORD> code = ExitCode(session)) {
+                Fail(expected, L"the process exited first, with code " + std::to_wstring(*code));
+            }
+        }
+        if (GetTickCount64() >= deadline) {
+            Fail(expected, L"none within " + std::to_wstring(timeoutMs) +
+                               L" ms; visible windows: " + DescribeVisibleWindows(query.pid));
+        }
+    }
+}
+
+HWND FindButton(HWND window, const std::wstring& label) {
+    for (const HWND child : Windows(window)) {
+        // A person can neither see nor click a hidden or disabled button.
+        if (IsWindowVisible(child) && IsWindowEnabled(child) &&
+            SameIgnoringCase(ClassOf(child), L"Button") &&
+            WithoutAccelerators(CaptionOf(child)) == label) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+void Launch(Session& session, const std::wstring& exe, std::wstring commandLine) {
+    if (session.process && !ExitCode(session)) {
+        Fail(L"no started process still running",
+             L"pid " + std::to_wstring(session.pid) + L" is still running");
+    }
+    const std::filesystem::path path = std::filesystem::absolute(exe);
+    const std::wstring shown = L": " + commandLine;
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        path.parent_path().c_str(), &startup, &info)) {
+        Fail(L"to start " + Quoted(path.native()), L"error " + std::to_wstring(GetLastError()));
+    }
+    const Owned<HANDLE> thread(info.hThread);
+    session.process = Owned<HANDLE>(info.hProcess);
+    session.pid = info.dwProcessId;
+    WriteLine(stdout, L"start: pid " + std::to_wstring(session.pid) + shown);
+}
+
+void HoldMutex(Session& session, Args args) {
+    Owned<HANDLE> mutex(CreateMutexW(nullptr, TRUE, args[0].c_str()));
+    const DWORD error = GetLastError();
+    if (!mutex) {
+        Fail(L"to create mutex " + Quoted(args[0]), L"error " + std::to_wstring(error));
+    }
+    if (error == ERROR_ALREADY_EXISTS) {
+        Fail(L"mutex " + Quoted(args[0]) + L" not to exist yet", L"it already existed");
+    }
+    session.mutexes.push_back(std::move(mutex));
+    WriteLine(stdout, L"mutex: " + args[0] + L": held");
+}
+
+void ExpectMutex(Session&, Args args) {
+    const Owned<HANDLE> mutex(OpenMutexW(SYNCHRONIZE, FALSE, args[0].c_str()));
+    const DWORD error = GetLastError();
+    const std::wstring expected = L"mutex " + Quoted(args[0]) + L" " + args[1];
+    std::wstring state;
+    // Access denied still proves that the mutex exists.
+    if (mutex || error == ERROR_ACCESS_DENIED) {
+        state = L"held";
+    } else if (error == ERROR_FILE_NOT_FOUND) {
+        state = L"free";
+    } else {
+        Fail(expected, L"probe failed with error " + std::to_wstring(error));
+    }
+    WriteLine(stdout, L"mutex: " + args[0] + L": " + state);
+    if (state != args[1]) {
+        Fail(expected, state);
+    }
+}
+
+void Start(Session& session, Args args) {
+    // The program name is quoted plainly: argv[0] is split without backslash escapes.
+    std::wstring commandLine = L"\"" + args[0] + L"\"";
+    for (const std::wstring& argument : args.subspan(1)) {
+        commandLine += L" " + quillguard::QuoteArgument(argument);
+    }
+    Launch(session, args[0], std::move(commandLine));
+}
+
+void StartRaw(Session& session, Args args) {
+    Launch(session, args[0], args[1]);
+}
+
+void ExpectBox(Session& session, Args args) {
+    const WindowQuery query{L"#32770", args[0], session.pid};
+    const HWND box = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
+                           L"a " + Describe(query), [&] { return FindWindowMatching(query); });
+    const std::wstring text = BoxText(box);
+    WriteLine(stdout, L"box: " + args[0] + L": " + text);
+    if (text != args[1]) {
+        Fail(L"text " + Quoted(args[1]), L"text " + Quoted(text));
+    }
+}
+
+void Press(Session& session, Args args) {
+    const WindowQuery query{L"*", args[0], session.pid};
+    const std::wstring label = WithoutAccelerators(args[1]);
+    const HWND button = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
+                              L"button " + Quoted(label) + L" in a " + Describe(query), [&] {
+                                  for (const HWND window : FindWindows(query)) {
+                                      if (const HWND found = FindButton(window, label)) {
+                                          return found;
+                                      }
+                                  }
+                                  return HWND{};
+                              });
+    // Sent, not posted: once a message box has handled the click it is hidden, so the next step
+    // cannot mistake it for one still waiting.
+    const auto command = MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED);
+    SendMessageTimeoutW(GetParent(button), WM_COMMAND, command, reinterpret_cast<LPARAM>(button),
+                        SMTO_ABORTIFHUNG, kPressTimeoutMs, nullptr);
+    WriteLine(stdout, L"press: " + args[0] + L": " + label);
+}
+
+void WaitWindow(Session& session, Args args) {
+    const WindowQuery query{args[0], args[1]};
+    const HWND window = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
+                              L"a " + Describe(query), [&] { return FindWindowMatching(query); });
+    WriteLine(stdout, L"window: " + ClassOf(window) + L": " + CaptionOf(window));
+}
+
+void ExpectNoWindow(Session&, Args args) {
+    const WindowQuery query{args[0], args[1]};
+    const DWORD ms = Number(args[2]);
+    for (const ULONGLONG deadline = GetTickCount64() + ms;; Sleep(kPollIntervalMs)) {
+        if (const HWND window = FindWindowMatching(query)) {
+            Fail(L"no " + Describe(query) + L" within " + std::to_wstring(ms) + L" ms",
+                 L"window " + Quoted(ClassOf(window)) + L" " + Quoted(CaptionOf(window)));
+        }
+        if (GetTickCount64() >= deadline) {
+            break;
+        }
+    }
+    WriteLine(stdout, L"no window: " + args[0] + L": " + args[1]);
+}
+
+void ExpectExit(Session& session, Args args) {
+    const DWORD wanted = Number(args[0]);
+    const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultExitTimeoutMs);
+    const std::wstring expected = L"exit code " + std::to_wstring(wanted);
+    if (!session.process) {
+        Fail(expected, L"no process was started");
+    }
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(kPollIntervalMs)) {
+        if (const std::optional<DWORD> code = ExitCode(session)) {
+            WriteLine(stdout, L"exit: " + std::to_wstring(*code));
+            if (*code != wanted) {
+                Fail(expected, L"exit code " + std::to_wstring(*code));
+            }
+            return;
+        }
+        // A box nobody is going to answer would keep the process waiting until the time-out.
+        if (const HWND box = FindWindowMatching({L"#32770", L"*", session.pid})) {
+            const std::wstring caption = CaptionOf(box);
+            const std::wstring text = BoxText(box);
+            WriteLine(stdout, L"box: " + caption + L": " + text);
+            Fail(expected, L"unexpected message box " + Quoted(caption) + L": " + Quoted(text));
+        }
+        if (GetTickCount64() >= deadline) {
+            TerminateProcess(session.process.Get(), kTerminatedExitCode);
+            WaitForSingleObject(session.process.Get(), kTerminateWaitMs);
+            Fail(expected, L"still running after " + std::to_wstring(timeoutMs) +
+                               L" ms, so the driver terminated it");
+        }
+    }
+}
+
+void RegWriteDword(Session&, Args args) {
+    const std::wstring where = L"HKCU\\" + args[0] + L": " + args[1];
+    HKEY opened = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, args[0].c_str(), 0, nullptr, 0,
+                                     KEY_SET_VALUE, nullptr, &opened, nullptr);
+    const Owned<HKEY> key(opened);
+    const DWORD value = Number(args[2]);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(key.Get(), args[1].c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    }
+    if (status != ERROR_SUCCESS) {
+        Fail(L"to write " + where, L"error " + std::to_wstring(status));
+    }
+    WriteLine(stdout, L"reg: " + where + L" = " + std::to_wstring(value));
+}
+
+void RegReadDword(Session&, Args args) {
+    const std::wstring where = L"HKCU\\" + args[0] + L": " + args[1];
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, args[0].c_str(), args[1].c_str(),
+                                        RRF_RT_REG_DWORD, nullptr, &value, &size);
+    // Compared as decimal text so that "absent" and hexadecimal expectations need no special case.
+    const std::wstring wanted = args[2] == L"absent" ? args[2] : std::to_wstring(Number(args[2]));
+    std::wstring seen;
+    if (status == ERROR_SUCCESS) {
+        seen = std::to_wstring(value);
+    } else if (status == ERROR_FILE_NOT_FOUND) {
+        seen = L"absent";
+    } else {
+        Fail(where + L" = " + wanted, L"error " + std::to_wstring(status));
+    }
+    WriteLine(stdout, L"reg: " + where + L" = " + seen);
+    if (seen != wanted) {
+        Fail(where + L" = " + wanted, where + L" = " + seen);
+    }
+}
+
+void RegDeleteKey(Session&, Args args) {
+    const std::wstring where = L"HKCU\\" + args[0];
+    const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, args[0].c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        Fail(L"to delete " + where, L"error " + std::to_wstring(status));
+    }
+    WriteLine(stdout, L"reg: " + where + (status == ERROR_SUCCESS ? L": deleted" : L": absent"));
+}
+
+void SleepStep(Session&, Args args) {
+    Sleep(Number(args[0]));
+}
+
+struct Verb {
+    std::wstring_view name;
+    // One letter per argument: s any text, n non-empty text, u number, a number or "absent",
+    // m "held" or "free". Arguments after '|' are optional; '*' accepts any further texts.
+    // Names and registry keys must be non-empty: RegDeleteTreeW on "" would empty all of HKCU.
+    std::wstring_view pattern;
+    std::wstring_view usage;
+    void (*run)(Session&, Args);
+};
+
+constexpr std::array kVerbs{
+    Verb{L"hold-mutex", L"n", L"NAME", HoldMutex},
+    Verb{L"expect-mutex", L"nm", L"NAME held|free", ExpectMutex},
+    Verb{L"start", L"n*", L"EXE [ARG...]", Start},
+    Verb{L"start-raw", L"ns", L"EXE COMMANDLINE", StartRaw},
+    Verb{L"expect-box", L"ss|u", L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
+    Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
+    Verb{L"wait-window", L"ss|u", L"CLASS|* CAPTION|* [TIMEOUT_MS]", WaitWindow},
+    Verb{L"expect-no-window", L"ssu", L"CLASS|* CAPTION|* MS", ExpectNoWindow},
+    Verb{L"expect-exit", L"u|u", L"CODE [TIMEOUT_MS]", ExpectExit},
+    Verb{L"reg-write-dword", L"nsu", L"SUBKEY VALUE NUMBER", RegWriteDword},
+    Verb{L"reg-read-dword", L"nsa", L"SUBKEY VALUE EXPECTED|absent", RegReadDword},
+    Verb{L"reg-delete-key", L"n", L"SUBKEY", RegDeleteKey},
+    Verb{L"sleep", L"u", L"MS", SleepStep},
+};
+
+bool Fits(wchar_t kind, const std::wstring& argument) {
+    const bool number = ParseNumber(argument).has_value();
+    return kind == L'n'   ? !argument.empty()
+           : kind == L'u' ? number
+           : kind == L'a' ? number || argument == L"absent"
+           : kind == L'm' ? argument == L"held" || argument == L"free"
+                          : true;
+}
+
+bool FitsPattern(std::wstring_view pattern, Args args) {
+    std::size_t next = 0;
+    bool optional = false;
+    for (const wchar_t kind : pattern) {
+        if (kind == L'|') {
+            optional = true;
+        } else if (kind == L'*') {
+            return true;
+        } else if (next == args.size()) {
+            return optional;
+        } else if (!Fits(kind, args[next++])) {
+            return false;
+        }
+    }
+    return next == args.size();
+}
+
+const Verb* FindVerb(const std::vector<std::wstring>& words) {
+    for (const Verb& verb : kVerbs) {
+        if (!words.empty() && words.front() == verb.name &&
+            FitsPattern(verb.pattern, Args(words).subspan(1))) {
+            return &verb;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring DescribeStep(std::size_t index, const std::vector<std::wstring>& words) {
+    std::wstring text = L"step " + std::to_wstring(index + 1) + L":";
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += L" " + (i == 0 ? words[i] : Quoted(words[i]));
+    }
+    return words.empty() ? text + L" (empty)" : text;
+}
+
+struct Step {
+    const Verb* verb;
+    std::vector<std::wstring> words;  // the verb, then its arguments
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Plain "\n" line ends, whatever reads the log.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    std::vector<std::vector<std::wstring>> scripted(1);
+    for (int i = 1; i < argc; ++i) {
+        if (std::wstring_view(argv[i]) == L"--") {
+            scripted.emplace_back();
+        } else {
+            scripted.back().emplace_back(argv[i]);
+        }
+    }
+    std::vector<Step> steps;
+    for (std::size_t i = 0; i < scripted.size(); ++i) {
+        const Verb* verb = FindVerb(scripted[i]);
+        if (verb == nullptr) {
+            WriteLine(stderr, L"ui_driver: malformed " + DescribeStep(i, scripted[i]));
+            WriteLine(stderr, L"usage: ui_driver STEP [-- STEP]..., each STEP one of:");
+            for (const Verb& known : kVerbs) {
+                WriteLine(stderr,
+                          L"  " + std::wstring(known.name) + L" " + std::wstring(known.usage));
+            }
+            return 2;
+        }
+        steps.push_back({verb, std::move(scripted[i])});
+    }
+
+    Session session;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        try {
+            steps[i].verb->run(session, Args(steps[i].words).subspan(1));
+        } catch (const StepFailure& failure) {
+            WriteLine(stderr, L"ui_driver: failed " + DescribeStep(i, steps[i].words));
+            WriteLine(stderr, L"  expected: " + failure.expected);
+            WriteLine(stderr, L"  seen:     " + failure.seen);
+            return 1;
+        } catch (const std::exception& error) {
+            const std::string what = error.what();
+            WriteLine(stderr, L"ui_driver: failed " + DescribeStep(i, steps[i].words) + L": " +
+                                  std::wstring(what.begin(), what.end()));
+            return 1;
+        }
+    }
+    return 0;
+}

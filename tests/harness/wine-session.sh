@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Starts or stops the private wine session of one build folder: an Xvfb display of its own, the
+# wine prefix under WINE_DIR/prefix (made once, then reused) and a wineserver that lives until
+# "stop", so that every test under wine shares one server instead of starting its own.
+#
+#   wine-session.sh start|stop WINE_DIR
+set -euo pipefail
+
+usage() { echo "usage: $0 start|stop WINE_DIR" >&2; exit 2; }
+[ $# -eq 2 ] || usage
+action=$1
+dir=$(realpath -m "$2")
+here=$(dirname "$(realpath "$0")")
+source "$here/wine-env.sh" "$dir"
+
+stop_session() {
+    if [ -d "$WINEPREFIX" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        wineserver -w >/dev/null 2>&1 || true
+    fi
+    if [ -s "$dir/xvfb.pid" ]; then
+        local pid
+        pid=$(cat "$dir/xvfb.pid")
+        if kill "$pid" 2>/dev/null; then
+            for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+            kill -9 "$pid" 2>/dev/null || true
+        fi
+    fi
+    rm -f "$dir/xvfb.pid" "$dir/display"
+}
+
+start_session() {
+    mkdir -p "$dir"
+    stop_session  # whatever an interrupted run left behind
+
+    # Xvfb picks a free display itself and writes its number to fd 3. Its output goes to a file:
+    # ctest waits for every process that still holds a test's output pipe.
+    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 \
+        3>"$dir/display.tmp" </dev/null >"$dir/xvfb.log" 2>&1 &
+    echo $! >"$dir/xvfb.pid"
+    for _ in $(seq 100); do
+        [ -s "$dir/display.tmp" ] && break
+        sleep 0.1
+    done
+    [ -s "$dir/display.tmp" ] || { echo "Xvfb did not start; see $dir/xvfb.log" >&2; stop_session; exit 1; }
+    tr -d '\n' <"$dir/display.tmp" >"$dir/display"
+    rm -f "$dir/display.tmp"
+    export DISPLAY=":$(cat "$dir/display")"
+
+    # The server goes first, so that wineboot and every test use it rather than one of their own.
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    # wineboot also starts wine's own background processes (services, devices). They live as long
+    # as the server and keep whatever output they inherit open, so they must not inherit a test's.
+    local boot=()
+    [ -f "$WINEPREFIX/system.reg" ] || boot=(-i)
+    wineboot "${boot[@]}" </dev/null >"$dir/wineboot.log" 2>&1 || {
+        echo "wineboot failed; see $dir/wineboot.log" >&2; stop_session; exit 1; }
+    echo "wine session ready: prefix $WINEPREFIX, display :$(cat "$dir/display")"
+}
+
+case $action in
+    start) start_session ;;
+    stop) stop_session; echo "wine session stopped" ;;
+    *) usage ;;
+esac
