@@ -1,7 +1,8 @@
 #include "app/forwarded_arguments.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstddef>
 #include <span>

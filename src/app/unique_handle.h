@@ -66,7 +66,14 @@ struct LocalMemoryTraits {
     static void Close(pointer value) noexcept { ::LocalFree(value); }
 };
 
+struct RegistryKeyTraits {
+    using pointer = HKEY;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer value) noexcept { ::RegCloseKey(value); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // Both handles of a started process.

@@ -21,9 +21,12 @@
 #include <vector>
 
 #include "app/quote_argument.h"
+#include "app/unique_handle.h"
 
 namespace {
 
+using quillguard::UniqueKernelHandle;
+using quillguard::UniqueRegistryKey;
 using Args = std::span<const std::wstring>;
 
 constexpr DWORD kPollIntervalMs = 50;
@@ -37,38 +40,6 @@ constexpr UINT kPressTimeoutMs = 5000;
 constexpr UINT kTerminatedExitCode = 0xDEAD;
 // The control id of a message box's text.
 constexpr int kMessageTextId = 0xFFFF;
-
-void Close(HANDLE handle) {
-    CloseHandle(handle);
-}
-void Close(HKEY key) {
-    RegCloseKey(key);
-}
-
-// Move-only owner of a handle or registry key; closes it when it goes out of scope.
-template <typename T>
-class Owned {
-  public:
-    Owned() = default;
-    explicit Owned(T value) : value_(value) {}
-    Owned(Owned&& other) noexcept : value_(std::exchange(other.value_, T{})) {}
-    // The previous value is closed when `other` goes out of scope.
-    Owned& operator=(Owned&& other) noexcept {
-        std::swap(value_, other.value_);
-        return *this;
-    }
-    ~Owned() {
-        if (value_ != T{}) {
-            Close(value_);
-        }
-    }
-
-    T Get() const { return value_; }
-    explicit operator bool() const { return value_ != T{}; }
-
-  private:
-    T value_{};
-};
 
 struct StepFailure {
     std::wstring expected;
@@ -123,21 +94,21 @@ DWORD OptionalNumber(Args args, std::size_t index, DWORD fallback) {
 struct Session {
     // Nothing the script started may outlive it.
     ~Session() {
-        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process.Get(), kTerminatedExitCode);
-            WaitForSingleObject(process.Get(), kTerminateWaitMs);
+        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.get(), kTerminatedExitCode);
+            WaitForSingleObject(process.get(), kTerminateWaitMs);
         }
     }
 
-    std::vector<Owned<HANDLE>> mutexes;
-    Owned<HANDLE> process;
+    std::vector<UniqueKernelHandle> mutexes;
+    UniqueKernelHandle process;
     DWORD pid = 0;  // 0 until a process is started: windows of any process are then accepted
 };
 
 std::optional<DWORD> ExitCode(const Session& session) {
     DWORD code = 0;
-    if (WaitForSingleObject(session.process.Get(), 0) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(session.process.Get(), &code)) {
+    if (WaitForSingleObject(session.process.get(), 0) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(session.process.get(), &code)) {
         return std::nullopt;
     }
     return code;
@@ -294,14 +265,14 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
                         path.parent_path().c_str(), &startup, &info)) {
         Fail(L"to start " + Quoted(path.native()), L"error " + std::to_wstring(GetLastError()));
     }
-    const Owned<HANDLE> thread(info.hThread);
-    session.process = Owned<HANDLE>(info.hProcess);
+    const UniqueKernelHandle thread(info.hThread);
+    session.process = UniqueKernelHandle(info.hProcess);
     session.pid = info.dwProcessId;
     WriteLine(stdout, L"start: pid " + std::to_wstring(session.pid) + shown);
 }
 
 void HoldMutex(Session& session, Args args) {
-    Owned<HANDLE> mutex(CreateMutexW(nullptr, TRUE, args[0].c_str()));
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, TRUE, args[0].c_str()));
     const DWORD error = GetLastError();
     if (!mutex) {
         Fail(L"to create mutex " + Quoted(args[0]), L"error " + std::to_wstring(error));
@@ -314,7 +285,7 @@ void HoldMutex(Session& session, Args args) {
 }
 
 void ExpectMutex(Session&, Args args) {
-    const Owned<HANDLE> mutex(OpenMutexW(SYNCHRONIZE, FALSE, args[0].c_str()));
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, args[0].c_str()));
     const DWORD error = GetLastError();
     const std::wstring expected = L"mutex " + Quoted(args[0]) + L" " + args[1];
     std::wstring state;
@@ -421,8 +392,8 @@ void ExpectExit(Session& session, Args args) {
             Fail(expected, L"unexpected message box " + Quoted(caption) + L": " + Quoted(text));
         }
         if (GetTickCount64() >= deadline) {
-            TerminateProcess(session.process.Get(), kTerminatedExitCode);
-            WaitForSingleObject(session.process.Get(), kTerminateWaitMs);
+            TerminateProcess(session.process.get(), kTerminatedExitCode);
+            WaitForSingleObject(session.process.get(), kTerminateWaitMs);
             Fail(expected, L"still running after " + std::to_wstring(timeoutMs) +
                                L" ms, so the driver terminated it");
         }
@@ -434,10 +405,10 @@ void RegWriteDword(Session&, Args args) {
     HKEY opened = nullptr;
     LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, args[0].c_str(), 0, nullptr, 0,
                                      KEY_SET_VALUE, nullptr, &opened, nullptr);
-    const Owned<HKEY> key(opened);
+    const UniqueRegistryKey key(opened);
     const DWORD value = Number(args[2]);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExW(key.Get(), args[1].c_str(), 0, REG_DWORD,
+        status = RegSetValueExW(key.get(), args[1].c_str(), 0, REG_DWORD,
                                 reinterpret_cast<const BYTE*>(&value), sizeof(value));
     }
     if (status != ERROR_SUCCESS) {
@@ -477,6 +448,20 @@ void RegDeleteKey(Session&, Args args) {
     WriteLine(stdout, L"reg: " + where + (status == ERROR_SUCCESS ? L": deleted" : L": absent"));
 }
 
+// Lets a script wait for something outside wine, such as a screenshot taken from the Linux side.
+void WaitFile(Session&, Args args) {
+    const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultWindowTimeoutMs);
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (GetFileAttributesW(args[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount64() >= deadline) {
+            Fail(L"file " + Quoted(args[0]) + L" to appear",
+                 L"none within " + std::to_wstring(timeoutMs) + L" ms");
+        }
+        Sleep(kPollIntervalMs);
+    }
+    WriteLine(stdout, L"file: " + args[0]);
+}
+
 void SleepStep(Session&, Args args) {
     Sleep(Number(args[0]));
 }
@@ -504,6 +489,7 @@ constexpr std::array kVerbs{
     Verb{L"reg-write-dword", L"nsu", L"SUBKEY VALUE NUMBER", RegWriteDword},
     Verb{L"reg-read-dword", L"nsa", L"SUBKEY VALUE EXPECTED|absent", RegReadDword},
     Verb{L"reg-delete-key", L"n", L"SUBKEY", RegDeleteKey},
+    Verb{L"wait-file", L"n|u", L"PATH [TIMEOUT_MS]", WaitFile},
     Verb{L"sleep", L"u", L"MS", SleepStep},
 };
 

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the launcher and runs it under wine in the Windows build's private
+# prefix and display, as a player would start it twice: once alone, and once while another copy
+# holds the single-instance mutex (the second copy's message box is read and dismissed by the UI
+# driver). A screenshot of that box is left in build/windows/demo/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh
+
+build=$PWD/build/windows
+wine_dir=$build/wine
+demo=$build/demo
+harness=tests/harness
+launcher='Z:'$(tr / '\\' <<<"$build/bin/QuillGuardLauncher.exe")
+run() { bash "$harness/wine-run.sh" "$wine_dir" "$@"; }
+
+bash "$harness/wine-session.sh" start "$wine_dir"
+trap 'bash "$harness/wine-session.sh" stop "$wine_dir"' EXIT
+mkdir -p "$demo"
+
+echo "== A launcher started alone runs and exits with 0"
+run "$build/bin/qg_ui_driver.exe" start "$launcher" -- expect-exit 0
+
+echo "== A second launcher is turned away"
+# The driver waits, box on screen, until the screenshot has been taken from this side.
+shot=$demo/second-instance.png
+rm -f "$shot" "$demo/driver.log"
+run "$build/bin/qg_ui_driver.exe" hold-mutex QuillGuardLauncherMutex -- start "$launcher" \
+    -- expect-box "QuillGuard Launcher" "Another instance is already running" \
+    -- wait-file "Z:${shot//\//\\}" 30000 \
+    -- press "QuillGuard Launcher" OK -- expect-exit 1 | tee "$demo/driver.log" &
+driver=$!
+for _ in $(seq 300); do
+    grep -q '^box:' "$demo/driver.log" 2>/dev/null && break
+    sleep 0.1
+done
+bash "$harness/screenshot.sh" "$wine_dir" "$shot.tmp.png" && mv "$shot.tmp.png" "$shot"
+wait "$driver"
+echo "screenshot of the second launcher's message box: $shot"
