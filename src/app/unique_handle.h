@@ -60,6 +60,13 @@ struct KernelHandleTraits {
     static void Close(pointer value) noexcept { ::CloseHandle(value); }
 };
 
+// CreateFileW reports failure as INVALID_HANDLE_VALUE, not null.
+struct FileHandleTraits {
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(pointer value) noexcept { ::CloseHandle(value); }
+};
+
 struct LocalMemoryTraits {
     using pointer = HLOCAL;
     static pointer Invalid() noexcept { return nullptr; }
@@ -73,6 +80,7 @@ struct RegistryKeyTraits {
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 

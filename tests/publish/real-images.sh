@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Checks the Windows build of the publisher tool, under wine, on real images against an
+# independent reading of the same files (Python's hashlib and its own PE section walk).
+#
+#   real-images.sh WINE_DIR QG_PUBLISH_EXE IMAGE...
+set -euo pipefail
+wine_dir=$1 tool=$2
+shift 2
+here=$(dirname "$(realpath "$0")")
+run_tool() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$tool" "$@"; }
+to_windows() { for f in "$@"; do printf 'Z:%s\n' "${f//\//\\}"; done; }
+mapfile -t windows_paths < <(to_windows "$@")
+
+stub_ids=$(python3 - "$@" <<'PY'
+import hashlib, struct, sys
+for path in sys.argv[1:]:
+    data = open(path, "rb").read()
+    pe = struct.unpack_from("<i", data, 60)[0]
+    count, optional = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+    table = pe + 24 + optional
+    headers = [data[table + 40 * i: table + 40 * (i + 1)] for i in range(count)]
+    text = [h for h in headers if h[:6] == b".text\0"]
+    size, pointer = struct.unpack_from("<II", text[0], 16)
+    print(hashlib.sha1(data[pointer:pointer + size]).hexdigest())
+PY
+)
+actual=$(run_tool stub-id "${windows_paths[@]}" | tr -d '\r' | cut -d' ' -f1)
+echo "stub ids: $(tr '\n' ' ' <<<"$actual")"
+[ "$actual" = "$stub_ids" ] || { echo "expected: $(tr '\n' ' ' <<<"$stub_ids")"; exit 1; }
+
+expected=$(sha1sum "$@" | cut -d' ' -f1)
+actual=$(run_tool sha1 "${windows_paths[@]}" | tr -d '\r' | cut -d' ' -f1)
+[ "$actual" = "$expected" ] || { echo "sha1 differs from sha1sum: $actual vs $expected"; exit 1; }
+
+# A file that cannot be read is named on standard error; the others are still printed.
+set +e
+output=$(run_tool stub-id 'Z:\no\such\file.exe' "${windows_paths[0]}" 2>&1)
+status=$?
+set -e
+echo "$output"
+[ $status -eq 1 ] && grep -q 'no\\such\\file.exe: cannot open: ' <<<"$output" &&
+    grep -q "^$(head -n 1 <<<"$stub_ids")" <<<"$output" ||
+    { echo "expected exit 1, a message naming the missing file and the other file's line"; exit 1; }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace quillguard::testing {
+
+// A file with given bytes in the temporary folder, removed when the object goes away.
+class ScratchFile {
+  public:
+    explicit ScratchFile(const std::vector<std::uint8_t>& bytes) : path_(UniquePath()) {
+        std::ofstream(path_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    ~ScratchFile() {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // A name in the temporary folder that no other test uses; nothing is created there.
+    static std::filesystem::path UniquePath() {
+        static std::atomic<unsigned> counter{0};
+        const auto stamp = std::to_string(
+            std::filesystem::file_time_type::clock::now().time_since_epoch().count());
+        return std::filesystem::temp_directory_path() /
+               ("qg-test-" + stamp + "-" + std::to_string(counter++) + ".bin");
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace quillguard::testing
