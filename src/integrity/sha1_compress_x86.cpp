@@ -4,6 +4,8 @@
 
 #include <immintrin.h>
 
+#include <utility>
+
 #ifdef _MSC_VER
 #include <intrin.h>
 #else
@@ -11,43 +13,110 @@
 #endif
 
 // GCC and Clang only emit these instructions in functions that ask for them, so that the rest of
-// the program still runs on processors without them. MSVC emits any intrinsic anywhere.
+// the program still runs on processors without them. MSVC emits any intrinsic anywhere. The
+// helpers are forced inline: a block's whole working set must stay in registers, not in memory
+// passed between calls.
 #if defined(__GNUC__) || defined(__clang__)
 #define QG_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3")))
+#define QG_SHA_INLINE inline __attribute__((always_inline, target("sha,sse4.1,ssse3")))
 #else
 #define QG_SHA_TARGET
+#define QG_SHA_INLINE __forceinline
 #endif
 
 namespace quillguard {
 namespace {
 
-// Loads message words 4q..4q+3 with the first in the top lane, where the SHA instructions want
-// it, and each word turned from big-endian: one byte reversal of the whole register does both.
-QG_SHA_TARGET __m128i LoadMessageWords(const std::uint8_t* bytes) {
+// Message words are handled four at a time, as group q = words 4q..4q+3, first word in the top
+// lane where the SHA instructions want it. A block has 20 groups, one per four rounds.
+constexpr int kGroups = 20;
+
+// Groups 0..7 depend only on the block's own bytes, so they are prepared while the block before
+// is still in its rounds; groups 8..19 are derived during the block's own rounds.
+constexpr int kEarlyGroups = 8;
+
+QG_SHA_INLINE __m128i LoadGroup(const std::uint8_t* bytes) {
+    // One byte reversal of the whole register puts the first word on top and makes every word
+    // big-endian.
     const __m128i reverseBytes = _mm_set_epi64x(0x0001020304050607, 0x08090A0B0C0D0E0F);
     return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)), reverseBytes);
 }
 
-// Rounds 4q..4q+3 for q >= 1, using words 4q..4q+3 in `current`. previousAbcd holds ABCD as it
-// was four rounds earlier, whose A rotated is this group's E. The next three registers hold the
-// words of groups q+1, q+2 and q+3 part way through their schedule; each step that needs
-// `current` is done here, so every group's words are complete by the time its rounds start.
+template <int G>
+QG_SHA_INLINE void PrepareEarlyGroup(__m128i (&early)[kEarlyGroups], const std::uint8_t* block) {
+    if constexpr (G < 4) {
+        early[G] = LoadGroup(block + 16 * G);
+    } else {
+        // W[t] = rotl1(W[t-3] ^ W[t-8] ^ W[t-14] ^ W[t-16]), as the SHA instructions define it.
+        const __m128i partial =
+            _mm_xor_si128(_mm_sha1msg1_epu32(early[G - 4], early[G - 3]), early[G - 2]);
+        early[G] = _mm_sha1msg2_epu32(partial, early[G - 1]);
+    }
+}
+
+template <int... G>
+QG_SHA_INLINE void PrepareEarlyGroups(std::integer_sequence<int, G...>,
+                                      __m128i (&early)[kEarlyGroups], const std::uint8_t* block) {
+    (PrepareEarlyGroup<G>(early, block), ...);
+}
+
+// Past word 32 the schedule also satisfies W[t] = rotl2(W[t-6] ^ W[t-16] ^ W[t-28] ^ W[t-32])
+// (expand each term of the one-bit recurrence once more; the rest cancel in pairs). Its newest
+// input is six words back, so a whole group follows from earlier groups with a few plain SSE
+// instructions. That avoids sha1msg2, whose serial chain is slower than the rounds on recent Intel
+// cores and would hold them up.
+template <int G>
+QG_SHA_INLINE void DeriveLateGroup(__m128i (&w)[kGroups]) {
+    const __m128i older = _mm_xor_si128(_mm_xor_si128(w[G - 8], w[G - 7]), w[G - 4]);
+    const __m128i x = _mm_xor_si128(older, _mm_alignr_epi8(w[G - 2], w[G - 1], 8));
+    w[G] = _mm_or_si128(_mm_slli_epi32(x, 2), _mm_srli_epi32(x, 30));
+}
+
+// Rounds 4q..4q+3. After four rounds E is the rotated A from four rounds earlier, which
+// sha1nexte adds to the message words; previousAbcd carries that A from group to group.
 template <int Q>
-QG_SHA_TARGET void FourRounds(__m128i& abcd, __m128i& previousAbcd, __m128i current, __m128i& next,
-                              __m128i& afterNext, __m128i& thirdNext) {
-    const __m128i eAndWords = _mm_sha1nexte_epu32(previousAbcd, current);
+QG_SHA_INLINE void RoundGroup(__m128i& abcd, __m128i& previousAbcd, __m128i e,
+                              const __m128i (&w)[kGroups]) {
+    const __m128i eAndWords =
+        Q == 0 ? _mm_add_epi32(e, w[0]) : _mm_sha1nexte_epu32(previousAbcd, w[Q]);
     previousAbcd = abcd;
-    // W[t] = rotl1(W[t-16] ^ W[t-14] ^ W[t-8] ^ W[t-3]) for the 64 words past the first 16.
-    if constexpr (Q >= 3 && Q <= 18) {
-        next = _mm_sha1msg2_epu32(next, current);
-    }
     abcd = _mm_sha1rnds4_epu32(abcd, eAndWords, Q / 5);
-    if constexpr (Q >= 2 && Q <= 17) {
-        afterNext = _mm_xor_si128(afterNext, current);
+}
+
+template <bool PrepareNext, int Q>
+QG_SHA_INLINE void Step(__m128i& abcd, __m128i& previousAbcd, __m128i e, __m128i (&w)[kGroups],
+                        __m128i (&early)[kEarlyGroups], const std::uint8_t* nextBlock) {
+    RoundGroup<Q>(abcd, previousAbcd, e, w);
+    if constexpr (Q + 1 >= kEarlyGroups && Q + 1 < kGroups) {
+        DeriveLateGroup<Q + 1>(w);
     }
-    if constexpr (Q <= 16) {
-        thirdNext = _mm_sha1msg1_epu32(thirdNext, current);
+    // The middle of the block has the most slack for the next block's loads and sha1msg2 chain.
+    if constexpr (PrepareNext && Q >= 8 && Q < 8 + kEarlyGroups) {
+        PrepareEarlyGroup<Q - 8>(early, nextBlock);
     }
+}
+
+template <bool PrepareNext, int... Q>
+QG_SHA_INLINE void Steps(std::integer_sequence<int, Q...>, __m128i& abcd, __m128i& previousAbcd,
+                         __m128i e, __m128i (&w)[kGroups], __m128i (&early)[kEarlyGroups],
+                         const std::uint8_t* nextBlock) {
+    (Step<PrepareNext, Q>(abcd, previousAbcd, e, w, early, nextBlock), ...);
+}
+
+// Compresses the block whose early groups are prepared, and prepares nextBlock's in their place.
+template <bool PrepareNext>
+QG_SHA_INLINE void CompressBlock(__m128i& abcd, __m128i& e, __m128i (&early)[kEarlyGroups],
+                                 const std::uint8_t* nextBlock) {
+    __m128i w[kGroups];
+    for (int g = 0; g < kEarlyGroups; ++g) {
+        w[g] = early[g];
+    }
+    __m128i abcdAfter = abcd;
+    __m128i previousAbcd = abcd;
+    Steps<PrepareNext>(std::make_integer_sequence<int, kGroups>{}, abcdAfter, previousAbcd, e, w,
+                       early, nextBlock);
+    e = _mm_sha1nexte_epu32(previousAbcd, e);
+    abcd = _mm_add_epi32(abcdAfter, abcd);
 }
 
 }  // namespace
@@ -63,41 +132,13 @@ QG_SHA_TARGET void Sha1CompressShaExtensions(std::uint32_t state[5], const std::
     __m128i e = _mm_insert_epi32(_mm_setzero_si128(), static_cast<int>(state[4]), 3);
 
     // The chaining value stays in registers from one block to the next.
-    for (const std::uint8_t* const end = blocks + 64 * blockCount; blocks != end; blocks += 64) {
-        const __m128i abcdAtStart = abcd;
-        const __m128i eAtStart = e;
-        __m128i w0 = LoadMessageWords(blocks);
-        __m128i w1 = LoadMessageWords(blocks + 16);
-        __m128i w2 = LoadMessageWords(blocks + 32);
-        __m128i w3 = LoadMessageWords(blocks + 48);
-
-        // The first group adds the incoming E itself; later groups derive it from an earlier A.
-        __m128i previousAbcd = abcd;
-        abcd = _mm_sha1rnds4_epu32(abcd, _mm_add_epi32(e, w0), 0);
-        FourRounds<1>(abcd, previousAbcd, w1, w2, w3, w0);
-        FourRounds<2>(abcd, previousAbcd, w2, w3, w0, w1);
-        FourRounds<3>(abcd, previousAbcd, w3, w0, w1, w2);
-        FourRounds<4>(abcd, previousAbcd, w0, w1, w2, w3);
-        FourRounds<5>(abcd, previousAbcd, w1, w2, w3, w0);
-        FourRounds<6>(abcd, previousAbcd, w2, w3, w0, w1);
-        FourRounds<7>(abcd, previousAbcd, w3, w0, w1, w2);
-        FourRounds<8>(abcd, previousAbcd, w0, w1, w2, w3);
-        FourRounds<9>(abcd, previousAbcd, w1, w2, w3, w0);
-        FourRounds<10>(abcd, previousAbcd, w2, w3, w0, w1);
-        FourRounds<11>(abcd, previousAbcd, w3, w0, w1, w2);
-        FourRounds<12>(abcd, previousAbcd, w0, w1, w2, w3);
-        FourRounds<13>(abcd, previousAbcd, w1, w2, w3, w0);
-        FourRounds<14>(abcd, previousAbcd, w2, w3, w0, w1);
-        FourRounds<15>(abcd, previousAbcd, w3, w0, w1, w2);
-        FourRounds<16>(abcd, previousAbcd, w0, w1, w2, w3);
-        FourRounds<17>(abcd, previousAbcd, w1, w2, w3, w0);
-        FourRounds<18>(abcd, previousAbcd, w2, w3, w0, w1);
-        FourRounds<19>(abcd, previousAbcd, w3, w0, w1, w2);
-
-        // E after the last round is A from four rounds before it, rotated.
-        e = _mm_sha1nexte_epu32(previousAbcd, eAtStart);
-        abcd = _mm_add_epi32(abcd, abcdAtStart);
+    __m128i early[kEarlyGroups];
+    PrepareEarlyGroups(std::make_integer_sequence<int, kEarlyGroups>{}, early, blocks);
+    for (; blockCount > 1; --blockCount) {
+        blocks += 64;
+        CompressBlock<true>(abcd, e, early, blocks);
     }
+    CompressBlock<false>(abcd, e, early, nullptr);
 
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(abcd, 0x1B));
     state[4] = static_cast<std::uint32_t>(_mm_extract_epi32(e, 3));
