@@ -39,4 +39,8 @@ if(QG_SANITIZE AND NOT WIN32)
     target_compile_options(qg_build_flags INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(qg_build_flags INTERFACE -fsanitize=address,undefined)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        # Coverage for the fuzzers: the code they drive lives in the project's libraries.
+        target_compile_options(qg_build_flags INTERFACE -fsanitize=fuzzer-no-link)
+    endif()
 endif()

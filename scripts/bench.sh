@@ -7,4 +7,8 @@ bash scripts/setup.sh
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 scratch=${1:-build/bench}
+echo "== SHA-1 and file hashing"
 build/bench/tests/benchmarks/qg_sha1_benchmark "$scratch"
+echo
+echo "== Searching a game folder for the client target"
+build/bench/tests/benchmarks/qg_client_target_walk_benchmark "$scratch"

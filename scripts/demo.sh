@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the launcher and runs it under wine in the Windows build's private
-# prefix and display, as a player would start it twice: once alone, and once while another copy
-# holds the single-instance mutex (the second copy's message box is read and dismissed by the UI
-# driver). A screenshot of that box is left in build/windows/demo/.
+# prefix and display, as a player would: installed as Foo_QG.exe beside a small test game Foo.exe
+# and QGClient.dll, it finds the game and starts it with the player's arguments; then a second
+# copy, started while another holds the single-instance mutex, is turned away (its message box is
+# read and dismissed by the UI driver). A screenshot of that box is left in build/windows/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,8 +20,21 @@ bash "$harness/wine-session.sh" start "$wine_dir"
 trap 'bash "$harness/wine-session.sh" stop "$wine_dir"' EXIT
 mkdir -p "$demo"
 
-echo "== A launcher started alone runs and exits with 0"
-run "$build/bin/qg_ui_driver.exe" start "$launcher" -- expect-exit 0
+game=$demo/game
+rm -rf "$game"
+mkdir -p "$game"
+cp "$build/bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
+cp "$build/bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
+cp "$build/bin/fixtures/QGClient.dll" "$game/"
+record=$demo/game-started-with.txt
+rm -f "$record"
+export QG_LAUNCH_RECORD="Z:${record//\//\\}"
+
+echo "== The launcher finds the game beside it and starts it with the player's arguments"
+run "$build/bin/qg_ui_driver.exe" start "Z:${game//\//\\}\\Foo_QG.exe" -windowed "Player One" \
+    -- expect-exit 0
+for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.1; done
+echo "the game was started with: $(sed -n 1p "$record")"
 
 echo "== A second launcher is turned away"
 # The driver waits, box on screen, until the screenshot has been taken from this side.

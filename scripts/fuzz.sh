@@ -7,6 +7,7 @@ seconds=${1:-300}
 bash scripts/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native
+build/native/tests/fuzz/qg_fuzz_seeds build/native/fuzz/corpus
 for fuzzer in build/native/fuzz/*_fuzzer; do
     name=$(basename "$fuzzer")
     echo "== $name for $seconds s"

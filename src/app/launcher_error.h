@@ -34,6 +34,12 @@ inline constexpr LauncherError kElevationRefused = 18;
 inline constexpr LauncherError kElevatedLaunchFailed = 19;
 inline constexpr LauncherError kCreateProcessFailed = 20;
 
+// What a flow hands back to the main flow: its code and, for codes 19 and 20, the system error.
+struct FlowResult {
+    LauncherError code = 0;
+    LaunchFailure launchFailure = 0;
+};
+
 // The text shown for a code: fixed for 0 to 18, with launchFailure in decimal for 19 and 20,
 // and "An unknown error occurred." for anything above 20. Never fails.
 std::wstring LauncherErrorMessage(LauncherError code, LaunchFailure launchFailure);

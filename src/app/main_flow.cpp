@@ -8,6 +8,13 @@ int RunMainFlow(LauncherShell& shell) {
         shell.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
         return 1;
     }
+    const FlowResult game = shell.RunGameFlow();
+    if (game.code != kSuccess) {
+        shell.ShowMessage(LauncherErrorMessage(game.code, game.launchFailure), kGameErrorCaption,
+                          MessageIcon::Error);
+        shell.ReleaseInstanceMutex();
+        return 1;
+    }
     shell.ReleaseInstanceMutex();
     return 0;
 }

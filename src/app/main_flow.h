@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "app/launcher_error.h"
+
 namespace quillguard {
 
 inline constexpr wchar_t kLauncherCaption[] = L"QuillGuard Launcher";
 inline constexpr wchar_t kAnotherInstanceText[] = L"Another instance is already running";
+inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";
 
 enum class MessageIcon { Information, Error };
 
@@ -23,6 +26,10 @@ class LauncherShell {
     // Shows a modal message box with an OK button and returns once it is dismissed.
     virtual void ShowMessage(const std::wstring& text, const std::wstring& caption,
                              MessageIcon icon) = 0;
+
+    // Finds and starts the game; returns its code, or does not return after handing the launch
+    // to an elevated copy of the launcher.
+    virtual FlowResult RunGameFlow() = 0;
 };
 
 // Runs one start of the launcher and returns the process exit code: 0 when the run succeeded,

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "app/instance_mutex.h"
+#include "game/game_flow.h"
+#include "game/win32_game_platform.h"
 
 namespace quillguard {
 
@@ -18,6 +20,11 @@ void Win32LauncherShell::ShowMessage(const std::wstring& text, const std::wstrin
                                      MessageIcon icon) {
     const UINT style = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
     ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | style);
+}
+
+FlowResult Win32LauncherShell::RunGameFlow() {
+    Win32GamePlatform platform;
+    return quillguard::RunGameFlow(platform, platform);
 }
 
 }  // namespace quillguard

@@ -11,7 +11,8 @@ namespace {
 // Records the main flow's calls in order.
 class RecordingShell final : public LauncherShell {
   public:
-    explicit RecordingShell(bool mutexAvailable) : mutexAvailable_(mutexAvailable) {}
+    RecordingShell(bool mutexAvailable, FlowResult gameResult)
+        : mutexAvailable_(mutexAvailable), gameResult_(gameResult) {}
 
     bool AcquireInstanceMutex() override {
         calls.push_back(L"acquire");
@@ -24,15 +25,20 @@ class RecordingShell final : public LauncherShell {
                         std::wstring(icon == MessageIcon::Information ? L"i " : L"e ") + caption +
                         L": " + text);
     }
+    FlowResult RunGameFlow() override {
+        calls.push_back(L"game");
+        return gameResult_;
+    }
 
     std::vector<std::wstring> calls;
 
   private:
     bool mutexAvailable_;
+    FlowResult gameResult_;
 };
 
 TEST(MainFlowTest, ASecondLauncherShowsTheInformationBoxAndExitsWithOne) {
-    RecordingShell shell(false);
+    RecordingShell shell(false, {});
     EXPECT_EQ(RunMainFlow(shell), 1);
     // Nothing else runs and nothing is released: this process holds no mutex.
     EXPECT_EQ(shell.calls,
@@ -42,10 +48,27 @@ TEST(MainFlowTest, ASecondLauncherShowsTheInformationBoxAndExitsWithOne) {
               }));
 }
 
-TEST(MainFlowTest, ASuccessfulRunReleasesTheMutexOnceAndExitsWithZero) {
-    RecordingShell shell(true);
+TEST(MainFlowTest, AStartedGameReleasesTheMutexOnceAndExitsWithZero) {
+    RecordingShell shell(true, {kSuccess, 0});
     EXPECT_EQ(RunMainFlow(shell), 0);
-    EXPECT_EQ(shell.calls, (std::vector<std::wstring>{L"acquire", L"release"}));
+    EXPECT_EQ(shell.calls, (std::vector<std::wstring>{L"acquire", L"game", L"release"}));
+}
+
+TEST(MainFlowTest, AGameFlowErrorIsShownUnderItsCaptionBeforeTheMutexIsReleased) {
+    RecordingShell shell(true, {kClientTargetNotFound, 0});
+    EXPECT_EQ(RunMainFlow(shell), 1);
+    EXPECT_EQ(
+        shell.calls,
+        (std::vector<std::wstring>{
+            L"acquire", L"game",
+            L"message e Game Update Error: Could not find a valid QGClient target executable.",
+            L"release"}));
+}
+
+TEST(MainFlowTest, TheLaunchFailureTravelsIntoTheMessage) {
+    RecordingShell shell(true, {kCreateProcessFailed, 740});
+    EXPECT_EQ(RunMainFlow(shell), 1);
+    EXPECT_EQ(shell.calls.at(2), L"message e Game Update Error: CreateProcessW failed. Error=740");
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillguard {
+
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+
+// One entry of a folder listing.
+struct FolderEntry {
+    std::wstring name;
+    std::uint32_t attributes = 0;
+};
+
+// The file system calls of target resolution; the launcher binds them to Win32, tests to a
+// folder tree of their own.
+class GameFileSystem {
+  public:
+    virtual ~GameFileSystem() = default;
+
+    // The path's attributes; kInvalidFileAttributes when it is missing or inaccessible.
+    virtual std::uint32_t ReadFileAttributes(const std::wstring& path) = 0;
+
+    // The entries of a folder, "." and ".." included, in the order the system lists them;
+    // false when the folder cannot be listed.
+    virtual bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+
+    // Whether the file is a client target (see IsClientTarget).
+    virtual bool IsClientTarget(const std::wstring& path) = 0;
+};
+
+}  // namespace quillguard

@@ -1,0 +1,14 @@
+// Any bytes as a file for IsClientTarget: it must never crash, read out of bounds or throw.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_input_file.h"
+#include "game/client_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto path = quillguard::fuzzing::WriteInputFile(data, size);
+    if (!path.empty()) {
+        quillguard::IsClientTarget(path);
+    }
+    return 0;
+}
