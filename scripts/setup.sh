@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686
     wine wine64 xvfb imagemagick
     googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libssl-dev openssl
+    nginx curl
 )
 
 missing=()

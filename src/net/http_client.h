@@ -1,0 +1,88 @@
+#pragma once
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/unique_handle.h"
+#include "net/transport_calls.h"
+
+namespace quillguard {
+
+// Receives the percentage of the announced body length read so far; may be empty.
+using ProgressCallback = std::function<void(float)>;
+
+// One synchronous WinHTTP session for one update flow. No option is set on the session or its
+// requests: time-outs, proxy, redirects and certificate checks stay at the platform's defaults.
+class HttpClient {
+  public:
+    // Opens the session with the user agent "QuillGuard HTTP Client/1.0". When that fails the
+    // client stays usable: lastError() says why, CrackUrl still works and every request fails at
+    // once without touching the network.
+    HttpClient();
+    // The same over the given calls, which must outlive the client.
+    explicit HttpClient(const TransportCalls& calls);
+    ~HttpClient() = default;
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // Closes the session; later calls do nothing, and requests fail from then on.
+    void Close();
+
+    // Splits an absolute http or https URL into host (at most 255 characters), path (at most 2047,
+    // taken as it stands, without unescaping), port (the explicit one, else 80 or 443) and whether
+    // the scheme is https. On failure returns false, sets lastError() and writes no output.
+    bool CrackUrl(const std::wstring& url, std::wstring& host, std::wstring& path,
+                  INTERNET_PORT& port, bool& secure);
+
+    // One GET; true when a response with a status of 200..299 was read to its end (and no shorter
+    // than any Content-Length it announced), with body holding exactly its bytes. A failure before
+    // a good status leaves body as it was.
+    bool GetToBuffer(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
+                     bool secure, std::vector<char>& body, ProgressCallback progress);
+
+    // GETs url and, on a 2xx response read to its end, replaces text with the body byte for byte;
+    // on failure returns false and leaves text as it was.
+    bool FetchString(const std::wstring& url, std::string& text);
+
+    // GETs url straight into filePath, created or truncated before any network traffic. True when
+    // the file holds the complete body of a 2xx response, as GetToBuffer judges it, and is closed.
+    // On failure: the file is untouched when the session is closed, the URL cannot be split or the
+    // file cannot be opened; left empty when connecting, sending or receiving fails; deleted after
+    // a bad status or a failed read or write.
+    bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
+                        ProgressCallback progress);
+
+    // 0 after construction; then the system error code of the last failing step, or the HTTP
+    // status of a response outside 200..299 (0 when the status could not be read).
+    [[nodiscard]] DWORD lastError() const noexcept { return lastError_; }
+
+  private:
+    // The two handles of one request; the request is declared last so that it is closed first.
+    struct Exchange {
+        UniqueInternetHandle connection;
+        UniqueInternetHandle request;
+
+        void Close() noexcept {
+            request.reset();
+            connection.reset();
+        }
+    };
+
+    explicit HttpClient(const TransportCalls* calls);
+
+    bool SendGet(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
+                 bool secure, Exchange& exchange);
+    DWORD QueryNumber(HINTERNET request, DWORD query);
+    bool ReadBody(HINTERNET request, const ProgressCallback& progress,
+                  const std::function<bool(const char*, DWORD)>& consume);
+
+    const TransportCalls* calls_;
+    UniqueInternetHandle session_;
+    DWORD lastError_ = 0;
+};
+
+}  // namespace quillguard

@@ -1,0 +1,76 @@
+#include "net/manifest.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+namespace quillguard {
+namespace {
+
+// One byte to one 16-bit unit, each byte taken as a signed char as the launcher has always done;
+// only an ASCII URL is meaningful, and nothing else is decoded.
+std::wstring WidenBytes(std::string_view bytes) {
+    std::wstring wide;
+    wide.reserve(bytes.size());
+    for (const char byte : bytes) {
+        wide.push_back(static_cast<wchar_t>(static_cast<char16_t>(static_cast<signed char>(byte))));
+    }
+    return wide;
+}
+
+}  // namespace
+
+ManifestErrors ManifestErrorsFor(ManifestKind kind) {
+    if (kind == ManifestKind::Launcher) {
+        return {kLauncherManifestFetchFailed, kLauncherManifestMissingSha1,
+                kLauncherManifestMissingUrl};
+    }
+    return {kStubManifestFetchFailed, kStubManifestMissingSha1, kStubManifestMissingUrl};
+}
+
+ManifestReading ReadManifest(std::string_view body, ManifestKind kind) {
+    const ManifestErrors errors = ManifestErrorsFor(kind);
+    ManifestReading reading;
+
+    // The library takes a zero byte for the end of its input and would ignore whatever follows
+    // it; JSON text never holds one, so such a body is not one JSON value.
+    if (body.find('\0') != std::string_view::npos) {
+        reading.error = errors.fetchFailed;
+        return reading;
+    }
+    nlohmann::json document;
+    try {
+        // Strict: no callback, exceptions on, comments rejected, and trailing commas rejected (the
+        // library's default); nothing but whitespace may follow the one value.
+        document = nlohmann::json::parse(body.begin(), body.end(), nullptr, true, false);
+    } catch (const std::exception&) {
+        // Whatever stops the library from reading the body (a syntax error, invalid UTF-8, no
+        // memory for an absurd document) leaves the flow without a manifest, as a failed fetch
+        // does.
+        reading.error = errors.fetchFailed;
+        return reading;
+    }
+
+    // find() on anything but an object gives end(), so an array or a number lands here too.
+    const auto sha1 = document.find("sha1");
+    if (sha1 == document.end() || !sha1->is_string()) {
+        reading.error = errors.missingSha1;
+        return reading;
+    }
+    try {
+        reading.manifest.sha1 = Sha1FromHex(sha1->get<std::string>());
+    } catch (const std::invalid_argument&) {
+        // A digest that cannot be compared is as good as none.
+        reading.error = errors.missingSha1;
+        return reading;
+    }
+
+    const auto url = document.find("url");
+    if (url != document.end() && url->is_string()) {
+        reading.manifest.url = WidenBytes(url->get<std::string>());
+    }
+    return reading;
+}
+
+}  // namespace quillguard

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+#include <winhttp.h>
+
+namespace quillguard {
+
+// The system calls that HttpClient makes, gathered in one table so that a test can make one of
+// them fail; the launcher always uses SystemTransportCalls().
+struct TransportCalls {
+    decltype(&::WinHttpOpen) WinHttpOpen;
+    decltype(&::WinHttpCrackUrl) WinHttpCrackUrl;
+    decltype(&::WinHttpConnect) WinHttpConnect;
+    decltype(&::WinHttpOpenRequest) WinHttpOpenRequest;
+    decltype(&::WinHttpSendRequest) WinHttpSendRequest;
+    decltype(&::WinHttpReceiveResponse) WinHttpReceiveResponse;
+    decltype(&::WinHttpQueryHeaders) WinHttpQueryHeaders;
+    decltype(&::WinHttpQueryDataAvailable) WinHttpQueryDataAvailable;
+    decltype(&::WinHttpReadData) WinHttpReadData;
+    decltype(&::WriteFile) WriteFile;
+};
+
+// The real calls, with winhttp.dll bound from the system folder on first use. Null when it or one
+// of its functions cannot be found; GetLastError then gives the reason.
+const TransportCalls* SystemTransportCalls();
+
+}  // namespace quillguard
