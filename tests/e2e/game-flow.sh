@@ -24,7 +24,7 @@ cp "$fixtures/QGClient.dll" "$game_dir/"
 record=$work/launch-record.txt
 export QG_LAUNCH_RECORD
 QG_LAUNCH_RECORD=$(windows "$record")
-export QG_GAME_LINGER_MS=4000
+export QG_GAME_LINGER_MS=6000
 
 # Expects the game to have been started with exactly this command line, from the launcher's folder.
 expect_launch() {
@@ -51,13 +51,13 @@ launches_game_with_forwarded_arguments)
     # The launcher exits with 0 well before the game does: it does not wait.
     driver start-raw "$(windows "$launcher")" \
         "Foo_QG.exe plain \"with space\" say\\\"hi\\\" \"D:\\my dir\\\\\" trail\\ \"\" last" \
-        -- expect-exit 0 3000
+        -- expect-exit 0 5000
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" plain \"with space\" \"say\\\"hi\\\"\" \"D:\\my dir\\\\\" trail\\  last --quillguard-launcher"
     ;;
 launches_bin_when_exe_is_missing_or_a_folder)
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.bin"
     mkdir "$game_dir/Foo.exe"
-    driver start "$(windows "$launcher")" -- expect-exit 0 3000
+    driver start "$(windows "$launcher")" -- expect-exit 0 5000
     expect_launch "\"$(windows "$game_dir/Foo.bin")\" --quillguard-launcher"
     ;;
 target_in_subfolder_keeps_the_game_path)
@@ -65,7 +65,7 @@ target_in_subfolder_keeps_the_game_path)
     cp "$fixtures/qg_fixture_game_client_first.exe" "$game_dir/Foo.exe"
     mkdir "$game_dir/Bin"
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Bin/Game.exe"
-    driver start "$(windows "$launcher")" -- expect-exit 0 3000
+    driver start "$(windows "$launcher")" -- expect-exit 0 5000
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
     ;;
 name_with_lower_case_suffix_is_invalid)
