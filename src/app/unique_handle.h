@@ -68,6 +68,13 @@ struct FileHandleTraits {
     static void Close(pointer value) noexcept { ::CloseHandle(value); }
 };
 
+// A folder listing from FindFirstFileW, ended with FindClose.
+struct FindHandleTraits {
+    using pointer = HANDLE;
+    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(pointer value) noexcept { ::FindClose(value); }
+};
+
 struct LocalMemoryTraits {
     using pointer = HLOCAL;
     static pointer Invalid() noexcept { return nullptr; }
@@ -92,6 +99,7 @@ struct InternetHandleTraits {
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 using UniqueInternetHandle = UniqueHandle<InternetHandleTraits>;

@@ -11,15 +11,6 @@
 #include "game/client_target.h"
 
 namespace quillguard {
-namespace {
-
-struct FindHandleTraits {
-    using pointer = HANDLE;
-    static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(pointer value) noexcept { ::FindClose(value); }
-};
-
-}  // namespace
 
 std::uint32_t Win32GamePlatform::ReadFileAttributes(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str());
@@ -29,7 +20,7 @@ bool Win32GamePlatform::ListFolder(const std::wstring& folder, std::vector<Folde
     const std::wstring pattern =
         folder.empty() ? L"*" : folder + (folder.back() == L'\\' ? L"*" : L"\\*");
     WIN32_FIND_DATAW found;
-    const UniqueHandle<FindHandleTraits> listing(::FindFirstFileW(pattern.c_str(), &found));
+    const UniqueFindHandle listing(::FindFirstFileW(pattern.c_str(), &found));
     if (!listing) {
         return false;
     }
