@@ -18,4 +18,12 @@ std::optional<std::size_t> ReadableFile::ReadFully(void* buffer, std::size_t siz
     return total;
 }
 
+bool ReadableFile::SeekFromStart(std::int64_t offset) {
+    return Seek(offset, SeekOrigin::Start);
+}
+
+bool ReadableFile::SeekForward(std::int64_t offset) {
+    return Seek(offset, SeekOrigin::Current);
+}
+
 }  // namespace quillguard

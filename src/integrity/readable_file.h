@@ -37,6 +37,9 @@ class ReadableFile {
     std::string LastErrorText() const;
 
   private:
+    enum class SeekOrigin { Start, Current };
+    bool Seek(std::int64_t offset, SeekOrigin origin);
+
     struct Handle;  // the platform's handle
     std::unique_ptr<Handle> handle_;
     unsigned long lastError_ = 0;

@@ -44,16 +44,9 @@ std::optional<std::size_t> ReadableFile::Read(void* buffer, std::size_t size) {
     }
 }
 
-bool ReadableFile::SeekFromStart(std::int64_t offset) {
-    if (::lseek(handle_->fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
-        lastError_ = static_cast<unsigned long>(errno);
-        return false;
-    }
-    return true;
-}
-
-bool ReadableFile::SeekForward(std::int64_t offset) {
-    if (::lseek(handle_->fd, static_cast<off_t>(offset), SEEK_CUR) < 0) {
+bool ReadableFile::Seek(std::int64_t offset, SeekOrigin origin) {
+    if (::lseek(handle_->fd, static_cast<off_t>(offset),
+                origin == SeekOrigin::Start ? SEEK_SET : SEEK_CUR) < 0) {
         lastError_ = static_cast<unsigned long>(errno);
         return false;
     }

@@ -35,20 +35,11 @@ std::optional<std::size_t> ReadableFile::Read(void* buffer, std::size_t size) {
     return received;
 }
 
-bool ReadableFile::SeekFromStart(std::int64_t offset) {
+bool ReadableFile::Seek(std::int64_t offset, SeekOrigin origin) {
     LARGE_INTEGER distance;
     distance.QuadPart = offset;
-    if (!::SetFilePointerEx(handle_->file.get(), distance, nullptr, FILE_BEGIN)) {
-        lastError_ = ::GetLastError();
-        return false;
-    }
-    return true;
-}
-
-bool ReadableFile::SeekForward(std::int64_t offset) {
-    LARGE_INTEGER distance;
-    distance.QuadPart = offset;
-    if (!::SetFilePointerEx(handle_->file.get(), distance, nullptr, FILE_CURRENT)) {
+    if (!::SetFilePointerEx(handle_->file.get(), distance, nullptr,
+                            origin == SeekOrigin::Start ? FILE_BEGIN : FILE_CURRENT)) {
         lastError_ = ::GetLastError();
         return false;
     }

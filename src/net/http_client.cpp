@@ -179,16 +179,18 @@ bool HttpClient::GetToBuffer(const std::wstring& host, const std::wstring& path,
     return complete;
 }
 
+bool HttpClient::CrackUrl(const std::wstring& url, UrlTarget& target) {
+    return CrackUrl(url, target.host, target.path, target.port, target.secure);
+}
+
 bool HttpClient::FetchString(const std::wstring& url, std::string& text) {
-    std::wstring host;
-    std::wstring path;
-    INTERNET_PORT port = 0;
-    bool secure = false;
-    if (!CrackUrl(url, host, path, port, secure)) {
+    UrlTarget target;
+    if (!CrackUrl(url, target)) {
         return false;
     }
     std::vector<char> body;
-    if (!GetToBuffer(host, path, port, secure, body, ProgressCallback())) {
+    if (!GetToBuffer(target.host, target.path, target.port, target.secure, body,
+                     ProgressCallback())) {
         return false;
     }
     text.assign(body.data(), body.size());
@@ -200,11 +202,8 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
     if (!session_) {
         return false;
     }
-    std::wstring host;
-    std::wstring path;
-    INTERNET_PORT port = 0;
-    bool secure = false;
-    if (!CrackUrl(url, host, path, port, secure)) {
+    UrlTarget target;
+    if (!CrackUrl(url, target)) {
         return false;
     }
     // Truncates an existing file before any network traffic. No sharing: nothing else may open
@@ -216,7 +215,7 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
         return false;
     }
     Exchange exchange;
-    if (!SendGet(host, path, port, secure, exchange)) {
+    if (!SendGet(target.host, target.path, target.port, target.secure, exchange)) {
         return false;  // the file stays behind, empty
     }
     bool succeeded = false;

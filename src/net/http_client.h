@@ -72,7 +72,17 @@ class HttpClient {
         }
     };
 
+    // Where a URL points, as CrackUrl splits it.
+    struct UrlTarget {
+        std::wstring host;
+        std::wstring path;
+        INTERNET_PORT port = 0;
+        bool secure = false;
+    };
+
     explicit HttpClient(const TransportCalls* calls);
+
+    bool CrackUrl(const std::wstring& url, UrlTarget& target);
 
     bool SendGet(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
                  bool secure, Exchange& exchange);

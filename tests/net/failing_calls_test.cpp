@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,19 @@ struct Observed {
     std::vector<std::string> closed;  // "session", "connection", "request", in closing order
 };
 Observed observed;
+
+// Downloads url over a file holding kPrevious, expecting failure, and returns what is left in
+// the file; nothing when the download deleted it.
+std::optional<std::string> LeftAfterFailedDownload(HttpClient& client, const std::wstring& url,
+                                                   const std::wstring& stem) {
+    const std::wstring target = ScratchPath(stem);
+    WriteWholeFile(target, kPrevious);
+    EXPECT_FALSE(client.DownloadToFile(url, target, {}));
+    std::string content;
+    const bool present = ReadWholeFile(target, content);
+    ::DeleteFileW(target.c_str());
+    return present ? std::optional<std::string>(content) : std::nullopt;
+}
 
 const TransportCalls& System() {
     return *SystemTransportCalls();
@@ -171,15 +185,9 @@ TEST(FailingCallsTest, AFailedConnectOpensNothingAndLeavesTheFileEmpty) {
     EXPECT_EQ(client.lastError(), kInjectedError);
     EXPECT_EQ(text, "untouched");
 
-    const std::wstring target = ScratchPath(L"connect.bin");
-    WriteWholeFile(target, kPrevious);
-    EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/10"), target, {}));
+    EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/10"), L"connect.bin"), "");
     EXPECT_EQ(client.lastError(), kInjectedError);
-    std::string content = "not read";
-    EXPECT_TRUE(ReadWholeFile(target, content));
-    EXPECT_EQ(content, "");
     EXPECT_TRUE(observed.closed.empty());
-    ::DeleteFileW(target.c_str());
 }
 
 TEST(FailingCallsTest, AFailedOpenRequestClosesTheConnectionAndLeavesTheFileEmpty) {
@@ -192,13 +200,7 @@ TEST(FailingCallsTest, AFailedOpenRequestClosesTheConnectionAndLeavesTheFileEmpt
     EXPECT_EQ(text, "untouched");
     EXPECT_EQ(observed.closed, (std::vector<std::string>{"connection"}));
 
-    const std::wstring target = ScratchPath(L"open-request.bin");
-    WriteWholeFile(target, kPrevious);
-    EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/10"), target, {}));
-    std::string content = "not read";
-    EXPECT_TRUE(ReadWholeFile(target, content));
-    EXPECT_EQ(content, "");
-    ::DeleteFileW(target.c_str());
+    EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/10"), L"open-request.bin"), "");
 }
 
 TEST(FailingCallsTest, FailedReadsAndWritesDeleteTheDownload) {
@@ -224,16 +226,13 @@ TEST(FailingCallsTest, FailedReadsAndWritesDeleteTheDownload) {
             calls.WriteFile = c.writeFile;
         }
         HttpClient client(calls);
-        const std::wstring target = ScratchPath(L"failed-write.bin");
-        WriteWholeFile(target, kPrevious);
-        EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/20000"), target, {})) << c.what;
+        EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/20000"), L"failed-write.bin"),
+                  std::nullopt)
+            << c.what;
         if (c.checkError) {
             EXPECT_EQ(client.lastError(), c.lastError) << c.what;
         }
-        std::string content;
-        EXPECT_FALSE(ReadWholeFile(target, content)) << c.what;
         EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection"})) << c.what;
-        ::DeleteFileW(target.c_str());
     }
 }
 
