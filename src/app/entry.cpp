@@ -1,13 +1,26 @@
 #include <windows.h>
 
 #include "app/main_flow.h"
-#include "app/win32_launcher_shell.h"
+#include "base/win32_file_system.h"
+#include "base/win32_instance_lock.h"
+#include "base/win32_processes.h"
+#include "game/game_flow.h"
+#include "ui/win32_user_interface.h"
 
+// The one place where the flows meet their Win32 implementations.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The game folder is often writable by the player and the launcher may run elevated: every
     // DLL loaded from here on, by the launcher or by the system libraries it calls (themes for the
     // message boxes among them), comes from the system folder, never from beside the launcher.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    quillguard::Win32LauncherShell shell;
-    return quillguard::RunMainFlow(shell);
+
+    quillguard::Win32InstanceLock lock(quillguard::kInstanceLockName);
+    quillguard::Win32UserInterface ui;
+    quillguard::Win32FileSystem files;
+    quillguard::Win32Processes processes;
+    quillguard::MainFlowStages stages;
+    stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
+        return quillguard::RunGameFlow(files, processes, heldLock);
+    };
+    return quillguard::RunMainFlow(lock, ui, stages);
 }

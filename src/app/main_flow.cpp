@@ -1,21 +1,23 @@
 #include "app/main_flow.h"
 
+#include "app/launcher_error_message.h"
+
 namespace quillguard {
 
-int RunMainFlow(LauncherShell& shell) {
-    if (!shell.AcquireInstanceMutex()) {
-        // No mutex is held on this path, so there is nothing to release.
-        shell.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
+int RunMainFlow(InstanceLock& lock, UserInterface& ui, const MainFlowStages& stages) {
+    if (!lock.Acquire()) {
+        // No lock is held on this path, so there is nothing to release.
+        ui.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
         return 1;
     }
-    const FlowResult game = shell.RunGameFlow();
+    const FlowResult game = stages.runGameFlow(lock);
     if (game.code != kSuccess) {
-        shell.ShowMessage(LauncherErrorMessage(game.code, game.launchFailure), kGameErrorCaption,
-                          MessageIcon::Error);
-        shell.ReleaseInstanceMutex();
+        ui.ShowMessage(LauncherErrorMessage(game.code, game.launchFailure), kGameErrorCaption,
+                       MessageIcon::Error);
+        lock.Release();
         return 1;
     }
-    shell.ReleaseInstanceMutex();
+    lock.Release();
     return 0;
 }
 

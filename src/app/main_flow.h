@@ -1,39 +1,28 @@
 #pragma once
 
-#include <string>
+#include <functional>
 
-#include "app/launcher_error.h"
+#include "base/instance_lock.h"
+#include "base/launcher_error.h"
+#include "ui/user_interface.h"
 
 namespace quillguard {
 
+inline constexpr wchar_t kInstanceLockName[] = L"QuillGuardLauncherMutex";
 inline constexpr wchar_t kLauncherCaption[] = L"QuillGuard Launcher";
 inline constexpr wchar_t kAnotherInstanceText[] = L"Another instance is already running";
 inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";
 
-enum class MessageIcon { Information, Error };
-
-// The calls the main flow makes beyond its own logic; the launcher binds them to Win32 and tests
-// bind them to fakes.
-class LauncherShell {
-  public:
-    virtual ~LauncherShell() = default;
-
-    // True when this process may go on: it holds the single-instance mutex, or the mutex could
-    // not be created for a reason other than another launcher holding it.
-    virtual bool AcquireInstanceMutex() = 0;
-    // Releases the mutex if held; a second call does nothing.
-    virtual void ReleaseInstanceMutex() = 0;
-    // Shows a modal message box with an OK button and returns once it is dismissed.
-    virtual void ShowMessage(const std::wstring& text, const std::wstring& caption,
-                             MessageIcon icon) = 0;
-
+// The stages the main flow runs in order once it holds the instance lock. A stage that may end
+// the process receives the lock, to let a successor take it first.
+struct MainFlowStages {
     // Finds and starts the game; returns its code, or does not return after handing the launch
     // to an elevated copy of the launcher.
-    virtual FlowResult RunGameFlow() = 0;
+    std::function<FlowResult(InstanceLock&)> runGameFlow;
 };
 
 // Runs one start of the launcher and returns the process exit code: 0 when the run succeeded,
-// 1 after any message box.
-int RunMainFlow(LauncherShell& shell);
+// 1 after any message box. The lock is released on every path that returns.
+int RunMainFlow(InstanceLock& lock, UserInterface& ui, const MainFlowStages& stages);
 
 }  // namespace quillguard

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "integrity/little_endian.h"
+#include "base/little_endian.h"
 
 namespace quillguard {
 namespace {

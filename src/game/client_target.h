@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 
 namespace quillguard {
 

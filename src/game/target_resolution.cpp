@@ -34,7 +34,8 @@ bool IsCandidateName(const std::wstring& path) {
 
 }  // namespace
 
-bool FindClientTarget(const std::wstring& folder, GameFileSystem& files, std::wstring& result) {
+bool FindClientTarget(const std::wstring& folder, FileSystem& files,
+                      const ClientTargetTest& isClientTarget, std::wstring& result) {
     std::vector<FolderEntry> entries;
     if (!files.ListFolder(folder, entries)) {
         return false;
@@ -47,10 +48,10 @@ bool FindClientTarget(const std::wstring& folder, GameFileSystem& files, std::ws
         if (IsDirectory(entry.attributes)) {
             // A junction or link may lead anywhere, back up the tree among others.
             if ((entry.attributes & kFileAttributeReparsePoint) == 0 &&
-                FindClientTarget(full, files, result)) {
+                FindClientTarget(full, files, isClientTarget, result)) {
                 return true;
             }
-        } else if (IsCandidateName(full) && files.IsClientTarget(full)) {
+        } else if (IsCandidateName(full) && isClientTarget(full)) {
             result = full;
             return true;
         }
@@ -58,8 +59,8 @@ bool FindClientTarget(const std::wstring& folder, GameFileSystem& files, std::ws
     return false;
 }
 
-LauncherError ResolveGameTargets(const std::wstring& launcherPath, GameFileSystem& files,
-                                 GameTargets& targets) {
+LauncherError ResolveGameTargets(const std::wstring& launcherPath, FileSystem& files,
+                                 const ClientTargetTest& isClientTarget, GameTargets& targets) {
     const std::wstring suffix = kLauncherSuffix;
     // The first occurrence in the whole path counts, as the launcher has always done.
     const auto suffixAt = launcherPath.find(suffix);
@@ -80,12 +81,12 @@ LauncherError ResolveGameTargets(const std::wstring& launcherPath, GameFileSyste
     targets.launcherDir =
         lastBackslash == std::wstring::npos ? launcherPath : launcherPath.substr(0, lastBackslash);
 
-    if (files.IsClientTarget(targets.gamePath)) {
+    if (isClientTarget(targets.gamePath)) {
         targets.targetPath = targets.gamePath;
         return kSuccess;
     }
     std::wstring found;
-    if (!FindClientTarget(targets.launcherDir, files, found)) {
+    if (!FindClientTarget(targets.launcherDir, files, isClientTarget, found)) {
         return kClientTargetNotFound;
     }
     targets.targetPath = found;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "integrity/little_endian.h"
+#include "base/little_endian.h"
 
 namespace quillguard {
 namespace {

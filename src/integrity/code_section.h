@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 
 namespace quillguard {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "integrity/code_section.h"
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 #include "integrity/sha1_digest.h"
 
 namespace quillguard {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
 #include "net/transport_calls.h"
 
 namespace quillguard {

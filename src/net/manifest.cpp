@@ -21,22 +21,13 @@ std::wstring WidenBytes(std::string_view bytes) {
 
 }  // namespace
 
-ManifestErrors ManifestErrorsFor(ManifestKind kind) {
-    if (kind == ManifestKind::Launcher) {
-        return {kLauncherManifestFetchFailed, kLauncherManifestMissingSha1,
-                kLauncherManifestMissingUrl};
-    }
-    return {kStubManifestFetchFailed, kStubManifestMissingSha1, kStubManifestMissingUrl};
-}
-
-ManifestReading ReadManifest(std::string_view body, ManifestKind kind) {
-    const ManifestErrors errors = ManifestErrorsFor(kind);
+ManifestReading ReadManifest(std::string_view body) {
     ManifestReading reading;
 
     // The library takes a zero byte for the end of its input and would ignore whatever follows
     // it; JSON text never holds one, so such a body is not one JSON value.
     if (body.find('\0') != std::string_view::npos) {
-        reading.error = errors.fetchFailed;
+        reading.finding = ManifestFinding::NotOneJsonValue;
         return reading;
     }
     nlohmann::json document;
@@ -48,21 +39,24 @@ ManifestReading ReadManifest(std::string_view body, ManifestKind kind) {
         // Whatever stops the library from reading the body (a syntax error, invalid UTF-8, no
         // memory for an absurd document) leaves the flow without a manifest, as a failed fetch
         // does.
-        reading.error = errors.fetchFailed;
+        reading.finding = ManifestFinding::NotOneJsonValue;
         return reading;
     }
 
-    // find() on anything but an object gives end(), so an array or a number lands here too.
+    if (!document.is_object()) {
+        reading.finding = ManifestFinding::NotAnObject;
+        return reading;
+    }
     const auto sha1 = document.find("sha1");
     if (sha1 == document.end() || !sha1->is_string()) {
-        reading.error = errors.missingSha1;
+        reading.finding = ManifestFinding::NoUsableSha1;
         return reading;
     }
     try {
         reading.manifest.sha1 = Sha1FromHex(sha1->get<std::string>());
     } catch (const std::invalid_argument&) {
         // A digest that cannot be compared is as good as none.
-        reading.error = errors.missingSha1;
+        reading.finding = ManifestFinding::NoUsableSha1;
         return reading;
     }
 

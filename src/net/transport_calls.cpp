@@ -1,7 +1,5 @@
 #include "net/transport_calls.h"
 
-#include "app/unique_handle.h"
-
 namespace quillguard {
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/quote_argument.h"
-#include "app/unique_handle.h"
+#include "base/quote_argument.h"
+#include "base/unique_handle.h"
 
 namespace quillguard {
 namespace {

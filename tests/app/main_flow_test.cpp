@@ -2,73 +2,58 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include "support/fake_instance_lock.h"
+#include "support/fake_user_interface.h"
 
 namespace quillguard {
 namespace {
 
-// Records the main flow's calls in order.
-class RecordingShell final : public LauncherShell {
-  public:
-    RecordingShell(bool mutexAvailable, FlowResult gameResult)
-        : mutexAvailable_(mutexAvailable), gameResult_(gameResult) {}
+using testing::CallLog;
 
-    bool AcquireInstanceMutex() override {
-        calls.push_back(L"acquire");
-        return mutexAvailable_;
-    }
-    void ReleaseInstanceMutex() override { calls.push_back(L"release"); }
-    void ShowMessage(const std::wstring& text, const std::wstring& caption,
-                     MessageIcon icon) override {
-        calls.push_back(L"message " +
-                        std::wstring(icon == MessageIcon::Information ? L"i " : L"e ") + caption +
-                        L": " + text);
-    }
-    FlowResult RunGameFlow() override {
-        calls.push_back(L"game");
-        return gameResult_;
-    }
-
-    std::vector<std::wstring> calls;
-
-  private:
-    bool mutexAvailable_;
-    FlowResult gameResult_;
+struct MainFlowCase {
+    const char* name;
+    bool lockHeldElsewhere;
+    FlowResult game;
+    int exitCode;
+    CallLog calls;
 };
 
-TEST(MainFlowTest, ASecondLauncherShowsTheInformationBoxAndExitsWithOne) {
-    RecordingShell shell(false, {});
-    EXPECT_EQ(RunMainFlow(shell), 1);
-    // Nothing else runs and nothing is released: this process holds no mutex.
-    EXPECT_EQ(shell.calls,
-              (std::vector<std::wstring>{
-                  L"acquire",
-                  L"message i QuillGuard Launcher: Another instance is already running",
-              }));
-}
-
-TEST(MainFlowTest, AStartedGameReleasesTheMutexOnceAndExitsWithZero) {
-    RecordingShell shell(true, {kSuccess, 0});
-    EXPECT_EQ(RunMainFlow(shell), 0);
-    EXPECT_EQ(shell.calls, (std::vector<std::wstring>{L"acquire", L"game", L"release"}));
-}
-
-TEST(MainFlowTest, AGameFlowErrorIsShownUnderItsCaptionBeforeTheMutexIsReleased) {
-    RecordingShell shell(true, {kClientTargetNotFound, 0});
-    EXPECT_EQ(RunMainFlow(shell), 1);
-    EXPECT_EQ(
-        shell.calls,
-        (std::vector<std::wstring>{
-            L"acquire", L"game",
-            L"message e Game Update Error: Could not find a valid QGClient target executable.",
-            L"release"}));
-}
-
-TEST(MainFlowTest, TheLaunchFailureTravelsIntoTheMessage) {
-    RecordingShell shell(true, {kCreateProcessFailed, 740});
-    EXPECT_EQ(RunMainFlow(shell), 1);
-    EXPECT_EQ(shell.calls.at(2), L"message e Game Update Error: CreateProcessW failed. Error=740");
+TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
+    const MainFlowCase cases[] = {
+        {"second launcher",
+         true,
+         {},
+         1,
+         {L"acquire", L"message i QuillGuard Launcher: Another instance is already running"}},
+        {"game started", false, {kSuccess, 0}, 0, {L"acquire", L"game", L"release"}},
+        {"game flow error",
+         false,
+         {kClientTargetNotFound, 0},
+         1,
+         {L"acquire", L"game",
+          L"message e Game Update Error: Could not find a valid QGClient target executable.",
+          L"release"}},
+        {"launch failure in the text",
+         false,
+         {kCreateProcessFailed, 740},
+         1,
+         {L"acquire", L"game", L"message e Game Update Error: CreateProcessW failed. Error=740",
+          L"release"}},
+    };
+    for (const MainFlowCase& c : cases) {
+        CallLog calls;
+        testing::FakeInstanceLock lock(calls, c.lockHeldElsewhere);
+        testing::FakeUserInterface ui(calls);
+        MainFlowStages stages;
+        stages.runGameFlow = [&](InstanceLock& heldLock) {
+            // The stage is handed the very lock the main flow took.
+            EXPECT_EQ(&heldLock, &lock);
+            calls.push_back(L"game");
+            return c.game;
+        };
+        EXPECT_EQ(RunMainFlow(lock, ui, stages), c.exitCode) << c.name;
+        EXPECT_EQ(calls, c.calls) << c.name;
+    }
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/forwarded_arguments.h"
-#include "app/launcher_path.h"
+#include "base/forwarded_arguments.h"
+#include "base/launcher_path.h"
 
 int wmain() {
     std::wstring report = quillguard::GetLauncherPath();

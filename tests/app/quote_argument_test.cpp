@@ -1,4 +1,4 @@
-#include "app/quote_argument.h"
+#include "base/quote_argument.h"
 
 #include <gtest/gtest.h>
 

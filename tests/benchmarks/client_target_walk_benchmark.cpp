@@ -34,10 +34,8 @@ std::filesystem::path Native(std::wstring path) {
 }
 
 // The folder walk on Linux: names in sorted order, so that the client target is found last.
-class PosixFiles final : public quillguard::GameFileSystem {
+class PosixFiles final : public quillguard::FileSystem {
   public:
-    bool examine = true;
-    std::size_t opened = 0;
 
     std::uint32_t ReadFileAttributes(const std::wstring& path) override {
         std::error_code error;
@@ -60,13 +58,6 @@ class PosixFiles final : public quillguard::GameFileSystem {
         std::sort(entries.begin(), entries.end(),
                   [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
         return true;
-    }
-    bool IsClientTarget(const std::wstring& path) override {
-        if (!examine) {
-            return false;
-        }
-        ++opened;
-        return quillguard::IsClientTarget(Native(path));
     }
 };
 
@@ -145,15 +136,18 @@ int main(int argc, char** argv) {
 
     PosixFiles files;
     std::wstring found;
-    files.examine = false;
     auto start = std::chrono::steady_clock::now();
-    quillguard::FindClientTarget(rootText, files, found);
+    quillguard::FindClientTarget(rootText, files, [](const std::wstring&) { return false; }, found);
     const double listing = Seconds(start);
 
-    files.examine = true;
+    std::size_t opened = 0;
+    const quillguard::ClientTargetTest inspect = [&opened](const std::wstring& path) {
+        ++opened;
+        return quillguard::IsClientTarget(Native(path));
+    };
     const ProcessIo before = ReadProcessIo();
     start = std::chrono::steady_clock::now();
-    const bool hit = quillguard::FindClientTarget(rootText, files, found);
+    const bool hit = quillguard::FindClientTarget(rootText, files, inspect, found);
     const double walk = Seconds(start);
     const ProcessIo after = ReadProcessIo();
 
@@ -166,14 +160,14 @@ int main(int argc, char** argv) {
                 kFolders * kSubfolders * kFilesPerSubfolder + 1, kFolders * (kSubfolders + 1) + 1,
                 candidates);
     std::printf("found: %s\n", hit ? Native(found).c_str() : "nothing");
-    std::printf("files opened:       %zu\n", files.opened);
+    std::printf("files opened:       %zu\n", opened);
     std::printf("bytes read:         %llu (%.1f a file; at most %llu allowed)\n",
                 static_cast<unsigned long long>(bytes),
-                static_cast<double>(bytes) / static_cast<double>(files.opened),
+                static_cast<double>(bytes) / static_cast<double>(opened),
                 static_cast<unsigned long long>(perFileBound));
     std::printf("read calls:         %llu (%.1f a file; at most 8 allowed)\n",
                 static_cast<unsigned long long>(reads),
-                static_cast<double>(reads) / static_cast<double>(files.opened));
+                static_cast<double>(reads) / static_cast<double>(opened));
     std::printf("plain listing:      %.3f s\n", listing);
     std::printf("search with reads:  %.3f s (%.2f x the listing)\n", walk, walk / listing);
     std::filesystem::remove_all(root);

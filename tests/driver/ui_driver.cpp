@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/quote_argument.h"
-#include "app/unique_handle.h"
+#include "base/quote_argument.h"
+#include "base/unique_handle.h"
 
 namespace {
 

@@ -2,127 +2,70 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include "support/fake_instance_lock.h"
+#include "support/fake_processes.h"
 
 namespace quillguard {
 namespace {
 
-// Plays the answers Windows can give to the launch's calls and records the calls in order.
-class FakeProcesses final : public GameProcessPlatform {
-  public:
-    std::uint32_t createError = 0;  // 0: the game starts
-    bool elevated = false;
-    std::uint32_t shellError = 0;  // 0: the elevated launcher starts
-    std::wstring forwarded;
-
-    std::vector<std::wstring> calls;
-
-    std::wstring GetLauncherPath() override { return L"C:\\Game\\Foo_QG.exe"; }
-    std::wstring GetForwardedArguments() override { return forwarded; }
-    bool StartGameProcess(const std::wstring& commandLine, std::uint32_t& error) override {
-        calls.push_back(L"create " + commandLine);
-        error = createError;
-        return createError == 0;
-    }
-    bool IsProcessElevated() override {
-        calls.push_back(L"elevated?");
-        return elevated;
-    }
-    void ReleaseInstanceMutex() override { calls.push_back(L"release"); }
-    bool StartElevatedLauncher(const std::wstring& launcherPath, const std::wstring& parameters,
-                               std::uint32_t& error) override {
-        calls.push_back(L"runas " + launcherPath + L" [" + parameters + L"]");
-        error = shellError;
-        return shellError == 0;
-    }
-    void EndProcess(std::uint32_t exitCode) override {
-        calls.push_back(L"exit " + std::to_wstring(exitCode));
-    }
-};
+using testing::CallLog;
 
 const std::wstring kGame = L"C:\\Game\\Foo.exe";
 
 TEST(BuildGameCommandLineTest, QuotesTheGameAndPutsTheSwitchLast) {
     EXPECT_EQ(BuildGameCommandLine(kGame, L""), L"\"C:\\Game\\Foo.exe\" --quillguard-launcher");
-    EXPECT_EQ(BuildGameCommandLine(kGame, L"-windowed -lang=en"),
-              L"\"C:\\Game\\Foo.exe\" -windowed -lang=en --quillguard-launcher");
-    EXPECT_EQ(BuildGameCommandLine(L"D:\\My Games\\Foo.bin", L"\"a b\" --quillguard-launcher"),
-              L"\"D:\\My Games\\Foo.bin\" \"a b\" --quillguard-launcher --quillguard-launcher");
+    EXPECT_EQ(BuildGameCommandLine(L"D:\\My Games\\Foo.bin", L"\"a b\" -x"),
+              L"\"D:\\My Games\\Foo.bin\" \"a b\" -x --quillguard-launcher");
 }
 
-TEST(LaunchGameTest, AStartedGameIsSuccessWithoutWaiting) {
-    FakeProcesses processes;
-    processes.forwarded = L"-windowed";
-    const FlowResult result = LaunchGame(kGame, processes);
-    EXPECT_EQ(result.code, kSuccess);
-    EXPECT_EQ(
-        processes.calls,
-        std::vector<std::wstring>{L"create \"C:\\Game\\Foo.exe\" -windowed --quillguard-launcher"});
-}
+struct LaunchCase {
+    const char* name;
+    std::wstring forwarded;
+    std::uint32_t createError;
+    bool elevated;
+    std::uint32_t shellError;
+    FlowResult result;
+    CallLog calls;
+};
 
-TEST(LaunchGameTest, OtherFailuresAreErrorTwentyWithoutAnElevationAttempt) {
-    for (const std::uint32_t error : {2u, 193u, 1223u}) {
-        FakeProcesses processes;
-        processes.createError = error;
-        const FlowResult result = LaunchGame(kGame, processes);
-        EXPECT_EQ(result.code, kCreateProcessFailed);
-        EXPECT_EQ(result.launchFailure, error);
-        EXPECT_EQ(processes.calls.size(), 1u) << error;
-    }
-}
-
-TEST(LaunchGameTest, AnElevatedLauncherDoesNotAskAgain) {
-    for (const std::uint32_t error : {kErrorElevationRequired, kErrorAccessDenied}) {
-        FakeProcesses processes;
-        processes.createError = error;
-        processes.elevated = true;
-        const FlowResult result = LaunchGame(kGame, processes);
-        EXPECT_EQ(result.code, kCreateProcessFailed);
-        EXPECT_EQ(result.launchFailure, error);
-        EXPECT_EQ(processes.calls.back(), L"elevated?");
-    }
-}
-
-TEST(LaunchGameTest, HandsOverToAnElevatedCopyAfterReleasingTheMutex) {
-    for (const std::uint32_t error : {kErrorElevationRequired, kErrorAccessDenied}) {
-        FakeProcesses processes;
-        processes.createError = error;
-        processes.forwarded = L"\"a b\" -x";
-        LaunchGame(kGame, processes);
+// Every answer Windows can give to the launch, and what the launcher does with it.
+TEST(LaunchGameTest, ElevatesOnlyWhenWindowsDemandsItAndTheLauncherIsNotElevated) {
+    const std::wstring create = L"create \"C:\\Game\\Foo.exe\" --quillguard-launcher";
+    const std::wstring runas = L"runas C:\\Game\\Foo_QG.exe";
+    const LaunchCase cases[] = {
+        {"started", L"-w", 0, false, 0, {kSuccess, 0},
+         {L"create \"C:\\Game\\Foo.exe\" -w --quillguard-launcher"}},
+        {"not found", L"", 2, false, 0, {kCreateProcessFailed, 2}, {create}},
+        {"bad image", L"", 193, false, 0, {kCreateProcessFailed, 193}, {create}},
+        {"740 while elevated", L"", 740, true, 0, {kCreateProcessFailed, 740},
+         {create, L"elevated?"}},
+        {"5 while elevated", L"", 5, true, 0, {kCreateProcessFailed, 5}, {create, L"elevated?"}},
         // The switch is for the game only; the copy gets the forwarded arguments alone.
-        EXPECT_EQ(
-            processes.calls,
-            (std::vector<std::wstring>{
-                L"create \"C:\\Game\\Foo.exe\" \"a b\" -x --quillguard-launcher", L"elevated?",
-                L"release", L"runas C:\\Game\\Foo_QG.exe [\"a b\" -x]", L"exit 0"}));
+        {"740 hands over", L"\"a b\" -x", 740, false, 0, {kSuccess, 0},
+         {L"create \"C:\\Game\\Foo.exe\" \"a b\" -x --quillguard-launcher", L"elevated?",
+          L"release", runas + L" [\"a b\" -x]", L"exit 0"}},
+        // No arguments: no parameters at all, not an empty text.
+        {"5 hands over", L"", 5, false, 0, {kSuccess, 0},
+         {create, L"elevated?", L"release", runas, L"exit 0"}},
+        {"prompt refused", L"", 740, false, 1223, {kElevationRefused, 0},
+         {create, L"elevated?", L"release", runas}},
+        // The lock stays released: the process did not end.
+        {"runas failed", L"", 5, false, 1155, {kElevatedLaunchFailed, 1155},
+         {create, L"elevated?", L"release", runas}},
+    };
+    for (const LaunchCase& c : cases) {
+        CallLog calls;
+        testing::FakeProcesses processes(calls);
+        testing::FakeInstanceLock lock(calls);
+        processes.forwarded = c.forwarded;
+        processes.createError = c.createError;
+        processes.elevated = c.elevated;
+        processes.shellError = c.shellError;
+        const FlowResult result = LaunchGame(kGame, processes, lock);
+        EXPECT_EQ(result.code, c.result.code) << c.name;
+        EXPECT_EQ(result.launchFailure, c.result.launchFailure) << c.name;
+        EXPECT_EQ(calls, c.calls) << c.name;
     }
-}
-
-TEST(LaunchGameTest, AHandOverWithoutArgumentsPassesNone) {
-    FakeProcesses processes;
-    processes.createError = kErrorElevationRequired;
-    LaunchGame(kGame, processes);
-    EXPECT_EQ(processes.calls.at(3), L"runas C:\\Game\\Foo_QG.exe []");
-}
-
-TEST(LaunchGameTest, ARefusedPromptIsErrorEighteenAndAnyOtherFailureNineteen) {
-    FakeProcesses refused;
-    refused.createError = kErrorElevationRequired;
-    refused.shellError = kErrorCancelled;
-    const FlowResult refusal = LaunchGame(kGame, refused);
-    EXPECT_EQ(refusal.code, kElevationRefused);
-    EXPECT_EQ(refused.calls.back(), L"runas C:\\Game\\Foo_QG.exe []");
-
-    FakeProcesses failed;
-    failed.createError = kErrorAccessDenied;
-    failed.shellError = 1155;  // no application is associated
-    const FlowResult failure = LaunchGame(kGame, failed);
-    EXPECT_EQ(failure.code, kElevatedLaunchFailed);
-    EXPECT_EQ(failure.launchFailure, 1155u);
-    // The mutex stays released: the process did not end.
-    EXPECT_EQ(failed.calls.at(2), L"release");
-    EXPECT_EQ(failed.calls.back(), L"runas C:\\Game\\Foo_QG.exe []");
 }
 
 }  // namespace

@@ -2,203 +2,145 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "support/fake_file_system.h"
 
 namespace quillguard {
 namespace {
 
-// A folder tree held in memory: folders list their entries in the order given.
-class FakeFiles final : public GameFileSystem {
-  public:
-    FakeFiles& folder(const std::wstring& path, std::vector<FolderEntry> entries) {
-        folders_[path] = std::move(entries);
-        return *this;
-    }
-    FakeFiles& target(const std::wstring& path) {
-        targets_.insert(path);
-        return *this;
-    }
+// The fake tree, with the paths that are client targets; records "list" and "examine" calls.
+struct Tree {
+    testing::CallLog calls;
+    testing::FakeFileSystem files{calls};
+    std::set<std::wstring> targets;
+    ClientTargetTest isClientTarget = [this](const std::wstring& path) {
+        calls.push_back(L"examine " + path);
+        return targets.count(path) != 0;
+    };
 
-    std::uint32_t ReadFileAttributes(const std::wstring& path) override {
-        if (folders_.count(path) != 0) {
-            return kFileAttributeDirectory;
-        }
-        const auto slash = path.find_last_of(L'\\');
-        const auto parent = folders_.find(path.substr(0, slash));
-        if (slash != std::wstring::npos && parent != folders_.end()) {
-            for (const FolderEntry& entry : parent->second) {
-                if (entry.name == path.substr(slash + 1)) {
-                    return entry.attributes;
-                }
-            }
-        }
-        return kInvalidFileAttributes;
+    LauncherError Resolve(const std::wstring& launcher, GameTargets& result) {
+        return ResolveGameTargets(launcher, files, isClientTarget, result);
     }
-    bool ListFolder(const std::wstring& path, std::vector<FolderEntry>& entries) override {
-        listed.push_back(path);
-        const auto found = folders_.find(path);
-        if (found == folders_.end()) {
-            return false;
-        }
-        entries = {{L".", kFileAttributeDirectory}, {L"..", kFileAttributeDirectory}};
-        entries.insert(entries.end(), found->second.begin(), found->second.end());
-        return true;
+    bool Find(const std::wstring& folder, std::wstring& result) {
+        return FindClientTarget(folder, files, isClientTarget, result);
     }
-    bool IsClientTarget(const std::wstring& path) override {
-        examined.push_back(path);
-        return targets_.count(path) != 0;
-    }
-
-    std::vector<std::wstring> listed;
-    std::vector<std::wstring> examined;
-
-  private:
-    std::map<std::wstring, std::vector<FolderEntry>> folders_;
-    std::set<std::wstring> targets_;
 };
 
-const FolderEntry File(const wchar_t* name) {
-    return {name, 0x20};
-}
-const FolderEntry Folder(const wchar_t* name) {
-    return {name, kFileAttributeDirectory};
-}
+using testing::File;
+using testing::Folder;
 
 const std::wstring kDir = L"D:\\Games\\Foo";
 const std::wstring kLauncher = kDir + L"\\Foo_QG.exe";
 
-TEST(ResolveGameTargetsTest, TheGameIsNamedAfterTheLauncherAndIsItsOwnTarget) {
-    FakeFiles files;
-    files.folder(kDir, {File(L"Foo_QG.exe"), File(L"Foo.exe"), File(L"QGClient.dll")})
-        .target(kDir + L"\\Foo.exe");
-    GameTargets targets;
-    EXPECT_EQ(ResolveGameTargets(kLauncher, files, targets), kSuccess);
-    EXPECT_EQ(targets.gamePath, kDir + L"\\Foo.exe");
-    EXPECT_EQ(targets.launcherDir, kDir);
-    EXPECT_EQ(targets.targetPath, kDir + L"\\Foo.exe");
-    EXPECT_TRUE(files.listed.empty());
-}
+struct ResolveCase {
+    const char* name;
+    std::wstring launcher;
+    std::vector<std::pair<std::wstring, std::vector<FolderEntry>>> folders;
+    std::set<std::wstring> targets;
+    LauncherError code;
+    std::wstring gamePath = {};
+    std::wstring launcherDir = {};
+    std::wstring targetPath = {};
+};
 
-TEST(ResolveGameTargetsTest, NamesWithoutTheExactSuffixAreInvalid) {
-    for (const std::wstring& path :
-         {std::wstring(), std::wstring(L"_QG.ex"), kDir + L"\\Foo_qg.exe", kDir + L"\\Foo_QG.EXE",
-          kDir + L"\\Foo.exe"}) {
-        FakeFiles files;
+TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
+    const std::wstring game = kDir + L"\\Foo.exe";
+    const ResolveCase cases[] = {
+        {"the game is its own target", kLauncher,
+         {{kDir, {File(L"Foo_QG.exe"), File(L"Foo.exe"), File(L"QGClient.dll")}}}, {game},
+         kSuccess, game, kDir, game},
+        {"empty name", L"", {}, {}, kInvalidLauncherName},
+        {"suffix cut short", L"_QG.ex", {}, {}, kInvalidLauncherName},
+        {"suffix in the wrong case", kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
+        {"extension in the wrong case", kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
+        {"no suffix", game, {}, {}, kInvalidLauncherName},
+        // The first suffix in the whole path counts, and what follows it is dropped.
+        {"suffix in a folder name", L"D:\\X_QG.exe\\Foo_QG.exe",
+         {{L"D:", {File(L"X.exe"), Folder(L"X_QG.exe")}}, {L"D:\\X_QG.exe", {}}}, {L"D:\\X.exe"},
+         kSuccess, L"D:\\X.exe", L"D:\\X_QG.exe", L"D:\\X.exe"},
+        {"renamed launcher", kDir + L"\\Foo_QG.exe.old", {{kDir, {File(L"Foo.exe")}}}, {game},
+         kSuccess, game, kDir, game},
+        {".bin when .exe is missing", kLauncher, {{kDir, {File(L"Foo.bin")}}},
+         {kDir + L"\\Foo.bin"}, kSuccess, kDir + L"\\Foo.bin", kDir, kDir + L"\\Foo.bin"},
+        {".bin when .exe is a folder", kLauncher,
+         {{kDir, {Folder(L"Foo.exe"), File(L"Foo.bin")}}}, {kDir + L"\\Foo.bin"}, kSuccess,
+         kDir + L"\\Foo.bin", kDir, kDir + L"\\Foo.bin"},
+        {"no game, even beside a target", kLauncher, {{kDir, {File(L"Other.exe")}}},
+         {kDir + L"\\Other.exe"}, kGameExecutableNotFound},
+        {"a target in a subfolder", kLauncher,
+         {{kDir, {File(L"Foo.exe"), Folder(L"Bin")}}, {kDir + L"\\Bin", {File(L"Game.exe")}}},
+         {kDir + L"\\Bin\\Game.exe"}, kSuccess, game, kDir, kDir + L"\\Bin\\Game.exe"},
+        // "Locked" is never described, so it cannot be listed.
+        {"no target anywhere", kLauncher, {{kDir, {File(L"Foo.exe"), Folder(L"Locked")}}}, {},
+         kClientTargetNotFound, game, kDir},
+    };
+    for (const ResolveCase& c : cases) {
+        Tree tree;
+        for (const auto& [path, entries] : c.folders) {
+            tree.files.folder(path, entries);
+        }
+        tree.targets = c.targets;
         GameTargets targets;
-        EXPECT_EQ(ResolveGameTargets(path, files, targets), kInvalidLauncherName)
-            << ::testing::PrintToString(path);
+        EXPECT_EQ(tree.Resolve(c.launcher, targets), c.code) << c.name;
+        EXPECT_EQ(targets.gamePath, c.gamePath) << c.name;
+        EXPECT_EQ(targets.launcherDir, c.launcherDir) << c.name;
+        EXPECT_EQ(targets.targetPath, c.targetPath) << c.name;
     }
-}
-
-TEST(ResolveGameTargetsTest, TheFirstSuffixInTheWholePathCountsAndTheRestIsDropped) {
-    FakeFiles files;
-    files.folder(L"D:", {File(L"X.exe"), Folder(L"X_QG.exe")})
-        .folder(L"D:\\X_QG.exe", {File(L"Foo_QG.exe")})
-        .target(L"D:\\X.exe");
-    GameTargets targets;
-    EXPECT_EQ(ResolveGameTargets(L"D:\\X_QG.exe\\Foo_QG.exe", files, targets), kSuccess);
-    EXPECT_EQ(targets.gamePath, L"D:\\X.exe");
-    EXPECT_EQ(targets.launcherDir, L"D:\\X_QG.exe");
-
-    FakeFiles renamed;
-    renamed.folder(kDir, {File(L"Foo.exe")}).target(kDir + L"\\Foo.exe");
-    EXPECT_EQ(ResolveGameTargets(kDir + L"\\Foo_QG.exe.old", renamed, targets), kSuccess);
-    EXPECT_EQ(targets.gamePath, kDir + L"\\Foo.exe");
-}
-
-TEST(ResolveGameTargetsTest, FallsBackToBinWhenExeIsMissingOrAFolder) {
-    for (const auto& exeEntry : std::vector<std::vector<FolderEntry>>{{}, {Folder(L"Foo.exe")}}) {
-        FakeFiles files;
-        auto entries = exeEntry;
-        entries.push_back(File(L"Foo.bin"));
-        files.folder(kDir, entries).target(kDir + L"\\Foo.bin");
-        GameTargets targets;
-        EXPECT_EQ(ResolveGameTargets(kLauncher, files, targets), kSuccess);
-        EXPECT_EQ(targets.gamePath, kDir + L"\\Foo.bin");
-    }
-}
-
-TEST(ResolveGameTargetsTest, NoGameIsErrorTenEvenBesideAClientTarget) {
-    FakeFiles files;
-    files.folder(kDir, {File(L"Other.exe")}).target(kDir + L"\\Other.exe");
-    GameTargets targets;
-    EXPECT_EQ(ResolveGameTargets(kLauncher, files, targets), kGameExecutableNotFound);
-}
-
-TEST(ResolveGameTargetsTest, ATargetInASubfolderLeavesTheGamePathAlone) {
-    FakeFiles files;
-    files.folder(kDir, {File(L"Foo.exe"), Folder(L"Bin")})
-        .folder(kDir + L"\\Bin", {File(L"Game.exe")})
-        .target(kDir + L"\\Bin\\Game.exe");
-    GameTargets targets;
-    EXPECT_EQ(ResolveGameTargets(kLauncher, files, targets), kSuccess);
-    EXPECT_EQ(targets.gamePath, kDir + L"\\Foo.exe");
-    EXPECT_EQ(targets.targetPath, kDir + L"\\Bin\\Game.exe");
-}
-
-TEST(ResolveGameTargetsTest, NoTargetAnywhereIsErrorEleven) {
-    FakeFiles files;
-    files.folder(kDir, {File(L"Foo.exe"), Folder(L"Locked")});  // "Locked" cannot be listed
-    GameTargets targets;
-    EXPECT_EQ(ResolveGameTargets(kLauncher, files, targets), kClientTargetNotFound);
-    EXPECT_TRUE(targets.targetPath.empty());
 }
 
 TEST(FindClientTargetTest, ExaminesOnlyFilesWithACandidateExtensionAfterLowerCasing) {
-    FakeFiles files;
-    files
-        .folder(kDir,
-                {File(L"SETUP.EXE"), File(L"game.exe.bak"), File(L"game.ex"), File(L"data.pak"),
-                 File(L"noextension"), File(L"x.Bin"), File(L".dll"), File(L"client.dll")})
-        .target(kDir + L"\\client.dll");
+    Tree tree;
+    tree.files.folder(kDir, {File(L"SETUP.EXE"), File(L"game.exe.bak"), File(L"game.ex"),
+                             File(L"data.pak"), File(L"noextension"), File(L"x.Bin"),
+                             File(L".dll"), File(L"client.dll")});
+    tree.targets = {kDir + L"\\client.dll"};
     std::wstring result;
-    EXPECT_TRUE(FindClientTarget(kDir, files, result));
+    EXPECT_TRUE(tree.Find(kDir, result));
     EXPECT_EQ(result, kDir + L"\\client.dll");
-    EXPECT_EQ(files.examined,
-              (std::vector<std::wstring>{kDir + L"\\SETUP.EXE", kDir + L"\\x.Bin", kDir + L"\\.dll",
-                                         kDir + L"\\client.dll"}));
+    EXPECT_EQ(tree.calls, (testing::CallLog{L"list " + kDir, L"examine " + kDir + L"\\SETUP.EXE",
+                                            L"examine " + kDir + L"\\x.Bin",
+                                            L"examine " + kDir + L"\\.dll",
+                                            L"examine " + kDir + L"\\client.dll"}));
 }
 
-TEST(FindClientTargetTest, WalksDepthFirstInListingOrder) {
-    FakeFiles files;
-    files.folder(kDir, {Folder(L"A"), File(L"top.exe"), Folder(L"B")})
+TEST(FindClientTargetTest, WalksDepthFirstInListingOrderWithoutEnteringLinks) {
+    Tree tree;
+    tree.files.folder(kDir, {{L"Link", kFileAttributeDirectory | kFileAttributeReparsePoint},
+                             Folder(L"A"), File(L"top.exe"), Folder(L"B")})
+        .folder(kDir + L"\\Link", {File(L"linked.exe")})
         .folder(kDir + L"\\A", {Folder(L"Deep"), File(L"a.exe")})
         .folder(kDir + L"\\A\\Deep", {File(L"deep.dll")})
-        .folder(kDir + L"\\B", {File(L"b.exe")})
-        .target(kDir + L"\\A\\a.exe")
-        .target(kDir + L"\\top.exe");
+        .folder(kDir + L"\\B", {File(L"b.exe")});
+    tree.targets = {kDir + L"\\Link\\linked.exe", kDir + L"\\A\\a.exe", kDir + L"\\top.exe"};
     std::wstring result;
-    EXPECT_TRUE(FindClientTarget(kDir, files, result));
-    // A subfolder listed before a qualifying file is searched first, and its hit wins.
+    EXPECT_TRUE(tree.Find(kDir, result));
+    // A subfolder listed before a qualifying file is searched first, and its hit wins; a
+    // junction or link, which may lead anywhere, is never entered.
     EXPECT_EQ(result, kDir + L"\\A\\a.exe");
-    EXPECT_EQ(files.examined,
-              (std::vector<std::wstring>{kDir + L"\\A\\Deep\\deep.dll", kDir + L"\\A\\a.exe"}));
-}
+    EXPECT_EQ(tree.calls, (testing::CallLog{L"list " + kDir, L"list " + kDir + L"\\A",
+                                            L"list " + kDir + L"\\A\\Deep",
+                                            L"examine " + kDir + L"\\A\\Deep\\deep.dll",
+                                            L"examine " + kDir + L"\\A\\a.exe"}));
 
-TEST(FindClientTargetTest, DoesNotEnterJunctionsOrLinks) {
-    FakeFiles files;
-    files.folder(kDir, {{L"Link", kFileAttributeDirectory | kFileAttributeReparsePoint}})
-        .folder(kDir + L"\\Link", {File(L"linked.exe")})
-        .target(kDir + L"\\Link\\linked.exe");
-    std::wstring result = L"untouched";
-    EXPECT_FALSE(FindClientTarget(kDir, files, result));
+    Tree none;
+    none.files.folder(kDir, {});
+    result = L"untouched";
+    EXPECT_FALSE(none.Find(kDir, result));
     EXPECT_EQ(result, L"untouched");
-    EXPECT_EQ(files.listed, std::vector<std::wstring>{kDir});
 }
 
 TEST(FindClientTargetTest, JoinsNamesWithOneBackslash) {
-    FakeFiles files;
-    files.folder(L"C:\\", {File(L"a.exe")})
-        .folder(L"", {File(L"b.exe")})
-        .target(L"C:\\a.exe")
-        .target(L"b.exe");
+    Tree tree;
+    tree.files.folder(L"C:\\", {File(L"a.exe")}).folder(L"", {File(L"b.exe")});
+    tree.targets = {L"C:\\a.exe", L"b.exe"};
     std::wstring result;
-    EXPECT_TRUE(FindClientTarget(L"C:\\", files, result));
+    EXPECT_TRUE(tree.Find(L"C:\\", result));
     EXPECT_EQ(result, L"C:\\a.exe");
-    EXPECT_TRUE(FindClientTarget(L"", files, result));
+    EXPECT_TRUE(tree.Find(L"", result));
     EXPECT_EQ(result, L"b.exe");
 }
 

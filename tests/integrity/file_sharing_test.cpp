@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "game/client_target.h"
 #include "integrity/file_hashing.h"
 #include "support/pe_image_builder.h"

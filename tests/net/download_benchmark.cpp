@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "net/http_client.h"
 
 namespace {

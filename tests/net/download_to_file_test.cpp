@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/unique_handle.h"
 #include "net/http_client.h"
 #include "test_servers.h"
 #include "winhttp_errors.h"

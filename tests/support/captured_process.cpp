@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/launcher_path.h"
-#include "app/unique_handle.h"
+#include "base/launcher_path.h"
+#include "base/unique_handle.h"
 
 namespace quillguard::testing {
 

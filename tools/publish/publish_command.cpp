@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "integrity/file_hashing.h"
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 
 namespace quillguard::publish {
 namespace {

@@ -1,4 +1,4 @@
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 
 namespace quillguard {
 

@@ -1,4 +1,4 @@
-#include "app/launcher_path.h"
+#include "base/launcher_path.h"
 
 #include <windows.h>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <windows.h>
-#include <winhttp.h>
 
 namespace quillguard {
 
@@ -87,22 +86,11 @@ struct RegistryKeyTraits {
     static void Close(pointer value) noexcept { ::RegCloseKey(value); }
 };
 
-// WinHTTP is bound at run time from the system folder only (net/transport_calls.cpp), so its
-// handles are closed through that binding rather than through the import table.
-void CloseInternetHandle(HINTERNET handle) noexcept;
-
-struct InternetHandleTraits {
-    using pointer = HINTERNET;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer value) noexcept { CloseInternetHandle(value); }
-};
-
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
-using UniqueInternetHandle = UniqueHandle<InternetHandleTraits>;
 
 // Both handles of a started process.
 struct UniqueProcessInformation {

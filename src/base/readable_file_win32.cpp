@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/unique_handle.h"
-#include "integrity/readable_file.h"
+#include "base/unique_handle.h"
+#include "base/readable_file.h"
 
 namespace quillguard {
 

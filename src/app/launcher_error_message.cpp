@@ -1,6 +1,7 @@
-#include "app/launcher_error.h"
+#include "app/launcher_error_message.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace quillguard {
@@ -44,13 +45,14 @@ std::wstring FormatWithNumber(std::wstring_view format, std::uint32_t number) {
 }  // namespace
 
 std::wstring LauncherErrorMessage(LauncherError code, LaunchFailure launchFailure) {
-    if (code >= kMessages.size()) {
+    const auto index = static_cast<std::uint32_t>(code);
+    if (index >= kMessages.size()) {
         return std::wstring(kUnknownError);
     }
     if (code == kElevatedLaunchFailed || code == kCreateProcessFailed) {
-        return FormatWithNumber(kMessages[code], launchFailure);
+        return FormatWithNumber(kMessages[index], launchFailure);
     }
-    return std::wstring(kMessages[code]);
+    return std::wstring(kMessages[index]);
 }
 
 }  // namespace quillguard

@@ -16,11 +16,11 @@ struct FolderEntry {
     std::uint32_t attributes = 0;
 };
 
-// The file system calls of target resolution; the launcher binds them to Win32, tests to a
-// folder tree of their own.
-class GameFileSystem {
+// What the flows ask of files and folders; the launcher binds it to Win32, tests to a tree of
+// their own.
+class FileSystem {
   public:
-    virtual ~GameFileSystem() = default;
+    virtual ~FileSystem() = default;
 
     // The path's attributes; kInvalidFileAttributes when it is missing or inaccessible.
     virtual std::uint32_t ReadFileAttributes(const std::wstring& path) = 0;
@@ -28,9 +28,6 @@ class GameFileSystem {
     // The entries of a folder, "." and ".." included, in the order the system lists them;
     // false when the folder cannot be listed.
     virtual bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
-
-    // Whether the file is a client target (see IsClientTarget).
-    virtual bool IsClientTarget(const std::wstring& path) = 0;
 };
 
 }  // namespace quillguard

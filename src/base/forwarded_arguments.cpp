@@ -1,4 +1,4 @@
-#include "app/forwarded_arguments.h"
+#include "base/forwarded_arguments.h"
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <span>
 
-#include "app/quote_argument.h"
-#include "app/unique_handle.h"
+#include "base/quote_argument.h"
+#include "base/unique_handle.h"
 
 namespace quillguard {
 

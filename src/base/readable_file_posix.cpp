@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "integrity/readable_file.h"
+#include "base/readable_file.h"
 
 namespace quillguard {
 

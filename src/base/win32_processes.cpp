@@ -1,0 +1,71 @@
+#include "base/win32_processes.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "base/forwarded_arguments.h"
+#include "base/launcher_path.h"
+#include "base/unique_handle.h"
+
+namespace quillguard {
+
+std::wstring Win32Processes::GetLauncherPath() {
+    return quillguard::GetLauncherPath();
+}
+
+std::wstring Win32Processes::GetForwardedArguments() {
+    return quillguard::GetForwardedArguments();
+}
+
+bool Win32Processes::StartProcess(const std::wstring& commandLine, std::uint32_t& error) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    std::wstring writableCommandLine = commandLine;
+    // No application name: the program is the command line's first token, quoted, so a path with
+    // spaces cannot be read as a shorter program's name.
+    if (!::CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &started)) {
+        error = ::GetLastError();
+        return false;
+    }
+    // The program runs on by itself; only the handles to it are closed.
+    const UniqueProcessInformation owned{UniqueKernelHandle(started.hProcess),
+                                         UniqueKernelHandle(started.hThread)};
+    return true;
+}
+
+bool Win32Processes::IsProcessElevated() {
+    UniqueKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        return false;
+    }
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation),
+                                 &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+bool Win32Processes::StartElevated(const std::wstring& path,
+                                   const std::optional<std::wstring>& parameters,
+                                   std::uint32_t& error) {
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof(execute);
+    execute.lpVerb = L"runas";
+    execute.lpFile = path.c_str();
+    execute.lpParameters = parameters ? parameters->c_str() : nullptr;
+    execute.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&execute)) {
+        error = ::GetLastError();
+        return false;
+    }
+    return true;
+}
+
+void Win32Processes::EndProcess(std::uint32_t exitCode) {
+    ::ExitProcess(exitCode);
+}
+
+}  // namespace quillguard
