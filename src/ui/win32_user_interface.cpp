@@ -4,10 +4,14 @@
 
 namespace quillguard {
 
+unsigned MessageBoxStyle(MessageIcon icon) {
+    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
+    return MB_OK | iconStyle;
+}
+
 void Win32UserInterface::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                      MessageIcon icon) {
-    const UINT style = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
-    ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | style);
+    ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MessageBoxStyle(icon));
 }
 
 }  // namespace quillguard

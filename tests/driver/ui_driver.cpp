@@ -102,7 +102,8 @@ struct Session {
 
     std::vector<UniqueKernelHandle> mutexes;
     UniqueKernelHandle process;
-    DWORD pid = 0;  // 0 until a process is started: windows of any process are then accepted
+    DWORD pid = 0;        // 0 until a process is started: windows of any process are then accepted
+    std::wstring folder;  // where programs start; empty: the program's own folder
 };
 
 std::optional<DWORD> ExitCode(const Session& session) {
@@ -261,8 +262,10 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
+    const std::wstring folder =
+        session.folder.empty() ? path.parent_path().native() : session.folder;
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        path.parent_path().c_str(), &startup, &info)) {
+                        folder.c_str(), &startup, &info)) {
         Fail(L"to start " + Quoted(path.native()), L"error " + std::to_wstring(GetLastError()));
     }
     const UniqueKernelHandle thread(info.hThread);
@@ -314,6 +317,11 @@ void Start(Session& session, Args args) {
 
 void StartRaw(Session& session, Args args) {
     Launch(session, args[0], args[1]);
+}
+
+void InFolder(Session& session, Args args) {
+    session.folder = args[0];
+    WriteLine(stdout, L"folder: " + session.folder);
 }
 
 void ExpectBox(Session& session, Args args) {
@@ -481,6 +489,7 @@ constexpr std::array kVerbs{
     Verb{L"expect-mutex", L"nm", L"NAME held|free", ExpectMutex},
     Verb{L"start", L"n*", L"EXE [ARG...]", Start},
     Verb{L"start-raw", L"ns", L"EXE COMMANDLINE", StartRaw},
+    Verb{L"in-folder", L"n", L"FOLDER (where later starts run)", InFolder},
     Verb{L"expect-box", L"ss|u", L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
     Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
     Verb{L"wait-window", L"ss|u", L"CLASS|* CAPTION|* [TIMEOUT_MS]", WaitWindow},

@@ -26,7 +26,8 @@ export QG_LAUNCH_RECORD
 QG_LAUNCH_RECORD=$(windows "$record")
 export QG_GAME_LINGER_MS=6000
 
-# Expects the game to have been started with exactly this command line, from the launcher's folder.
+# Expects the game to have been started with exactly this command line, in the folder the
+# launcher was started in (the launcher's own, unless a second argument names another).
 expect_launch() {
     for _ in $(seq 100); do [ -s "$record" ] && break; sleep 0.1; done
     [ -s "$record" ] || { echo "the game did not start"; exit 1; }
@@ -36,7 +37,7 @@ expect_launch() {
     echo "game command line: $command_line"
     echo "game folder:       $folder"
     [ "$command_line" = "$1" ] || { echo "expected command line: $1"; exit 1; }
-    [ "$folder" = "$(windows "$game_dir")" ] || { echo "expected the launcher's folder"; exit 1; }
+    [ "$folder" = "$(windows "${2:-$game_dir}")" ] || { echo "expected ${2:-$game_dir}"; exit 1; }
 }
 
 # Expects the game flow's message box with this text, and exit code 1 once it is dismissed.
@@ -48,11 +49,14 @@ expect_game_error() {
 case $scenario in
 launches_game_with_forwarded_arguments)
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
-    # The launcher exits with 0 well before the game does: it does not wait.
-    driver start-raw "$(windows "$launcher")" \
+    # The launcher exits with 0 well before the game does: it does not wait. Started from another
+    # folder, it hands that folder on to the game.
+    mkdir "$work/Desktop"
+    driver in-folder "$(windows "$work/Desktop")" -- start-raw "$(windows "$launcher")" \
         "Foo_QG.exe plain \"with space\" say\\\"hi\\\" \"D:\\my dir\\\\\" trail\\ \"\" last" \
         -- expect-exit 0 5000
-    expect_launch "\"$(windows "$game_dir/Foo.exe")\" plain \"with space\" \"say\\\"hi\\\"\" \"D:\\my dir\\\\\" trail\\  last --quillguard-launcher"
+    expect_launch "\"$(windows "$game_dir/Foo.exe")\" plain \"with space\" \"say\\\"hi\\\"\" \"D:\\my dir\\\\\" trail\\  last --quillguard-launcher" \
+        "$work/Desktop"
     ;;
 launches_bin_when_exe_is_missing_or_a_folder)
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.bin"
