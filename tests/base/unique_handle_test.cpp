@@ -16,7 +16,7 @@ UniqueKernelHandle NewEvent() {
     return UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
-TEST(UniqueHandleTest, ClosesWhenItGoesAway) {
+TEST(UniqueHandleTest, ClosesExactlyWhatItOwnsAndKeepsTheLastError) {
     HANDLE raw = nullptr;
     {
         const UniqueKernelHandle event = NewEvent();
@@ -24,17 +24,21 @@ TEST(UniqueHandleTest, ClosesWhenItGoesAway) {
         ASSERT_TRUE(IsOpen(raw));
     }
     EXPECT_FALSE(IsOpen(raw));
-}
 
-TEST(UniqueHandleTest, ResetKeepsTheCallersLastError) {
     UniqueKernelHandle event = NewEvent();
     ::SetLastError(ERROR_ACCESS_DENIED);
     event.reset();
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(event.valid());
+
+    UniqueKernelHandle kept = NewEvent();
+    raw = kept.release();
+    EXPECT_FALSE(kept.valid());
+    EXPECT_TRUE(IsOpen(raw));
+    ::CloseHandle(raw);
 }
 
-TEST(UniqueHandleTest, MovingTransfersOwnershipWithoutClosing) {
+TEST(UniqueHandleTest, MovingTransfersOwnershipAndClosesTheReplacedHandle) {
     UniqueKernelHandle first = NewEvent();
     const HANDLE raw = first.get();
     UniqueKernelHandle second(std::move(first));
@@ -46,14 +50,6 @@ TEST(UniqueHandleTest, MovingTransfersOwnershipWithoutClosing) {
     third = std::move(second);
     EXPECT_TRUE(IsOpen(raw));
     EXPECT_FALSE(IsOpen(replaced));
-}
-
-TEST(UniqueHandleTest, ReleaseGivesUpOwnership) {
-    UniqueKernelHandle event = NewEvent();
-    const HANDLE raw = event.release();
-    EXPECT_FALSE(event.valid());
-    EXPECT_TRUE(IsOpen(raw));
-    ::CloseHandle(raw);
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Shows what the tests are worth: applies deliberate one-line faults to the product code one at a
+# time, rebuilds, runs the tests of the build the fault lives in, and prints which tests caught
+# each. Exit status 1 when a fault went uncaught. Not run by CI: it takes a while.
+#
+#   bash scripts/mutants.sh [NAME...]    # all faults, or only the named ones
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# Tab-separated: name, build (native or windows), file, the line as it stands, the faulty line.
+faults=$(cat <<'TABLE'
+quoting	native	src/base/quote_argument.cpp	    quoted.append(2 * pendingBackslashes, L'\\');	    quoted.append(pendingBackslashes, L'\\');
+sha1-padding	native	src/integrity/sha1.cpp	    const std::uint64_t zeros = (55 - n) % 64;	    const std::uint64_t zeros = (56 - n) % 64;
+hex-parsing	native	src/integrity/sha1_digest.cpp	    if (c >= 'A' && c <= 'F') {	    if (c >= 'A' && c < 'F') {
+manifest-finding	native	src/net/manifest.cpp	    if (!document.is_object()) {	    if (document.is_array()) {
+error-table	native	src/app/launcher_error_message.cpp	    if (code == kElevatedLaunchFailed || code == kCreateProcessFailed) {	    if (code == kCreateProcessFailed) {
+game-command-line	native	src/game/game_launch.cpp	    if (!forwardedArguments.empty()) {	    if (forwardedArguments.empty()) {
+elevation-decision	native	src/game/game_launch.cpp	    const bool elevationMightHelp = error == kErrorElevationRequired || error == kErrorAccessDenied;	    const bool elevationMightHelp = error == kErrorElevationRequired;
+folder-walk-links	native	src/game/target_resolution.cpp	            if ((entry.attributes & kFileAttributeReparsePoint) == 0 &&	            if ((entry.attributes & kFileAttributeDirectory) != 0 &&
+folder-walk-order	native	src/game/target_resolution.cpp	    for (const FolderEntry& entry : entries) {	    for (const FolderEntry& entry : std::vector(entries.rbegin(), entries.rend())) {
+pe-bounds	native	PE_BOUNDS_FILE	PE_BOUNDS_FROM	PE_BOUNDS_TO
+code-section-name	native	CODE_SECTION_FILE	CODE_SECTION_FROM	CODE_SECTION_TO
+download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;
+short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {
+url-splitting	windows	src/net/http_client.cpp	    secure = parts.nScheme == INTERNET_SCHEME_HTTPS;	    secure = parts.nScheme != INTERNET_SCHEME_HTTP;
+instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();
+message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;
+TABLE
+)
+
+bash scripts/setup.sh
+bash scripts/build.sh >/dev/null
+
+restore=
+trap '[ -z "$restore" ] || cp "$restore" "${restore%.mutant-backup}"; rm -f "$restore"' EXIT
+
+# Replaces the one line that reads exactly FROM with TO; fails unless there is exactly one.
+apply() {
+    python3 - "$@" <<'PY'
+import sys
+path, old, new = sys.argv[1:4]
+lines = open(path, encoding="utf-8").read().split("\n")
+hits = [i for i, line in enumerate(lines) if line == old]
+if len(hits) != 1:
+    sys.exit(f"{path}: {len(hits)} lines read {old!r}")
+lines[hits[0]] = new
+open(path, "w", encoding="utf-8").write("\n".join(lines))
+PY
+}
+
+uncaught=0
+while IFS=$'\t' read -r name build file from to; do
+    if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
+    restore=$file.mutant-backup
+    cp "$file" "$restore"
+    apply "$file" "$from" "$to"
+    if ! cmake --build --preset "$build" >/dev/null 2>&1; then
+        verdict="caught by the build"
+    else
+        failed=build/$build/Testing/Temporary/LastTestsFailed.log
+        rm -f "$failed"
+        ctest --preset "$build" -E '^fuzz\.' -j2 >/dev/null 2>&1 || true
+        if [ -s "$failed" ]; then
+            verdict="caught by $(cut -d: -f2 "$failed" | paste -sd, - | sed 's/,/, /g')"
+        else
+            verdict="NOT CAUGHT"
+            uncaught=1
+        fi
+    fi
+    printf '%-20s %s\n' "$name" "$verdict"
+    cp "$restore" "$file"
+    rm -f "$restore"
+    restore=
+done <<<"$faults"
+
+# Leave the builds as the sources are.
+bash scripts/build.sh >/dev/null
+exit $uncaught
