@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace quillguard {
@@ -20,38 +23,20 @@ std::wstring LauncherImage() {
     return EnvironmentValue(L"QG_LAUNCHER_EXE");
 }
 
-class ImageModule {
-  public:
-    explicit ImageModule(const std::wstring& path)
-        : module_(::LoadLibraryExW(path.c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-    ~ImageModule() {
-        if (module_ != nullptr) {
-            ::FreeLibrary(module_);
-        }
-    }
-    ImageModule(const ImageModule&) = delete;
-    ImageModule& operator=(const ImageModule&) = delete;
-
-    HMODULE get() const { return module_; }
-
-  private:
-    HMODULE module_;
-};
-
+// The manifest as embedded in the image (resource 1 of type RT_MANIFEST); empty when missing.
 std::string ManifestOf(const std::wstring& path) {
-    const ImageModule image(path);
-    if (image.get() == nullptr) {
-        return {};
+    const HMODULE image = ::LoadLibraryExW(
+        path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    std::string manifest;
+    if (const HRSRC found =
+            image ? ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr) {
+        const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
+        manifest.assign(bytes, ::SizeofResource(image, found));
     }
-    HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    if (found == nullptr) {
-        return {};
+    if (image) {
+        ::FreeLibrary(image);
     }
-    HGLOBAL loaded = ::LoadResource(image.get(), found);
-    const auto* bytes = static_cast<const char*>(::LockResource(loaded));
-    return bytes == nullptr ? std::string()
-                            : std::string(bytes, ::SizeofResource(image.get(), found));
+    return manifest;
 }
 
 std::wstring VersionString(const std::wstring& path, const std::wstring& name) {
@@ -70,17 +55,16 @@ std::wstring VersionString(const std::wstring& path, const std::wstring& name) {
     return std::wstring(static_cast<const wchar_t*>(value), length - 1);
 }
 
-TEST(LauncherImageTest, ManifestRunsAsInvokerWithModernControlsAndDpiAwareness) {
+TEST(LauncherImageTest, EmbedsTheManifestThatWindowsReadsBeforeAnyCodeRuns) {
     ASSERT_FALSE(LauncherImage().empty()) << "QG_LAUNCHER_EXE is not set";
-    const std::string manifest = ManifestOf(LauncherImage());
-    ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
-              std::string::npos);
-    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
-    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
-    EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
-              std::string::npos);
+    const std::filesystem::path manifestFile(EnvironmentValue(L"QG_LAUNCHER_MANIFEST"));
+    std::error_code error;
+    const auto size = std::filesystem::file_size(manifestFile, error);
+    ASSERT_FALSE(error) << "QG_LAUNCHER_MANIFEST cannot be read";
+    std::string expected(static_cast<std::size_t>(size), '\0');
+    std::ifstream(manifestFile, std::ios::binary)
+        .read(expected.data(), static_cast<std::streamsize>(expected.size()));
+    EXPECT_EQ(ManifestOf(LauncherImage()), expected);
 }
 
 TEST(LauncherImageTest, VersionResourceNamesTheProductAndItsUpdateServer) {
