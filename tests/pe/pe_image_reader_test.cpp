@@ -73,7 +73,7 @@ PeImageBuilder Importing(std::vector<std::string> libraries) {
 
 std::vector<std::uint8_t> WithPeOffset(std::uint32_t offset) {
     auto image = Importing({"a.dll"}).Build();
-    PeImageBuilder::Put32(image, 60, offset);
+    PeImageBuilder::Put32(image, 60, offset);  // e_lfanew
     return image;
 }
 
@@ -81,7 +81,7 @@ class PeImageReaderTest : public ::testing::TestWithParam<ReadCalls> {};
 
 TEST_P(PeImageReaderTest, ReadsEachStructureOrSaysWhereItFails) {
     auto noSignature = Importing({"a.dll"}).Build();
-    noSignature[64 + 2] = 'X';
+    noSignature[PeImageBuilder::kPeOffset + 2] = 'X';
     auto notMz = Importing({"a.dll"}).Build();
     notMz[1] = 'X';
     const struct {
@@ -119,14 +119,15 @@ TEST_P(PeImageReaderTest, EveryTruncationFailsInTheStructureItCuts) {
     const auto image = builder.Build();
     // The import section is last: two descriptors, then the name.
     const std::size_t descriptors = image.size() - 40 - 13;
+    constexpr std::size_t kPe = PeImageBuilder::kPeOffset;
     const struct {
         std::size_t end;
         std::string walk;
     } steps[] = {
-        {64, "dos: truncated"},
-        {64 + 4, "nt: malformed"},
-        {64 + 24, "nt: truncated"},
-        {64 + 24 + 240, "optional: truncated"},
+        {kPe, "dos: truncated"},
+        {kPe + 4, "nt: malformed"},
+        {kPe + 24, "nt: truncated"},
+        {kPe + 24 + 240, "optional: truncated"},
         {builder.HeadersEnd(), "sections: truncated"},
         {descriptors + 20, "import 0: truncated"},
         {descriptors + 41, "name: truncated"},  // the name is read before the second descriptor
