@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/readable_file.h"
+#include "pe/pe_image_reader.h"
 
 namespace quillguard {
 
@@ -16,8 +17,8 @@ struct CodeSection {
 };
 
 // The section a stub id is taken from: the first named ".text" exactly, else the first marked as
-// holding code. Takes the section table, 40 bytes a header.
-std::optional<CodeSection> ChooseCodeSection(std::span<const std::uint8_t> sectionTable);
+// holding code.
+std::optional<CodeSection> ChooseCodeSection(std::span<const pe::SectionHeader> sections);
 
 // Why a file yields no code section: a failed read (the file tells the system's reason), or
 // what is wrong with the image.

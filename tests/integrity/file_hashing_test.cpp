@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
+#include "integrity/code_section.h"
 #include "integrity/sha1.h"
 #include "support/pe_image_builder.h"
 #include "support/scratch_file.h"
@@ -15,6 +19,8 @@ namespace {
 using testing::PeImageBuilder;
 using testing::ScratchFile;
 using Section = PeImageBuilder::Section;
+
+constexpr std::uint32_t kCodeFlag = PeImageBuilder::kCode;
 
 const Sha1Digest kZero{};
 
@@ -61,108 +67,101 @@ TEST(HashFileTest, AFileThatCannotBeOpenedGivesTheZeroDigest) {
     EXPECT_EQ(HashFile(std::filesystem::temp_directory_path()), kZero);
 }
 
-TEST(HashCodeSectionTest, HashesTheTextSectionEvenAfterOthers) {
-    const auto code = Filled(1000, 1);
-    const auto image = PeImageBuilder()
-                           .addSection({".data", PeImageBuilder::kInitializedData, Filled(300, 2)})
-                           .addSection({".text", PeImageBuilder::kCode, code})
-                           .addSection({".rdata", PeImageBuilder::kInitializedData, Filled(50, 3)})
-                           .Build();
-    EXPECT_EQ(HashCodeSectionOfBytes(image), DigestOf(code));
+pe::SectionHeader Header(const char* name, std::uint32_t characteristics, std::uint32_t at) {
+    pe::SectionHeader header;
+    std::copy_n(name, std::min<std::size_t>(std::strlen(name), 8), header.name.begin());
+    header.characteristics = characteristics;
+    header.pointerToRawData = at;
+    return header;
 }
 
-TEST(HashCodeSectionTest, WithoutTextTheFirstCodeSectionIsHashed) {
-    const auto code = Filled(200, 4);
-    // ".textbss" only begins with ".text": it does not count as the text section.
-    const auto image =
-        PeImageBuilder()
-            .addSection({".textbss", PeImageBuilder::kInitializedData, Filled(64, 5)})
-            .addSection({"CODE", PeImageBuilder::kCode, code})
-            .addSection({"MORE", PeImageBuilder::kCode, Filled(64, 6)})
-            .Build();
-    EXPECT_EQ(HashCodeSectionOfBytes(image), DigestOf(code));
-}
-
-TEST(HashCodeSectionTest, ThirtyTwoAndSixtyFourBitImagesWithTheSameCodeAgree) {
-    const auto code = Filled(512, 8);
-    const auto x64 = PeImageBuilder().addSection({".text", PeImageBuilder::kCode, code}).Build();
-    // Another machine and optional header size: neither is read.
-    const auto x86 = PeImageBuilder()
-                         .machine(0x014C)
-                         .optionalHeaderSize(0xE0)
-                         .addSection({".text", PeImageBuilder::kCode, code})
-                         .Build();
-    EXPECT_EQ(HashCodeSectionOfBytes(x64), HashCodeSectionOfBytes(x86));
-    EXPECT_EQ(HashCodeSectionOfBytes(x64), DigestOf(code));
-}
-
-TEST(HashCodeSectionTest, RawDataIsHashedAsStoredUpToTheEndOfTheFile) {
-    const auto code = Filled(400, 9);
-    // Said to be longer than the file holds: hashed up to the end.
-    Section longer{".text", PeImageBuilder::kCode, code};
-    longer.sizeOfRawData = 100000;
-    EXPECT_EQ(HashCodeSectionOfBytes(PeImageBuilder().addSection(longer).Build()), DigestOf(code));
-
-    // Said to be empty, or to start at or past the end: the digest of no bytes.
-    Section empty{".text", PeImageBuilder::kCode, code};
-    empty.sizeOfRawData = 0;
-    const Sha1Digest nothing = DigestOf({});
-    EXPECT_EQ(HashCodeSectionOfBytes(PeImageBuilder().addSection(empty).Build()), nothing);
-    Section pastEnd{".text", PeImageBuilder::kCode, {}};
-    pastEnd.pointerToRawData = 1 << 20;
-    pastEnd.sizeOfRawData = 64;
-    EXPECT_EQ(HashCodeSectionOfBytes(PeImageBuilder().addSection(pastEnd).Build()), nothing);
-}
-
-TEST(HashCodeSectionTest, ImagesWithoutACodeSectionGiveTheZeroDigest) {
-    EXPECT_EQ(HashCodeSectionOfBytes(PeImageBuilder().Build()), kZero);
-    EXPECT_EQ(HashCodeSectionOfBytes(
-                  PeImageBuilder()
-                      .addSection({".data", PeImageBuilder::kInitializedData, Filled(64, 1)})
-                      .Build()),
-              kZero);
-}
-
-TEST(HashCodeSectionTest, BrokenHeadersGiveTheZeroDigest) {
-    const auto valid =
-        PeImageBuilder().addSection({".text", PeImageBuilder::kCode, Filled(64, 1)}).Build();
-    ASSERT_NE(HashCodeSectionOfBytes(valid), kZero);
-
-    auto notMz = valid;
-    notMz[0] = 'N';
-    EXPECT_EQ(HashCodeSectionOfBytes(notMz), kZero);
-
-    auto notPe = valid;
-    notPe[64 + 2] = 'X';  // "PE\0\0" becomes "PEX\0"
-    EXPECT_EQ(HashCodeSectionOfBytes(notPe), kZero);
-
-    for (const std::uint32_t peOffset :
-         {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, static_cast<std::uint32_t>(valid.size())}) {
-        auto moved = valid;
-        PeImageBuilder::Put32(moved, 60, peOffset);
-        EXPECT_EQ(HashCodeSectionOfBytes(moved), kZero) << "e_lfanew " << peOffset;
+TEST(ChooseCodeSectionTest, TakesTextExactlyElseTheFirstCodeSection) {
+    constexpr std::uint32_t kCode = PeImageBuilder::kCode;
+    constexpr std::uint32_t kData = PeImageBuilder::kInitializedData;
+    const struct {
+        std::vector<pe::SectionHeader> sections;
+        std::uint32_t chosen;  // the pointer to raw data of the section chosen, 0 for none
+    } cases[] = {
+        {{Header(".data", kData, 1), Header(".text", kCode, 2), Header(".rdata", kData, 3)}, 2},
+        {{Header("CODE", kCode, 1), Header(".text", kData, 2)}, 2},
+        {{Header(".textbss", kData, 1), Header("CODE", kCode, 2), Header("MORE", kCode, 3)}, 2},
+        {{Header(".text2", kData, 1), Header(".tex", kData, 2)}, 0},
+        {{}, 0},
+    };
+    for (const auto& c : cases) {
+        const auto section = ChooseCodeSection(c.sections);
+        EXPECT_EQ(section ? section->pointerToRawData : 0, c.chosen) << &c - cases;
     }
-
-    // More sections announced than the table holds.
-    EXPECT_EQ(
-        HashCodeSectionOfBytes(PeImageBuilder()
-                                   .sectionCount(0xFFFF)
-                                   .addSection({".text", PeImageBuilder::kCode, Filled(64, 1)})
-                                   .Build()),
-        kZero);
 }
 
-TEST(HashCodeSectionTest, EveryTruncationOfTheHeadersGivesTheZeroDigest) {
-    const auto code = Filled(100, 3);
-    const PeImageBuilder builder = PeImageBuilder()
-                                       .addSection({".data", PeImageBuilder::kInitializedData, {}})
-                                       .addSection({".text", PeImageBuilder::kCode, code});
-    const auto image = builder.Build();
-    const std::size_t codeStart = builder.HeadersEnd();
-    for (std::size_t size = 0; size < image.size(); ++size) {
-        const std::vector<std::uint8_t> cut(image.begin(), image.begin() + static_cast<long>(size));
-        const Sha1Digest expected = size < codeStart ? kZero : DigestOf(cut, codeStart);
-        ASSERT_EQ(HashCodeSectionOfBytes(cut), expected) << "cut to " << size << " bytes";
+TEST(FindCodeSectionTest, FindsTheSectionOrSaysWhatIsWrong) {
+    const auto code = Filled(64, 1);
+    const auto text = [&] { return PeImageBuilder().addSection({".text", kCodeFlag, code}); };
+    const auto withPeOffset = [&](std::uint32_t offset) {
+        auto image = text().Build();
+        PeImageBuilder::Put32(image, 60, offset);
+        return image;
+    };
+    auto noSignature = text().Build();
+    noSignature[PeImageBuilder::kPeOffset + 2] = 'X';  // "PE\0\0" becomes "PEX\0"
+    const auto valid = text().Build();
+    const std::vector<std::uint8_t> cutInFileHeader(valid.begin(),
+                                                    valid.begin() + PeImageBuilder::kPeOffset + 10);
+    const struct {
+        std::vector<std::uint8_t> image;
+        std::string_view problem;
+        std::uint32_t codeAt = 0;
+    } cases[] = {
+        {valid, "", static_cast<std::uint32_t>(text().HeadersEnd())},
+        // The optional header is skipped by its declared size, whatever the machine.
+        {text().x86().Build(), "", static_cast<std::uint32_t>(text().x86().HeadersEnd())},
+        {text().optionalHeaderSize(0x100).Build(), "",
+         static_cast<std::uint32_t>(text().optionalHeaderSize(0x100).HeadersEnd())},
+        {{'h', 'e', 'l', 'l', 'o'}, "not a PE image: no MZ header"},
+        {withPeOffset(0x80000000), "not a PE image: the PE header offset is negative"},
+        {withPeOffset(0xFFFFFFFF), "not a PE image: the PE header offset is negative"},
+        {withPeOffset(0x7FFFFFFF), "not a PE image: no PE signature"},
+        {noSignature, "not a PE image: no PE signature"},
+        {cutInFileHeader, "not a PE image: the file header is cut short"},
+        {PeImageBuilder().Build(), "no code section: the image has no sections"},
+        {text().sectionCount(0xFFFF).Build(), "not a PE image: the section table is cut short"},
+        {PeImageBuilder().addSection({".data", PeImageBuilder::kInitializedData, code}).Build(),
+         "no code section: no \".text\" section and none marked as code"},
+    };
+    for (const auto& c : cases) {
+        const ScratchFile scratch(c.image);
+        ReadableFile file(scratch.path());
+        const CodeSectionLookup lookup = FindCodeSection(file);
+        EXPECT_EQ(lookup.problem.text, c.problem) << &c - cases;
+        EXPECT_FALSE(lookup.problem.readFailed) << &c - cases;
+        EXPECT_EQ(lookup.section ? lookup.section->pointerToRawData : 0, c.codeAt) << &c - cases;
+    }
+}
+
+TEST(HashCodeSectionTest, HashesTheRawDataAsStoredUpToTheEndOfTheFile) {
+    const auto code = Filled(1000, 9);
+    const auto withCode = [&](std::int64_t pointer, std::int64_t size) {
+        Section section{".text", kCodeFlag, pointer < 0 ? code : std::vector<std::uint8_t>()};
+        section.pointerToRawData = pointer;
+        section.sizeOfRawData = size;
+        return PeImageBuilder()
+            .addSection({".data", PeImageBuilder::kInitializedData, Filled(300, 2)})
+            .addSection(section)
+            .Build();
+    };
+    const Sha1Digest nothing = DigestOf({});
+    const struct {
+        std::vector<std::uint8_t> image;
+        Sha1Digest digest;
+    } cases[] = {
+        {withCode(-1, -1), DigestOf(code)},
+        {withCode(-1, 100000), DigestOf(code)},  // said to be longer than the file holds
+        {withCode(-1, 0), nothing},
+        {withCode(1 << 20, 64), nothing},  // said to start past the end
+        {PeImageBuilder().Build(), kZero},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HashCodeSectionOfBytes(c.image), c.digest) << &c - cases;
     }
 }
 

@@ -18,18 +18,16 @@ class PeImageBuilder {
         // behind the headers.
         std::int64_t pointerToRawData = -1;
         std::int64_t sizeOfRawData = -1;
-        // Where the section is mapped; left unset, one 64 KiB slot a section in table order.
+        // Where the section is mapped, as long as its raw data; left unset, one 64 KiB slot a
+        // section in table order.
         std::int64_t virtualAddress = -1;
-        std::int64_t virtualSize = -1;
     };
 
     static constexpr std::uint32_t kCode = 0x00000020;
     static constexpr std::uint32_t kInitializedData = 0x00000040;
+    // Where the PE signature goes: right behind the DOS header.
+    static constexpr std::uint32_t kPeOffset = 64;
 
-    PeImageBuilder& peOffset(std::int32_t offset) {
-        peOffset_ = offset;
-        return *this;
-    }
     PeImageBuilder& optionalHeaderSize(std::uint16_t size) {
         optionalHeaderSize_ = size;
         return *this;
@@ -75,16 +73,15 @@ class PeImageBuilder {
 
     // Offset of the first byte after the section table.
     std::size_t HeadersEnd() const {
-        return static_cast<std::size_t>(peOffset_) + 4 + 20 + optionalHeaderSize_ +
-               40 * AllSections().size();
+        return kPeOffset + 4 + 20 + optionalHeaderSize_ + 40 * AllSections().size();
     }
 
     std::vector<std::uint8_t> Build() const {
         const std::vector<Section> sections = AllSections();
         std::vector<std::uint8_t> image(HeadersEnd() > 64 ? HeadersEnd() : 64, 0);
         Put16(image, 0, 0x5A4D);
-        Put32(image, 60, static_cast<std::uint32_t>(peOffset_));
-        const std::size_t pe = static_cast<std::size_t>(peOffset_);
+        Put32(image, 60, kPeOffset);
+        const std::size_t pe = kPeOffset;
         Put32(image, pe, 0x00004550);
         Put16(image, pe + 4, machine_);
         Put16(image, pe + 6,
@@ -107,9 +104,7 @@ class PeImageBuilder {
             const auto size = section.sizeOfRawData >= 0
                                   ? static_cast<std::uint32_t>(section.sizeOfRawData)
                                   : static_cast<std::uint32_t>(section.rawData.size());
-            Put32(image, header + 8,
-                  section.virtualSize >= 0 ? static_cast<std::uint32_t>(section.virtualSize)
-                                           : static_cast<std::uint32_t>(section.rawData.size()));
+            Put32(image, header + 8, static_cast<std::uint32_t>(section.rawData.size()));
             Put32(image, header + 12, VirtualAddressOf(sections, index));
             Put32(image, header + 16, size);
             Put32(image, header + 20, pointer);
@@ -141,13 +136,8 @@ class PeImageBuilder {
         std::vector<Section> sections = sections_;
         if (hasImports_) {
             // Descriptors, the terminating one included, then the names behind them.
-            Section idata{".idata",
-                          kInitializedData,
-                          std::vector<std::uint8_t>(20 * (importNames_.size() + 1)),
-                          -1,
-                          -1,
-                          -1,
-                          -1};
+            Section idata{".idata", kInitializedData,
+                          std::vector<std::uint8_t>(20 * (importNames_.size() + 1))};
             // The import directory points at the default slot of this, the last section.
             const auto base = static_cast<std::uint32_t>(0x10000 * (sections_.size() + 1));
             idata.virtualAddress = base;
@@ -185,7 +175,6 @@ class PeImageBuilder {
         put32(x86 ? 104 : 120, imports);
     }
 
-    std::int32_t peOffset_ = 64;
     std::uint16_t optionalHeaderSize_ = 0xF0;
     std::uint16_t machine_ = 0x8664;
     int sectionCountOverride_ = -1;
