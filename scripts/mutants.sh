@@ -18,8 +18,8 @@ game-command-line	native	src/game/game_launch.cpp	    if (!forwardedArguments.em
 elevation-decision	native	src/game/game_launch.cpp	    const bool elevationMightHelp = error == kErrorElevationRequired || error == kErrorAccessDenied;	    const bool elevationMightHelp = error == kErrorElevationRequired;
 folder-walk-links	native	src/game/target_resolution.cpp	            if ((entry.attributes & kFileAttributeReparsePoint) == 0 &&	            if ((entry.attributes & kFileAttributeDirectory) != 0 &&
 folder-walk-order	native	src/game/target_resolution.cpp	    for (const FolderEntry& entry : entries) {	    for (const FolderEntry& entry : std::vector(entries.rbegin(), entries.rend())) {
-pe-bounds	native	PE_BOUNDS_FILE	PE_BOUNDS_FROM	PE_BOUNDS_TO
-code-section-name	native	CODE_SECTION_FILE	CODE_SECTION_FROM	CODE_SECTION_TO
+pe-bounds	native	src/pe/pe_image_reader.cpp	        if (section.virtualAddress <= rva && rva - section.virtualAddress < section.virtualSize) {	        if (section.virtualAddress <= rva && rva - section.virtualAddress <= section.virtualSize) {
+code-section-name	native	src/integrity/code_section.cpp	        if (section.Name() == ".text") {	        if (section.Name().starts_with(".text")) {
 download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {
 url-splitting	windows	src/net/http_client.cpp	    secure = parts.nScheme == INTERNET_SCHEME_HTTPS;	    secure = parts.nScheme != INTERNET_SCHEME_HTTP;
