@@ -25,83 +25,61 @@ using testing::ScratchFile;
 const std::string kPrevious = "the build that was there before";
 const std::string kUntouched = "left as it was";
 
-// What a failed download leaves at its target: the previous file when it failed before opening
-// it, an empty one when it failed before a status, nothing after a bad status or a broken body.
-enum class Left { Previous, Empty, Nothing };
-
 TEST(HttpClientTest, FetchesAndDownloadsWhatEachAnswerPromises) {
     const std::string build = Pattern(300000);
     const std::wstring buildPath = testing::Publish(L"build.bin", build);
+    const DWORD kBadScheme = ERROR_WINHTTP_UNRECOGNIZED_SCHEME;
+    const DWORD kNoAnswer = ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
     struct Case {
         const char* what;
         std::wstring url;
-        std::optional<std::string> body;  // of a success
-        std::vector<DWORD> lastError;     // any of these
-        Left left = Left::Nothing;
+        std::vector<DWORD> lastError;  // any of these; {0} for a success
+        // What the download leaves at its target: the body of a success; the previous file when
+        // it failed before opening it, an empty one when it failed before a status, nothing after
+        // a bad status or a broken body.
+        std::optional<std::string> file = {};
     };
     const Case cases[] = {
-        {"TLS, trusted authority", kTrustedServer + buildPath, build, {0}},
-        {"TLS to the address", L"https://127.0.0.1:47443" + buildPath, build, {0}},
-        {"zero bytes in the body", FaultUrl(L"/bytes/3000"), Pattern(3000), {0}},
-        {"empty body", FaultUrl(L"/bytes/0"), "", {0}},
-        {"no length", FaultUrl(L"/no-length/70000"), Pattern(70000), {0}},
-        {"chunked", FaultUrl(L"/chunked/50000"), Pattern(50000), {0}},
-        {"in pieces", FaultUrl(L"/bytes/400,200,200"), Pattern(800), {0}},
-        {"status 200", FaultUrl(L"/status/200"), "status 200", {0}},
-        {"status 299", FaultUrl(L"/status/299"), "status 299", {0}},
-        {"status 199", FaultUrl(L"/status/199"), std::nullopt, {199}},
-        {"status 300", FaultUrl(L"/status/300"), std::nullopt, {300}},
-        {"not published", kTrustedServer + L"/transport/no-such.bin", std::nullopt, {404}},
-        {"empty URL", L"", std::nullopt, {ERROR_WINHTTP_UNRECOGNIZED_SCHEME}, Left::Previous},
-        {"unsupported scheme",
-         L"ftp://127.0.0.1/x",
-         std::nullopt,
-         {ERROR_WINHTTP_UNRECOGNIZED_SCHEME},
-         Left::Previous},
-        {"connection refused",
-         testing::RefusedUrl(),
-         std::nullopt,
-         {ERROR_WINHTTP_CANNOT_CONNECT},
-         Left::Empty},
-        {"unknown certificate authority", testing::kUnknownAuthorityServer + buildPath,
-         std::nullopt, testing::kUntrustedCertificate, Left::Empty},
-        {"closed without an answer",
-         FaultUrl(L"/hangup"),
-         std::nullopt,
-         {ERROR_WINHTTP_INVALID_SERVER_RESPONSE},
-         Left::Empty},
-        {"not HTTP",
-         FaultUrl(L"/garbage"),
-         std::nullopt,
-         {ERROR_WINHTTP_INVALID_SERVER_RESPONSE},
-         Left::Empty},
-        {"reset in the body", FaultUrl(L"/reset/5000"), std::nullopt, testing::kResetInTheBody},
+        {"TLS, trusted authority", kTrustedServer + buildPath, {0}, build},
+        {"TLS to the address", L"https://127.0.0.1:47443" + buildPath, {0}, build},
+        {"zero bytes in the body", FaultUrl(L"/bytes/3000"), {0}, Pattern(3000)},
+        {"empty body", FaultUrl(L"/bytes/0"), {0}, ""},
+        {"no length", FaultUrl(L"/no-length/70000"), {0}, Pattern(70000)},
+        {"chunked", FaultUrl(L"/chunked/50000"), {0}, Pattern(50000)},
+        {"in pieces", FaultUrl(L"/bytes/400,200,200"), {0}, Pattern(800)},
+        {"status 200", FaultUrl(L"/status/200"), {0}, "status 200"},
+        {"status 299", FaultUrl(L"/status/299"), {0}, "status 299"},
+        {"status 199", FaultUrl(L"/status/199"), {199}},
+        {"status 300", FaultUrl(L"/status/300"), {300}},
+        {"not published", kTrustedServer + L"/transport/no-such.bin", {404}},
+        {"empty URL", L"", {kBadScheme}, kPrevious},
+        {"unsupported scheme", L"ftp://127.0.0.1/x", {kBadScheme}, kPrevious},
+        {"connection refused", testing::RefusedUrl(), {ERROR_WINHTTP_CANNOT_CONNECT}, ""},
+        {"unknown authority", testing::kUnknownAuthorityServer + buildPath,
+         testing::kUntrustedCertificate, ""},
+        {"closed without an answer", FaultUrl(L"/hangup"), {kNoAnswer}, ""},
+        {"not HTTP", FaultUrl(L"/garbage"), {kNoAnswer}, ""},
+        {"reset in the body", FaultUrl(L"/reset/5000"), testing::kResetInTheBody},
         {"body shorter than its length",
          FaultUrl(L"/short/5000"),
-         std::nullopt,
          {ERROR_WINHTTP_CONNECTION_ERROR}},
     };
     for (const Case& c : cases) {
+        const bool ok = c.lastError == std::vector<DWORD>{0};
         HttpClient fetcher;
         std::string text = kUntouched;
-        EXPECT_EQ(fetcher.FetchString(c.url, text), c.body.has_value()) << c.what;
+        EXPECT_EQ(fetcher.FetchString(c.url, text), ok) << c.what;
         EXPECT_TRUE(OneOf(fetcher.lastError(), c.lastError))
             << c.what << ": " << fetcher.lastError();
         // Compared as a whole: a failure message with the bodies in it would be unreadable.
-        EXPECT_TRUE(text == c.body.value_or(kUntouched)) << c.what << ": " << text.size();
+        EXPECT_TRUE(text == (ok ? *c.file : kUntouched)) << c.what << ": " << text.size();
 
         HttpClient downloader;
         const ScratchFile target(kPrevious);
-        EXPECT_EQ(downloader.DownloadToFile(c.url, target.path().wstring(), {}), c.body.has_value())
-            << c.what;
+        EXPECT_EQ(downloader.DownloadToFile(c.url, target.path().wstring(), {}), ok) << c.what;
         EXPECT_TRUE(OneOf(downloader.lastError(), c.lastError))
             << c.what << ": " << downloader.lastError();
-        const std::optional<std::string> left = c.body                     ? c.body
-                                                : c.left == Left::Previous ? kPrevious
-                                                : c.left == Left::Empty
-                                                    ? std::optional<std::string>("")
-                                                    : std::nullopt;
-        EXPECT_TRUE(target.content() == left) << c.what;
+        EXPECT_TRUE(target.content() == c.file) << c.what;
     }
 }
 
