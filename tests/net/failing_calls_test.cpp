@@ -44,7 +44,8 @@ Result WINAPI Fail(Arguments...) {
     return Result{};
 }
 
-// Writes one byte less than asked and says so, as a full disk may.
+// Writes one byte less than asked and says so, as a full disk may, leaving kInjectedError as the
+// last error for the client to report.
 BOOL WINAPI ShortWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
                            LPOVERLAPPED overlapped) {
     const BOOL result = ::WriteFile(file, data, size > 0 ? size - 1 : 0, written, overlapped);
