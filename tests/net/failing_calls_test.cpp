@@ -93,30 +93,6 @@ TransportCalls Observing() {
     return calls;
 }
 
-TEST(FailingCallsTest, ASessionThatFailedToOpenConnectsNowhereAndTouchesNoFile) {
-    TransportCalls calls = Observing();
-    calls.WinHttpOpen = Fail;
-    HttpClient client(calls);
-    EXPECT_EQ(client.lastError(), kInjectedError);
-
-    std::wstring host;
-    std::wstring path;
-    INTERNET_PORT port = 0;
-    bool secure = true;
-    EXPECT_TRUE(client.CrackUrl(FaultUrl(L"/bytes/10"), host, path, port, secure));
-    EXPECT_EQ(host, L"127.0.0.1");
-    std::vector<char> body;
-    EXPECT_FALSE(client.GetToBuffer(host, path, port, secure, body, {}));
-    std::string text = "untouched";
-    EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-    EXPECT_EQ(text, "untouched");
-    const ScratchFile target(kPrevious);
-    EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/10"), target.path().wstring(), {}));
-    EXPECT_EQ(target.content(), kPrevious);
-    EXPECT_EQ(client.lastError(), kInjectedError);
-    EXPECT_EQ(observed.connects, 0);
-}
-
 TEST(FailingCallsTest, ClosesTheRequestBeforeItsConnectionAndTheSessionOnce) {
     const TransportCalls calls = Observing();
     const ScratchFile target(kPrevious);
@@ -152,28 +128,21 @@ TEST(FailingCallsTest, AFailedCallFailsTheRequestAndClosesWhatWasOpened) {
         std::optional<std::string> left;  // in the download's target
         std::vector<std::string> closed;  // for each request
     };
+    const std::vector<std::string> both = {"request", "connection"};
+    const std::optional<std::string> deleted;
     const Case cases[] = {
+        // Without a session nothing is opened, sent or written.
+        {"open", [](TransportCalls& c) { c.WinHttpOpen = Fail; }, true, kPrevious, {}},
         {"connect", [](TransportCalls& c) { c.WinHttpConnect = Fail; }, true, "", {}},
-        {"open request",
+        {"request",
          [](TransportCalls& c) { c.WinHttpOpenRequest = Fail; },
          true,
          "",
          {"connection"}},
-        {"read",
-         [](TransportCalls& c) { c.WinHttpReadData = Fail; },
-         true,
-         std::nullopt,
-         {"request", "connection"}},
-        {"write",
-         [](TransportCalls& c) { c.WriteFile = Fail; },
-         false,
-         std::nullopt,
-         {"request", "connection"}},
-        {"short write",
-         [](TransportCalls& c) { c.WriteFile = ShortWriteFile; },
-         false,
-         std::nullopt,
-         {"request", "connection"}},
+        {"read", [](TransportCalls& c) { c.WinHttpReadData = Fail; }, true, deleted, both},
+        {"write", [](TransportCalls& c) { c.WriteFile = Fail; }, false, deleted, both},
+        {"short write", [](TransportCalls& c) { c.WriteFile = ShortWriteFile; }, false, deleted,
+         both},
     };
     for (const Case& c : cases) {
         TransportCalls calls = Observing();
