@@ -46,7 +46,6 @@ TEST(HttpClientTest, FetchesAndDownloadsWhatEachAnswerPromises) {
         {"empty body", FaultUrl(L"/bytes/0"), {0}, ""},
         {"no length", FaultUrl(L"/no-length/70000"), {0}, Pattern(70000)},
         {"chunked", FaultUrl(L"/chunked/50000"), {0}, Pattern(50000)},
-        {"in pieces", FaultUrl(L"/bytes/400,200,200"), {0}, Pattern(800)},
         {"status 200", FaultUrl(L"/status/200"), {0}, "status 200"},
         {"status 299", FaultUrl(L"/status/299"), {0}, "status 299"},
         {"status 199", FaultUrl(L"/status/199"), {199}},
