@@ -2,12 +2,8 @@
 
 set(UpdateServerBaseUrl "" CACHE STRING
     "HTTPS base URL of the update server (scheme and host, optional port, no trailing slash)")
-if(NOT UpdateServerBaseUrl MATCHES "^https://[A-Za-z0-9.-]+(:[0-9]+)?$")
-    message(FATAL_ERROR
-        "UpdateServerBaseUrl must be set to the update server's base URL, for example "
-        "-DUpdateServerBaseUrl=https://updates.example.com (https, a host, an optional port, "
-        "nothing after it); it is \"${UpdateServerBaseUrl}\".")
-endif()
+include(QuillGuardUrl)
+qg_check_update_server_url("${UpdateServerBaseUrl}")
 
 option(QG_SANITIZE "Build native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 

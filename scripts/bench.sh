@@ -17,4 +17,4 @@ echo "== Searching a game folder for the client target"
 build/bench/tests/benchmarks/qg_client_target_walk_benchmark "$scratch"
 echo
 echo "== Downloading a 256 MiB build"
-bash tests/net/download-benchmark.sh build/windows 3
+bash tests/benchmarks/download-benchmark.sh build/windows 3

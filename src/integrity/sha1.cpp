@@ -16,6 +16,9 @@ void Sha1::ProcessBlocks(const std::uint8_t* blocks, std::uint64_t length) {
 }
 
 void Sha1::Update(const void* data, std::uint64_t length) {
+    if (length == 0) {
+        return;  // data may then be null, which memcpy must never be given
+    }
     const auto* input = static_cast<const std::uint8_t*>(data);
     if (bufferedCount_ > 0) {
         const std::uint64_t taken = std::min<std::uint64_t>(64 - bufferedCount_, length);

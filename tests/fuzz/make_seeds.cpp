@@ -5,52 +5,43 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "support/pe_image_builder.h"
-
-namespace {
-
-using quillguard::testing::PeImageBuilder;
-
-void Write(const std::filesystem::path& folder, const std::string& name,
-           const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         return 2;
     }
-    const std::filesystem::path root = argv[1];
+    using quillguard::testing::PeImageBuilder;
     const PeImageBuilder::Section code{".text", PeImageBuilder::kCode,
                                        std::vector<std::uint8_t>(64, 0xC3)};
     const PeImageBuilder::Section data{".data", PeImageBuilder::kInitializedData,
                                        std::vector<std::uint8_t>(32, 1)};
-
-    const auto targets = root / "client_target_fuzzer";
-    Write(targets, "x64.exe",
-          PeImageBuilder().addSection(code).importLibraries({"QGClient.dll"}).Build());
-    Write(targets, "x86.exe",
-          PeImageBuilder().x86().addSection(code).importLibraries({"qgclient.DLL"}).Build());
-    Write(targets, "two.exe",
-          PeImageBuilder()
-              .addSection(code)
-              .importLibraries({"QGClient.dll", "KERNEL32.dll"})
-              .Build());
-
-    const auto sections = root / "hash_code_section_fuzzer";
-    Write(sections, "text.exe", PeImageBuilder().addSection(data).addSection(code).Build());
-    Write(sections, "code-bit.exe",
-          PeImageBuilder()
-              .addSection(data)
-              .addSection({"CODE", PeImageBuilder::kCode, {1, 2}})
-              .Build());
+    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
+        {"client_target_fuzzer/x64.exe",
+         PeImageBuilder().addSection(code).importLibraries({"QGClient.dll"}).Build()},
+        {"client_target_fuzzer/x86.exe",
+         PeImageBuilder().x86().addSection(code).importLibraries({"qgclient.DLL"}).Build()},
+        {"client_target_fuzzer/two.exe", PeImageBuilder()
+                                             .addSection(code)
+                                             .importLibraries({"QGClient.dll", "KERNEL32.dll"})
+                                             .Build()},
+        {"hash_code_section_fuzzer/text.exe",
+         PeImageBuilder().addSection(data).addSection(code).Build()},
+        {"hash_code_section_fuzzer/code-bit.exe",
+         PeImageBuilder()
+             .addSection(data)
+             .addSection({"CODE", PeImageBuilder::kCode, {1, 2}})
+             .Build()},
+    };
+    for (const auto& [name, bytes] : seeds) {
+        const std::filesystem::path path = std::filesystem::path(argv[1]) / name;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
     return 0;
 }

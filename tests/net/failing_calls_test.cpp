@@ -11,16 +11,14 @@
 
 #include "net/http_client.h"
 #include "net/transport_calls.h"
+#include "support/scratch_file.h"
 #include "test_servers.h"
 
 namespace quillguard {
 namespace {
 
-using testing::FaultRequestCount;
 using testing::FaultUrl;
-using testing::ReadWholeFile;
-using testing::ScratchPath;
-using testing::WriteWholeFile;
+using testing::ScratchFile;
 
 constexpr DWORD kInjectedError = ERROR_NOT_ENOUGH_MEMORY;
 const std::string kPrevious = "previous";
@@ -35,31 +33,33 @@ struct Observed {
 };
 Observed observed;
 
-// Downloads url over a file holding kPrevious, expecting failure, and returns what is left in
-// the file; nothing when the download deleted it.
-std::optional<std::string> LeftAfterFailedDownload(HttpClient& client, const std::wstring& url,
-                                                   const std::wstring& stem) {
-    const std::wstring target = ScratchPath(stem);
-    WriteWholeFile(target, kPrevious);
-    EXPECT_FALSE(client.DownloadToFile(url, target, {}));
-    std::string content;
-    const bool present = ReadWholeFile(target, content);
-    ::DeleteFileW(target.c_str());
-    return present ? std::optional<std::string>(content) : std::nullopt;
-}
-
 const TransportCalls& System() {
     return *SystemTransportCalls();
 }
 
+// Any of the calls, failing with kInjectedError.
+template <typename Result, typename... Arguments>
+Result WINAPI Fail(Arguments...) {
+    ::SetLastError(kInjectedError);
+    return Result{};
+}
+
+// Writes one byte less than asked and says so, as a full disk may, leaving kInjectedError as the
+// last error for the client to report.
+BOOL WINAPI ShortWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                           LPOVERLAPPED overlapped) {
+    const BOOL result = ::WriteFile(file, data, size > 0 ? size - 1 : 0, written, overlapped);
+    ::SetLastError(kInjectedError);
+    return result;
+}
+
 void CALLBACK OnStatus(HINTERNET handle, DWORD_PTR, DWORD status, void*, DWORD) {
-    if (status != WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING) {
-        return;
+    if (status == WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING) {
+        observed.closed.push_back(handle == observed.session      ? "session"
+                                  : handle == observed.connection ? "connection"
+                                  : handle == observed.request    ? "request"
+                                                                  : "other");
     }
-    observed.closed.push_back(handle == observed.session      ? "session"
-                              : handle == observed.connection ? "connection"
-                              : handle == observed.request    ? "request"
-                                                              : "other");
 }
 
 HINTERNET WINAPI ObservedOpen(LPCWSTR agent, DWORD access, LPCWSTR proxy, LPCWSTR bypass,
@@ -69,21 +69,11 @@ HINTERNET WINAPI ObservedOpen(LPCWSTR agent, DWORD access, LPCWSTR proxy, LPCWST
     return observed.session;
 }
 
-HINTERNET WINAPI FailingOpen(LPCWSTR, DWORD, LPCWSTR, LPCWSTR, DWORD) {
-    ::SetLastError(kInjectedError);
-    return nullptr;
-}
-
 HINTERNET WINAPI ObservedConnect(HINTERNET session, LPCWSTR host, INTERNET_PORT port,
                                  DWORD reserved) {
     ++observed.connects;
     observed.connection = System().WinHttpConnect(session, host, port, reserved);
     return observed.connection;
-}
-
-HINTERNET WINAPI FailingConnect(HINTERNET, LPCWSTR, INTERNET_PORT, DWORD) {
-    ::SetLastError(kInjectedError);
-    return nullptr;
 }
 
 HINTERNET WINAPI ObservedOpenRequest(HINTERNET connection, LPCWSTR verb, LPCWSTR object,
@@ -92,28 +82,6 @@ HINTERNET WINAPI ObservedOpenRequest(HINTERNET connection, LPCWSTR verb, LPCWSTR
     observed.request =
         System().WinHttpOpenRequest(connection, verb, object, version, referrer, types, flags);
     return observed.request;
-}
-
-HINTERNET WINAPI FailingOpenRequest(HINTERNET, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR*,
-                                    DWORD) {
-    ::SetLastError(kInjectedError);
-    return nullptr;
-}
-
-BOOL WINAPI FailingReadData(HINTERNET, LPVOID, DWORD, LPDWORD) {
-    ::SetLastError(kInjectedError);
-    return FALSE;
-}
-
-// Writes one byte less than asked and says so, as a full disk may.
-BOOL WINAPI ShortWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
-                           LPOVERLAPPED overlapped) {
-    return ::WriteFile(file, data, size > 0 ? size - 1 : 0, written, overlapped);
-}
-
-BOOL WINAPI FailingWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) {
-    ::SetLastError(ERROR_DISK_FULL);
-    return FALSE;
 }
 
 TransportCalls Observing() {
@@ -125,126 +93,76 @@ TransportCalls Observing() {
     return calls;
 }
 
-TEST(FailingCallsTest, ASessionThatFailedToOpenSendsNothing) {
-    TransportCalls calls = Observing();
-    calls.WinHttpOpen = FailingOpen;
-    const unsigned requestsBefore = FaultRequestCount();
-    const std::wstring target = ScratchPath(L"no-session.bin");
-    WriteWholeFile(target, kPrevious);
-    {
-        HttpClient client(calls);
-        EXPECT_EQ(client.lastError(), kInjectedError);
-
-        std::wstring host;
-        std::wstring path;
-        INTERNET_PORT port = 0;
-        bool secure = true;
-        EXPECT_TRUE(client.CrackUrl(FaultUrl(L"/bytes/10"), host, path, port, secure));
-        EXPECT_EQ(host, L"127.0.0.1");
-
-        std::string text = "untouched";
-        EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-        EXPECT_EQ(text, "untouched");
-        std::vector<char> body;
-        EXPECT_FALSE(client.GetToBuffer(host, path, port, secure, body, {}));
-        EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/10"), target, {}));
-        EXPECT_EQ(client.lastError(), kInjectedError);
-    }
-    EXPECT_EQ(observed.connects, 0);
-    EXPECT_EQ(FaultRequestCount(), requestsBefore);
-    std::string content;
-    EXPECT_TRUE(ReadWholeFile(target, content) && content == kPrevious);
-    ::DeleteFileW(target.c_str());
-}
-
 TEST(FailingCallsTest, ClosesTheRequestBeforeItsConnectionAndTheSessionOnce) {
     const TransportCalls calls = Observing();
+    const ScratchFile target(kPrevious);
     {
         HttpClient client(calls);
         std::string text;
         ASSERT_TRUE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-        EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection"}));
-
         EXPECT_FALSE(client.FetchString(FaultUrl(L"/status/404"), text));
-        EXPECT_EQ(observed.closed.size(), 4u);
-
         client.Close();
+        EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection", "request",
+                                                             "connection", "session"}));
+
+        // Closed, the client still splits URLs but sends nothing and touches no file.
+        std::wstring host;
+        std::wstring path;
+        INTERNET_PORT port = 0;
+        bool secure = false;
+        EXPECT_TRUE(client.CrackUrl(L"https://localhost/x", host, path, port, secure));
+        EXPECT_TRUE(host == L"localhost" && path == L"/x" && port == 443 && secure);
+        EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/10"), target.path().wstring(), {}));
+        EXPECT_EQ(observed.connects, 2);
         client.Close();
     }
-    EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection", "request",
-                                                         "connection", "session"}));
+    EXPECT_EQ(observed.closed.size(), 5u);
+    EXPECT_EQ(target.content(), kPrevious);
 }
 
-// Wine's WinHttpConnect accepts any host and fails only later, at the send.
-TEST(FailingCallsTest, AFailedConnectOpensNothingAndLeavesTheFileEmpty) {
-    TransportCalls calls = Observing();
-    calls.WinHttpConnect = FailingConnect;
-    HttpClient client(calls);
-    std::string text = "untouched";
-    EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-    EXPECT_EQ(client.lastError(), kInjectedError);
-    EXPECT_EQ(text, "untouched");
-
-    EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/10"), L"connect.bin"), "");
-    EXPECT_EQ(client.lastError(), kInjectedError);
-    EXPECT_TRUE(observed.closed.empty());
-}
-
-TEST(FailingCallsTest, AFailedOpenRequestClosesTheConnectionAndLeavesTheFileEmpty) {
-    TransportCalls calls = Observing();
-    calls.WinHttpOpenRequest = FailingOpenRequest;
-    HttpClient client(calls);
-    std::string text = "untouched";
-    EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-    EXPECT_EQ(client.lastError(), kInjectedError);
-    EXPECT_EQ(text, "untouched");
-    EXPECT_EQ(observed.closed, (std::vector<std::string>{"connection"}));
-
-    EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/10"), L"open-request.bin"), "");
-}
-
-TEST(FailingCallsTest, FailedReadsAndWritesDeleteTheDownload) {
+TEST(FailingCallsTest, AFailedCallFailsTheRequestAndClosesWhatWasOpened) {
     struct Case {
         const char* what;
-        decltype(TransportCalls::WinHttpReadData) readData;
-        decltype(TransportCalls::WriteFile) writeFile;
-        bool checkError;
-        DWORD lastError;
+        void (*inject)(TransportCalls&);
+        bool fetchMakesTheCall;
+        std::optional<std::string> left;  // in the download's target
+        std::vector<std::string> closed;  // for each request
     };
+    const std::vector<std::string> both = {"request", "connection"};
+    const std::optional<std::string> deleted;
     const Case cases[] = {
-        {"read fails", FailingReadData, nullptr, true, kInjectedError},
-        {"write fails", nullptr, FailingWriteFile, true, ERROR_DISK_FULL},
-        // After a short write the code is whatever the system left; only the outcome is fixed.
-        {"short write", nullptr, ShortWriteFile, false, 0},
+        // Without a session nothing is opened, sent or written.
+        {"open", [](TransportCalls& c) { c.WinHttpOpen = Fail; }, true, kPrevious, {}},
+        {"connect", [](TransportCalls& c) { c.WinHttpConnect = Fail; }, true, "", {}},
+        {"request",
+         [](TransportCalls& c) { c.WinHttpOpenRequest = Fail; },
+         true,
+         "",
+         {"connection"}},
+        {"read", [](TransportCalls& c) { c.WinHttpReadData = Fail; }, true, deleted, both},
+        {"write", [](TransportCalls& c) { c.WriteFile = Fail; }, false, deleted, both},
+        {"short write", [](TransportCalls& c) { c.WriteFile = ShortWriteFile; }, false, deleted,
+         both},
     };
     for (const Case& c : cases) {
         TransportCalls calls = Observing();
-        if (c.readData != nullptr) {
-            calls.WinHttpReadData = c.readData;
-        }
-        if (c.writeFile != nullptr) {
-            calls.WriteFile = c.writeFile;
-        }
+        c.inject(calls);
         HttpClient client(calls);
-        EXPECT_EQ(LeftAfterFailedDownload(client, FaultUrl(L"/bytes/20000"), L"failed-write.bin"),
-                  std::nullopt)
-            << c.what;
-        if (c.checkError) {
-            EXPECT_EQ(client.lastError(), c.lastError) << c.what;
+        if (c.fetchMakesTheCall) {
+            std::string text = "untouched";
+            EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/20000"), text)) << c.what;
+            EXPECT_EQ(client.lastError(), kInjectedError) << c.what;
+            EXPECT_EQ(text, "untouched") << c.what;
+            EXPECT_EQ(observed.closed, c.closed) << c.what;
+            observed.closed.clear();
         }
-        EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection"})) << c.what;
+        const ScratchFile target(kPrevious);
+        EXPECT_FALSE(client.DownloadToFile(FaultUrl(L"/bytes/20000"), target.path().wstring(), {}))
+            << c.what;
+        EXPECT_EQ(client.lastError(), kInjectedError) << c.what;
+        EXPECT_TRUE(target.content() == c.left) << c.what;  // no bodies in the message
+        EXPECT_EQ(observed.closed, c.closed) << c.what;
     }
-}
-
-TEST(FailingCallsTest, AFailedReadFailsTheFetch) {
-    TransportCalls calls = Observing();
-    calls.WinHttpReadData = FailingReadData;
-    HttpClient client(calls);
-    std::string text = "untouched";
-    EXPECT_FALSE(client.FetchString(FaultUrl(L"/bytes/10"), text));
-    EXPECT_EQ(client.lastError(), kInjectedError);
-    EXPECT_EQ(text, "untouched");
-    EXPECT_EQ(observed.closed, (std::vector<std::string>{"request", "connection"}));
 }
 
 }  // namespace

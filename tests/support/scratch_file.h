@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -13,7 +14,9 @@ namespace quillguard::testing {
 // A file with given bytes in the temporary folder, removed when the object goes away.
 class ScratchFile {
   public:
-    explicit ScratchFile(const std::vector<std::uint8_t>& bytes) : path_(UniquePath()) {
+    // bytes: a std::vector<std::uint8_t> (also from a braced list) or a std::string.
+    template <typename Bytes = std::vector<std::uint8_t>>
+    explicit ScratchFile(const Bytes& bytes) : path_(UniquePath()) {
         std::ofstream(path_, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
@@ -26,6 +29,17 @@ class ScratchFile {
     ScratchFile& operator=(const ScratchFile&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+
+    // What the file holds now; nothing when it is gone or cannot be opened.
+    std::optional<std::string> content() const {
+        std::ifstream file(path_, std::ios::binary | std::ios::ate);
+        std::string content(file ? static_cast<std::size_t>(file.tellg()) : 0, '\0');
+        if (!file.seekg(0) ||
+            !file.read(content.data(), static_cast<std::streamsize>(content.size()))) {
+            return std::nullopt;
+        }
+        return content;
+    }
 
     // A name in the temporary folder that no other test uses; nothing is created there.
     static std::filesystem::path UniquePath() {

@@ -1,39 +1,35 @@
 #!/usr/bin/env python3
 """A plain HTTP server on 127.0.0.1 that answers badly on demand, for what nginx will not do.
 
-    fault_server.py STATE_DIR
+    fault_server.py start|stop STATE_DIR
 
-Writes the port it listens on to STATE_DIR/fault.port, and the port of a socket that is bound but
-never listens (so connecting to it is refused) to STATE_DIR/refused.port. Runs until killed.
+Starts the server in the background, or stops it; its pid and log live in STATE_DIR. The server
+writes the port it listens on to STATE_DIR/fault.port, and the port of a socket that is bound but
+never listens (so connecting to it is refused) to STATE_DIR/refused.port.
+Bodies count 0, 1, .. 255, 0, ..; pieces are sent 300 ms apart.
 
 Paths:
-  /status/N             status N with a short body
-  /empty                200 with Content-Length: 0
-  /bytes/N              200 with N bytes counting 0..255 (zero bytes included)
-  /no-length/N          200 with N bytes, no Content-Length, the end marked by closing
+  /status/N             status N with the body "status N"
+  /bytes/A,B,..         200 with Content-Length A+B+.. and the body in pieces of A, B, .. bytes
+  /no-length/A,B,..     the same without Content-Length, the end marked by closing
   /chunked/N            200 with N bytes in chunked transfer encoding
-  /pieces/A,B,..        200 with Content-Length A+B+.., the pieces sent 300 ms apart
-  /pieces-no-length/A,B,..  the same without Content-Length
   /reset/N              Content-Length 2N, N bytes, then a connection reset
   /short/N              Content-Length 2N, N bytes, then an orderly close
   /hangup               the connection closed without an answer
   /garbage              a reply that is not HTTP
   /headers              200 with the request's head as the body
-  /count                the number of requests answered so far, not counting this one
 """
 
 import os
+import signal
 import socket
 import socketserver
 import struct
+import subprocess
 import sys
-import threading
 import time
 
 PAUSE = 0.3
-
-count_lock = threading.Lock()
-request_count = 0
 
 
 def pattern(size):
@@ -41,93 +37,62 @@ def pattern(size):
 
 
 class Handler(socketserver.BaseRequestHandler):
-    def setup(self):
-        self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    def send_head(self, status, headers):
+        lines = [f"HTTP/1.1 {status} Test", "Connection: close"] + headers + ["", ""]
+        self.request.sendall("\r\n".join(lines).encode("ascii"))
 
-    def read_head(self):
+    def handle(self):
+        self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         head = b""
         while b"\r\n\r\n" not in head:
             data = self.request.recv(4096)
             if not data:
-                return None
+                return
             head += data
-        return head.split(b"\r\n\r\n", 1)[0]
-
-    def send_head(self, status, headers):
-        lines = [f"HTTP/1.1 {status} Test"] + [f"{k}: {v}" for k, v in headers] + ["", ""]
-        self.request.sendall("\r\n".join(lines).encode("ascii"))
-
-    def answer(self, body, status=200, length=True):
-        headers = [("Content-Type", "application/octet-stream"), ("Connection", "close")]
-        if length:
-            headers.append(("Content-Length", str(len(body))))
-        self.send_head(status, headers)
-        self.request.sendall(body)
-
-    def handle(self):
-        global request_count
-        head = self.read_head()
-        if head is None:
-            return
+        head = head.split(b"\r\n\r\n", 1)[0]
         target = head.split(b"\r\n", 1)[0].split(b" ")[1].decode("ascii", "replace")
-        if target == "/count":
-            with count_lock:
-                self.answer(str(request_count).encode("ascii"))
-            return
-        with count_lock:
-            request_count += 1
-        parts = target.strip("/").split("/")
-        route, argument = parts[0], parts[1] if len(parts) > 1 else ""
+        route, _, argument = target.strip("/").partition("/")
 
         if route == "status":
-            self.answer(b"status " + argument.encode("ascii"), status=int(argument))
-        elif route == "empty":
-            self.answer(b"")
-        elif route == "bytes":
-            self.answer(pattern(int(argument)))
-        elif route == "no-length":
-            self.answer(pattern(int(argument)), length=False)
+            body = b"status " + argument.encode("ascii")
+            self.send_head(int(argument), [f"Content-Length: {len(body)}"])
+            self.request.sendall(body)
+        elif route in ("bytes", "no-length"):
+            sizes = [int(size) for size in argument.split(",")]
+            self.send_head(200, [f"Content-Length: {sum(sizes)}"] if route == "bytes" else [])
+            body, start = pattern(sum(sizes)), 0
+            for index, size in enumerate(sizes):
+                if index > 0:
+                    time.sleep(PAUSE)
+                self.request.sendall(body[start:start + size])
+                start += size
         elif route == "chunked":
             body = pattern(int(argument))
-            self.send_head(200, [("Transfer-Encoding", "chunked"), ("Connection", "close")])
+            self.send_head(200, ["Transfer-Encoding: chunked"])
             for start in range(0, len(body), 1000):
                 piece = body[start:start + 1000]
                 self.request.sendall(b"%x\r\n" % len(piece) + piece + b"\r\n")
             self.request.sendall(b"0\r\n\r\n")
-        elif route in ("pieces", "pieces-no-length"):
-            sizes = [int(size) for size in argument.split(",")]
-            headers = [("Connection", "close")]
-            if route == "pieces":
-                headers.append(("Content-Length", str(sum(sizes))))
-            self.send_head(200, headers)
-            body, start = pattern(sum(sizes)), 0
-            for size in sizes:
-                time.sleep(PAUSE)
-                self.request.sendall(body[start:start + size])
-                start += size
-        elif route == "reset":
+        elif route in ("reset", "short"):
             size = int(argument)
-            self.send_head(200, [("Content-Length", str(2 * size))])
+            self.send_head(200, [f"Content-Length: {2 * size}"])
             self.request.sendall(pattern(size))
             time.sleep(PAUSE)
-            # Linger with a zero time-out: closing sends RST instead of FIN.
-            # Closed here: the server's own clean-up would send FIN first.
+            if route == "short":
+                self.request.shutdown(socket.SHUT_WR)
+                return
+            # Linger with a zero time-out makes closing send RST instead of FIN; closed here, as
+            # the server's own clean-up would send FIN first.
             self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.request.close()
-        elif route == "short":
-            size = int(argument)
-            self.send_head(200, [("Content-Length", str(2 * size)), ("Connection", "close")])
-            self.request.sendall(pattern(size))
-            time.sleep(PAUSE)
-            self.request.shutdown(socket.SHUT_WR)
-        elif route == "hangup":
-            pass
         elif route == "garbage":
             self.request.sendall(b"THIS IS NOT HTTP\r\n\r\n")
         elif route == "headers":
-            self.answer(head + b"\r\n")
-        else:
-            self.answer(b"no such fault", status=404)
+            body = head + b"\r\n"
+            self.send_head(200, [f"Content-Length: {len(body)}"])
+            self.request.sendall(body)
+        elif route != "hangup":
+            self.send_head(404, ["Content-Length: 0"])
 
 
 class Server(socketserver.ThreadingTCPServer):
@@ -141,15 +106,46 @@ def write_atomically(path, text):
     os.replace(path + ".tmp", path)
 
 
-def main():
-    state = sys.argv[1]
+def serve(state):
     refused = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    refused.bind(("127.0.0.1", 0))  # bound, never listening: connections to it are refused
+    refused.bind(("127.0.0.1", 0))
     server = Server(("127.0.0.1", 0), Handler)
     write_atomically(os.path.join(state, "refused.port"), str(refused.getsockname()[1]))
     write_atomically(os.path.join(state, "fault.port"), str(server.server_address[1]))
     server.serve_forever()
 
 
+def stop(state):
+    try:
+        with open(os.path.join(state, "fault.pid")) as file:
+            os.kill(int(file.read()), signal.SIGKILL)
+    except (OSError, ValueError):
+        pass
+    for name in ("fault.pid", "fault.port", "refused.port"):
+        if os.path.exists(os.path.join(state, name)):
+            os.remove(os.path.join(state, name))
+
+
+def start(state):
+    os.makedirs(state, exist_ok=True)
+    stop(state)
+    # Output to a file and a session of its own: ctest waits for every process that holds a
+    # test's output pipe.
+    with open(os.path.join(state, "fault.log"), "w") as log:
+        server = subprocess.Popen([sys.executable, __file__, "serve", state],
+                                  stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                  start_new_session=True)
+    write_atomically(os.path.join(state, "fault.pid"), str(server.pid))
+    for _ in range(100):
+        if os.path.exists(os.path.join(state, "fault.port")):
+            print("fault server on 127.0.0.1:" + open(os.path.join(state, "fault.port")).read())
+            return 0
+        time.sleep(0.1)
+    stop(state)
+    print("the fault server did not start; see " + os.path.join(state, "fault.log"))
+    return 1
+
+
 if __name__ == "__main__":
-    main()
+    action, state = sys.argv[1], os.path.realpath(sys.argv[2])
+    sys.exit({"start": start, "stop": stop, "serve": serve}[action](state))

@@ -1,6 +1,6 @@
 // Times one download of URL into FILE and prints "MODE SECONDS PEAK_WORKING_SET_BYTES FILE_BYTES".
-// tests/net/download-benchmark.sh runs each mode several times, in fresh processes, and prints
-// the comparison.
+// tests/benchmarks/download-benchmark.sh runs each mode several times, in fresh processes, and
+// prints the comparison.
 //
 //   qg_download_benchmark client URL FILE   HttpClient::DownloadToFile
 //   qg_download_benchmark loop URL FILE     the shortest WinHTTP loop making the same calls

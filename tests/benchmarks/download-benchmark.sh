@@ -15,19 +15,20 @@ bench="$build/bin/qg_download_benchmark.exe"
 [ -x "$bench" ] || { echo "build $build first: $bench is missing" >&2; exit 2; }
 
 cleanup() {
-    bash "$here/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
+    bash "$here/../net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
     bash "$here/../harness/wine-session.sh" stop "$wine_dir" >/dev/null 2>&1 || true
     rm -rf "$state/www" "$state/out"
 }
 trap cleanup EXIT
 
-bash "$here/servers/make-certificates.sh" "$state/certificates" >/dev/null
+bash "$here/../net/servers/make-certificates.sh" "$state/certificates" >/dev/null
 bash "$here/../harness/wine-session.sh" start "$wine_dir" >/dev/null
 bash "$here/../harness/wine-run.sh" "$wine_dir" "$build/bin/qg_trust_certificate.exe" \
     "Z:${state//\//\\}\\certificates\\trusted-ca.der" >/dev/null
 mkdir -p "$state/www/bench" "$state/out"
 head -c $((256 * 1024 * 1024)) /dev/urandom >"$state/www/bench/build.bin"
-bash "$here/servers/nginx-server.sh" start "$state/nginx" "$state/certificates" "$state/www" >/dev/null
+bash "$here/../net/servers/nginx-server.sh" start "$state/nginx" "$state/certificates" \
+    "$state/www" >/dev/null
 
 url=https://localhost:47443/bench/build.bin
 out_windows="Z:${state//\//\\}\\out\\build.bin"
@@ -59,11 +60,13 @@ loop=$(printf '%s' "${times[loop]}" | best)
 curl_time=$(printf '%s' "${times[curl]}" | best)
 echo "DownloadToFile of 256 MiB over HTTPS from nginx on 127.0.0.1, best of $runs runs"
 printf '%-40s %8s %10s %12s\n' "" "seconds" "MiB/s" "peak WS MiB"
-row() { awk -v n="$1" -v s="$2" -v p="$3" \
-    'BEGIN { printf "%-40s %8.3f %10.1f %12s\n", n, s, 256 / s, p }'; }
-row "HttpClient::DownloadToFile (wine)" "$client" "$(awk -v p="${peaks[client]}" 'BEGIN { printf "%.1f", p / 1048576 }')"
-row "shortest WinHTTP loop (wine)" "$loop" "$(awk -v p="${peaks[loop]}" 'BEGIN { printf "%.1f", p / 1048576 }')"
-row "curl (native)" "$curl_time" "-"
+row() {  # NAME SECONDS PEAK_BYTES (0: not measured)
+    awk -v n="$1" -v s="$2" -v p="$3" 'BEGIN {
+        printf "%-40s %8.3f %10.1f %12s\n", n, s, 256 / s, p ? sprintf("%.1f", p / 1048576) : "-" }'
+}
+row "HttpClient::DownloadToFile (wine)" "$client" "${peaks[client]}"
+row "shortest WinHTTP loop (wine)" "$loop" "${peaks[loop]}"
+row "curl (native)" "$curl_time" 0
 awk -v c="$client" -v l="$loop" -v u="$curl_time" 'BEGIN {
     printf "DownloadToFile / shortest loop: %.3f (target at most 1.1)\n", c / l
     printf "DownloadToFile / curl:          %.3f (context only)\n", c / u }'
