@@ -1,5 +1,5 @@
 // Plays the person in front of the launcher for the end-to-end tests: runs a script of steps
-// (holding mutexes, starting programs, answering message boxes, checking the registry) separated
+// (holding mutexes, starting programs, answering message boxes, waiting for files) separated
 // by a lone "--", and stops at the first step that does not see what it expects.
 // Exit status: 0 all steps passed, 1 a step failed, 2 the script is malformed.
 #include <windows.h>
@@ -26,7 +26,6 @@
 namespace {
 
 using quillguard::UniqueKernelHandle;
-using quillguard::UniqueRegistryKey;
 using Args = std::span<const std::wstring>;
 
 constexpr DWORD kPollIntervalMs = 50;
@@ -355,28 +354,6 @@ void Press(Session& session, Args args) {
     WriteLine(stdout, L"press: " + args[0] + L": " + label);
 }
 
-void WaitWindow(Session& session, Args args) {
-    const WindowQuery query{args[0], args[1]};
-    const HWND window = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
-                              L"a " + Describe(query), [&] { return FindWindowMatching(query); });
-    WriteLine(stdout, L"window: " + ClassOf(window) + L": " + CaptionOf(window));
-}
-
-void ExpectNoWindow(Session&, Args args) {
-    const WindowQuery query{args[0], args[1]};
-    const DWORD ms = Number(args[2]);
-    for (const ULONGLONG deadline = GetTickCount64() + ms;; Sleep(kPollIntervalMs)) {
-        if (const HWND window = FindWindowMatching(query)) {
-            Fail(L"no " + Describe(query) + L" within " + std::to_wstring(ms) + L" ms",
-                 L"window " + Quoted(ClassOf(window)) + L" " + Quoted(CaptionOf(window)));
-        }
-        if (GetTickCount64() >= deadline) {
-            break;
-        }
-    }
-    WriteLine(stdout, L"no window: " + args[0] + L": " + args[1]);
-}
-
 void ExpectExit(Session& session, Args args) {
     const DWORD wanted = Number(args[0]);
     const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultExitTimeoutMs);
@@ -408,55 +385,6 @@ void ExpectExit(Session& session, Args args) {
     }
 }
 
-void RegWriteDword(Session&, Args args) {
-    const std::wstring where = L"HKCU\\" + args[0] + L": " + args[1];
-    HKEY opened = nullptr;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, args[0].c_str(), 0, nullptr, 0,
-                                     KEY_SET_VALUE, nullptr, &opened, nullptr);
-    const UniqueRegistryKey key(opened);
-    const DWORD value = Number(args[2]);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExW(key.get(), args[1].c_str(), 0, REG_DWORD,
-                                reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    }
-    if (status != ERROR_SUCCESS) {
-        Fail(L"to write " + where, L"error " + std::to_wstring(status));
-    }
-    WriteLine(stdout, L"reg: " + where + L" = " + std::to_wstring(value));
-}
-
-void RegReadDword(Session&, Args args) {
-    const std::wstring where = L"HKCU\\" + args[0] + L": " + args[1];
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, args[0].c_str(), args[1].c_str(),
-                                        RRF_RT_REG_DWORD, nullptr, &value, &size);
-    // Compared as decimal text so that "absent" and hexadecimal expectations need no special case.
-    const std::wstring wanted = args[2] == L"absent" ? args[2] : std::to_wstring(Number(args[2]));
-    std::wstring seen;
-    if (status == ERROR_SUCCESS) {
-        seen = std::to_wstring(value);
-    } else if (status == ERROR_FILE_NOT_FOUND) {
-        seen = L"absent";
-    } else {
-        Fail(where + L" = " + wanted, L"error " + std::to_wstring(status));
-    }
-    WriteLine(stdout, L"reg: " + where + L" = " + seen);
-    if (seen != wanted) {
-        Fail(where + L" = " + wanted, where + L" = " + seen);
-    }
-}
-
-void RegDeleteKey(Session&, Args args) {
-    const std::wstring where = L"HKCU\\" + args[0];
-    const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, args[0].c_str());
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        Fail(L"to delete " + where, L"error " + std::to_wstring(status));
-    }
-    WriteLine(stdout, L"reg: " + where + (status == ERROR_SUCCESS ? L": deleted" : L": absent"));
-}
-
-// Lets a script wait for something outside wine, such as a screenshot taken from the Linux side.
 void WaitFile(Session&, Args args) {
     const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultWindowTimeoutMs);
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -470,15 +398,10 @@ void WaitFile(Session&, Args args) {
     WriteLine(stdout, L"file: " + args[0]);
 }
 
-void SleepStep(Session&, Args args) {
-    Sleep(Number(args[0]));
-}
-
 struct Verb {
     std::wstring_view name;
-    // One letter per argument: s any text, n non-empty text, u number, a number or "absent",
-    // m "held" or "free". Arguments after '|' are optional; '*' accepts any further texts.
-    // Names and registry keys must be non-empty: RegDeleteTreeW on "" would empty all of HKCU.
+    // One letter per argument: s any text, n non-empty text, u number, m "held" or "free".
+    // Arguments after '|' are optional; '*' accepts any further texts.
     std::wstring_view pattern;
     std::wstring_view usage;
     void (*run)(Session&, Args);
@@ -492,21 +415,14 @@ constexpr std::array kVerbs{
     Verb{L"in-folder", L"n", L"FOLDER (where later starts run)", InFolder},
     Verb{L"expect-box", L"ss|u", L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
     Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
-    Verb{L"wait-window", L"ss|u", L"CLASS|* CAPTION|* [TIMEOUT_MS]", WaitWindow},
-    Verb{L"expect-no-window", L"ssu", L"CLASS|* CAPTION|* MS", ExpectNoWindow},
     Verb{L"expect-exit", L"u|u", L"CODE [TIMEOUT_MS]", ExpectExit},
-    Verb{L"reg-write-dword", L"nsu", L"SUBKEY VALUE NUMBER", RegWriteDword},
-    Verb{L"reg-read-dword", L"nsa", L"SUBKEY VALUE EXPECTED|absent", RegReadDword},
-    Verb{L"reg-delete-key", L"n", L"SUBKEY", RegDeleteKey},
     Verb{L"wait-file", L"n|u", L"PATH [TIMEOUT_MS]", WaitFile},
-    Verb{L"sleep", L"u", L"MS", SleepStep},
 };
 
 bool Fits(wchar_t kind, const std::wstring& argument) {
     const bool number = ParseNumber(argument).has_value();
     return kind == L'n'   ? !argument.empty()
            : kind == L'u' ? number
-           : kind == L'a' ? number || argument == L"absent"
            : kind == L'm' ? argument == L"held" || argument == L"free"
                           : true;
 }
