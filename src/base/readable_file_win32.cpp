@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/unique_handle.h"
 #include "base/readable_file.h"
+#include "base/unique_handle.h"
 
 namespace quillguard {
 

@@ -6,8 +6,8 @@ namespace quillguard {
 namespace {
 
 // Hands the launch to an elevated copy of the launcher, which runs everything again.
-FlowResult HandOverToElevatedLauncher(const std::wstring& forwardedArguments,
-                                      Processes& processes, InstanceLock& lock) {
+FlowResult HandOverToElevatedLauncher(const std::wstring& forwardedArguments, Processes& processes,
+                                      InstanceLock& lock) {
     const std::wstring launcherPath = processes.GetLauncherPath();
     // The copy must be able to take the instance lock while this process still runs.
     lock.Release();

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "base/launcher_error.h"
 #include "base/file_system.h"
+#include "base/launcher_error.h"
 
 namespace quillguard {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "integrity/code_section.h"
 #include "base/readable_file.h"
+#include "integrity/code_section.h"
 #include "integrity/sha1_digest.h"
 
 namespace quillguard {

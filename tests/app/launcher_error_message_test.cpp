@@ -45,8 +45,7 @@ TEST(LauncherErrorMessageTest, CodesNineteenAndTwentyShowTheSystemErrorUnsigned)
     EXPECT_EQ(LauncherErrorMessage(kElevatedLaunchFailed, 0), L"ShellExecuteEx failed. Error=0");
     EXPECT_EQ(LauncherErrorMessage(kElevatedLaunchFailed, 0x80070005u),
               L"ShellExecuteEx failed. Error=2147942405");
-    EXPECT_EQ(LauncherErrorMessage(kCreateProcessFailed, 193),
-              L"CreateProcessW failed. Error=193");
+    EXPECT_EQ(LauncherErrorMessage(kCreateProcessFailed, 193), L"CreateProcessW failed. Error=193");
     EXPECT_EQ(LauncherErrorMessage(kCreateProcessFailed, 0xFFFFFFFFu),
               L"CreateProcessW failed. Error=4294967295");
 }

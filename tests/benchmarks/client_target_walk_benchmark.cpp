@@ -36,7 +36,6 @@ std::filesystem::path Native(std::wstring path) {
 // The folder walk on Linux: names in sorted order, so that the client target is found last.
 class PosixFiles final : public quillguard::FileSystem {
   public:
-
     std::uint32_t ReadFileAttributes(const std::wstring& path) override {
         std::error_code error;
         const auto status = std::filesystem::status(Native(path), error);
@@ -137,7 +136,8 @@ int main(int argc, char** argv) {
     PosixFiles files;
     std::wstring found;
     auto start = std::chrono::steady_clock::now();
-    quillguard::FindClientTarget(rootText, files, [](const std::wstring&) { return false; }, found);
+    quillguard::FindClientTarget(
+        rootText, files, [](const std::wstring&) { return false; }, found);
     const double listing = Seconds(start);
 
     std::size_t opened = 0;

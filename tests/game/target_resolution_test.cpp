@@ -50,33 +50,73 @@ struct ResolveCase {
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
     const std::wstring game = kDir + L"\\Foo.exe";
     const ResolveCase cases[] = {
-        {"the game is its own target", kLauncher,
-         {{kDir, {File(L"Foo_QG.exe"), File(L"Foo.exe"), File(L"QGClient.dll")}}}, {game},
-         kSuccess, game, kDir, game},
+        {"the game is its own target",
+         kLauncher,
+         {{kDir, {File(L"Foo_QG.exe"), File(L"Foo.exe"), File(L"QGClient.dll")}}},
+         {game},
+         kSuccess,
+         game,
+         kDir,
+         game},
         {"empty name", L"", {}, {}, kInvalidLauncherName},
         {"suffix cut short", L"_QG.ex", {}, {}, kInvalidLauncherName},
         {"suffix in the wrong case", kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
         {"extension in the wrong case", kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
         {"no suffix", game, {}, {}, kInvalidLauncherName},
         // The first suffix in the whole path counts, and what follows it is dropped.
-        {"suffix in a folder name", L"D:\\X_QG.exe\\Foo_QG.exe",
-         {{L"D:", {File(L"X.exe"), Folder(L"X_QG.exe")}}, {L"D:\\X_QG.exe", {}}}, {L"D:\\X.exe"},
-         kSuccess, L"D:\\X.exe", L"D:\\X_QG.exe", L"D:\\X.exe"},
-        {"renamed launcher", kDir + L"\\Foo_QG.exe.old", {{kDir, {File(L"Foo.exe")}}}, {game},
-         kSuccess, game, kDir, game},
-        {".bin when .exe is missing", kLauncher, {{kDir, {File(L"Foo.bin")}}},
-         {kDir + L"\\Foo.bin"}, kSuccess, kDir + L"\\Foo.bin", kDir, kDir + L"\\Foo.bin"},
-        {".bin when .exe is a folder", kLauncher,
-         {{kDir, {Folder(L"Foo.exe"), File(L"Foo.bin")}}}, {kDir + L"\\Foo.bin"}, kSuccess,
-         kDir + L"\\Foo.bin", kDir, kDir + L"\\Foo.bin"},
-        {"no game, even beside a target", kLauncher, {{kDir, {File(L"Other.exe")}}},
-         {kDir + L"\\Other.exe"}, kGameExecutableNotFound},
-        {"a target in a subfolder", kLauncher,
+        {"suffix in a folder name",
+         L"D:\\X_QG.exe\\Foo_QG.exe",
+         {{L"D:", {File(L"X.exe"), Folder(L"X_QG.exe")}}, {L"D:\\X_QG.exe", {}}},
+         {L"D:\\X.exe"},
+         kSuccess,
+         L"D:\\X.exe",
+         L"D:\\X_QG.exe",
+         L"D:\\X.exe"},
+        {"renamed launcher",
+         kDir + L"\\Foo_QG.exe.old",
+         {{kDir, {File(L"Foo.exe")}}},
+         {game},
+         kSuccess,
+         game,
+         kDir,
+         game},
+        {".bin when .exe is missing",
+         kLauncher,
+         {{kDir, {File(L"Foo.bin")}}},
+         {kDir + L"\\Foo.bin"},
+         kSuccess,
+         kDir + L"\\Foo.bin",
+         kDir,
+         kDir + L"\\Foo.bin"},
+        {".bin when .exe is a folder",
+         kLauncher,
+         {{kDir, {Folder(L"Foo.exe"), File(L"Foo.bin")}}},
+         {kDir + L"\\Foo.bin"},
+         kSuccess,
+         kDir + L"\\Foo.bin",
+         kDir,
+         kDir + L"\\Foo.bin"},
+        {"no game, even beside a target",
+         kLauncher,
+         {{kDir, {File(L"Other.exe")}}},
+         {kDir + L"\\Other.exe"},
+         kGameExecutableNotFound},
+        {"a target in a subfolder",
+         kLauncher,
          {{kDir, {File(L"Foo.exe"), Folder(L"Bin")}}, {kDir + L"\\Bin", {File(L"Game.exe")}}},
-         {kDir + L"\\Bin\\Game.exe"}, kSuccess, game, kDir, kDir + L"\\Bin\\Game.exe"},
+         {kDir + L"\\Bin\\Game.exe"},
+         kSuccess,
+         game,
+         kDir,
+         kDir + L"\\Bin\\Game.exe"},
         // "Locked" is never described, so it cannot be listed.
-        {"no target anywhere", kLauncher, {{kDir, {File(L"Foo.exe"), Folder(L"Locked")}}}, {},
-         kClientTargetNotFound, game, kDir},
+        {"no target anywhere",
+         kLauncher,
+         {{kDir, {File(L"Foo.exe"), Folder(L"Locked")}}},
+         {},
+         kClientTargetNotFound,
+         game,
+         kDir},
     };
     for (const ResolveCase& c : cases) {
         Tree tree;
@@ -94,23 +134,26 @@ TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
 
 TEST(FindClientTargetTest, ExaminesOnlyFilesWithACandidateExtensionAfterLowerCasing) {
     Tree tree;
-    tree.files.folder(kDir, {File(L"SETUP.EXE"), File(L"game.exe.bak"), File(L"game.ex"),
-                             File(L"data.pak"), File(L"noextension"), File(L"x.Bin"),
-                             File(L".dll"), File(L"client.dll")});
+    tree.files.folder(
+        kDir, {File(L"SETUP.EXE"), File(L"game.exe.bak"), File(L"game.ex"), File(L"data.pak"),
+               File(L"noextension"), File(L"x.Bin"), File(L".dll"), File(L"client.dll")});
     tree.targets = {kDir + L"\\client.dll"};
     std::wstring result;
     EXPECT_TRUE(tree.Find(kDir, result));
     EXPECT_EQ(result, kDir + L"\\client.dll");
-    EXPECT_EQ(tree.calls, (testing::CallLog{L"list " + kDir, L"examine " + kDir + L"\\SETUP.EXE",
-                                            L"examine " + kDir + L"\\x.Bin",
-                                            L"examine " + kDir + L"\\.dll",
-                                            L"examine " + kDir + L"\\client.dll"}));
+    EXPECT_EQ(tree.calls,
+              (testing::CallLog{L"list " + kDir, L"examine " + kDir + L"\\SETUP.EXE",
+                                L"examine " + kDir + L"\\x.Bin", L"examine " + kDir + L"\\.dll",
+                                L"examine " + kDir + L"\\client.dll"}));
 }
 
 TEST(FindClientTargetTest, WalksDepthFirstInListingOrderWithoutEnteringLinks) {
     Tree tree;
-    tree.files.folder(kDir, {{L"Link", kFileAttributeDirectory | kFileAttributeReparsePoint},
-                             Folder(L"A"), File(L"top.exe"), Folder(L"B")})
+    tree.files
+        .folder(kDir, {{L"Link", kFileAttributeDirectory | kFileAttributeReparsePoint},
+                       Folder(L"A"),
+                       File(L"top.exe"),
+                       Folder(L"B")})
         .folder(kDir + L"\\Link", {File(L"linked.exe")})
         .folder(kDir + L"\\A", {Folder(L"Deep"), File(L"a.exe")})
         .folder(kDir + L"\\A\\Deep", {File(L"deep.dll")})

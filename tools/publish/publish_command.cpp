@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "integrity/file_hashing.h"
 #include "base/readable_file.h"
+#include "integrity/file_hashing.h"
 
 namespace quillguard::publish {
 namespace {
