@@ -34,13 +34,14 @@ bash scripts/build.sh >/dev/null
 restore=
 trap '[ -z "$restore" ] || cp "$restore" "${restore%.mutant-backup}"; rm -f "$restore"' EXIT
 
-# Replaces the one line that reads exactly FROM with TO; fails unless there is exactly one.
+# Replaces the one line whose code (a trailing comment aside) reads exactly FROM with TO; fails
+# unless there is exactly one.
 apply() {
     python3 - "$@" <<'PY'
 import sys
 path, old, new = sys.argv[1:4]
 lines = open(path, encoding="utf-8").read().split("\n")
-hits = [i for i, line in enumerate(lines) if line == old]
+hits = [i for i, line in enumerate(lines) if line.split("  //")[0] == old]
 if len(hits) != 1:
     sys.exit(f"{path}: {len(hits)} lines read {old!r}")
 lines[hits[0]] = new
@@ -53,8 +54,10 @@ while IFS=$'\t' read -r name build file from to; do
     if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
     restore=$file.mutant-backup
     cp "$file" "$restore"
-    apply "$file" "$from" "$to"
-    if ! cmake --build --preset "$build" >/dev/null 2>&1; then
+    if ! apply "$file" "$from" "$to"; then
+        verdict="NOT APPLIED: the line has changed"
+        uncaught=1
+    elif ! cmake --build --preset "$build" >/dev/null 2>&1; then
         verdict="caught by the build"
     else
         failed=build/$build/Testing/Temporary/LastTestsFailed.log
