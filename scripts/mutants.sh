@@ -22,7 +22,7 @@ pe-bounds	native	src/pe/pe_image_reader.cpp	        if (section.virtualAddress <
 code-section-name	native	src/integrity/code_section.cpp	        if (section.Name() == ".text") {	        if (section.Name().starts_with(".text")) {
 download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {
-url-splitting	windows	src/net/http_client.cpp	    secure = parts.nScheme == INTERNET_SCHEME_HTTPS;	    secure = parts.nScheme != INTERNET_SCHEME_HTTP;
+url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;
 instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;
 TABLE
