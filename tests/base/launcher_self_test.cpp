@@ -39,22 +39,10 @@ std::wstring HelperPath() {
     return TestProgramFolder() + kHelperName;
 }
 
-TEST(GetLauncherPathTest, ReturnsTheRunningProgramsFullPath) {
-    const auto [path, arguments] = RunHelper(HelperPath(), L"helper");
-    EXPECT_EQ(path, HelperPath());
-}
-
-TEST(GetForwardedArgumentsTest, IsEmptyWithoutArguments) {
-    EXPECT_EQ(RunHelper(HelperPath(), L"\"C:\\Program Files\\Game\\Foo_QG.exe\"").second, L"");
-    EXPECT_EQ(RunHelper(HelperPath(), L"Foo_QG.exe   ").second, L"");
-}
-
-TEST(GetForwardedArgumentsTest, RequotesEveryArgumentAfterTheProgramName) {
-    struct Case {
-        std::wstring commandLine;
-        std::wstring forwarded;
-    };
-    const Case cases[] = {
+TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"\"C:\\Program Files\\Game\\Foo_QG.exe\"", L""},
+        {L"Foo_QG.exe   ", L""},
         {L"\"C:\\Games\\My Game\\Foo_QG.exe\" -windowed", L"-windowed"},
         {L"Foo_QG.exe one \"two words\"\tthree", L"one \"two words\" three"},
         {L"Foo_QG.exe x \"\" y", L"x  y"},
@@ -63,9 +51,11 @@ TEST(GetForwardedArgumentsTest, RequotesEveryArgumentAfterTheProgramName) {
         {L"Foo_QG.exe a&b \"%PATH%\" ^x", L"a&b %PATH% ^x"},
         {L"Foo_QG.exe \x00e9t\x00e9 \"\x4e2d \x6587\"", L"\x00e9t\x00e9 \"\x4e2d \x6587\""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RunHelper(HelperPath(), c.commandLine).second, c.forwarded)
-            << "command line: " << ::testing::PrintToString(c.commandLine);
+    for (const auto& [commandLine, forwarded] : cases) {
+        const auto [path, arguments] = RunHelper(HelperPath(), commandLine);
+        EXPECT_EQ(path, HelperPath());
+        EXPECT_EQ(arguments, forwarded)
+            << "command line: " << ::testing::PrintToString(commandLine);
     }
 }
 

@@ -4,53 +4,40 @@
 
 #include <array>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace quillguard {
 namespace {
 
-struct QuoteCase {
-    std::wstring argument;
-    std::wstring quoted;
-};
-
-class QuoteArgumentTest : public ::testing::TestWithParam<QuoteCase> {};
-
-TEST_P(QuoteArgumentTest, WritesTheQuotedForm) {
-    EXPECT_EQ(QuoteArgument(GetParam().argument), GetParam().quoted);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, QuoteArgumentTest,
-    ::testing::Values(
-        QuoteCase{L"", L""}, QuoteCase{L"abc", L"abc"}, QuoteCase{L"a b", L"\"a b\""},
-        QuoteCase{L"a\"b", L"\"a\\\"b\""},
+TEST(QuoteArgumentTest, QuotesOnlyWhatNeedsItAndEscapesQuotesAndTheirBackslashes) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"", L""},
+        {L"abc", L"abc"},
+        {L"a b", L"\"a b\""},
+        {L"a\"b", L"\"a\\\"b\""},
         // One backslash before a quote becomes three: two for itself, one for the quote.
-        QuoteCase{L"a\\\"b", L"\"a\\\\\\\"b\""},
-        // No trigger character: a trailing backslash stays single.
-        QuoteCase{L"D:\\dir\\", L"D:\\dir\\"},
-        // The trailing backslash is doubled so the closing quote still closes.
-        QuoteCase{L"D:\\my dir\\", L"\"D:\\my dir\\\\\""}, QuoteCase{L"a\\\\b c", L"\"a\\\\b c\""},
-        QuoteCase{L"\t", L"\"\t\""}, QuoteCase{L"line\nfeed", L"\"line\nfeed\""},
-        QuoteCase{L"v\vtab", L"\"v\vtab\""}, QuoteCase{L"\"", L"\"\\\"\""},
-        QuoteCase{L"\\\\", L"\\\\"}, QuoteCase{L"a b\\\\", L"\"a b\\\\\\\\\""},
+        {L"a\\\"b", L"\"a\\\\\\\"b\""},
+        // Unquoted, a trailing backslash stays single; quoted, it is doubled so that the closing
+        // quote still closes.
+        {L"D:\\dir\\", L"D:\\dir\\"},
+        {L"D:\\my dir\\", L"\"D:\\my dir\\\\\""},
+        {L"a\\\\b c", L"\"a\\\\b c\""},
+        {L"\t", L"\"\t\""},
+        {L"line\nfeed", L"\"line\nfeed\""},
+        {L"v\vtab", L"\"v\vtab\""},
         // Command interpreter characters are not quoting triggers.
-        QuoteCase{L"x&y|z<>^%PATH%", L"x&y|z<>^%PATH%"}));
+        {L"x&y|z<>^%PATH%", L"x&y|z<>^%PATH%"},
+    };
+    for (const auto& [argument, quoted] : cases) {
+        EXPECT_EQ(QuoteArgument(argument), quoted);
+    }
+}
 
-TEST(JoinQuotedArgumentsTest, NoArgumentsGiveAnEmptyString) {
+TEST(JoinQuotedArgumentsTest, JoinsWithSingleSpacesAndKeepsAnEmptyArgumentsSeparator) {
     EXPECT_EQ(JoinQuotedArguments({}), L"");
-}
-
-TEST(JoinQuotedArgumentsTest, JoinsQuotedArgumentsWithSingleSpaces) {
-    const std::array<const wchar_t*, 3> arguments = {L"one", L"two words", L"C:\\a dir\\"};
-    EXPECT_EQ(JoinQuotedArguments(arguments), L"one \"two words\" \"C:\\a dir\\\\\"");
-}
-
-TEST(JoinQuotedArgumentsTest, AnEmptyArgumentLeavesOnlyItsSeparator) {
-    const std::array<const wchar_t*, 3> arguments = {L"x", L"", L"y"};
-    EXPECT_EQ(JoinQuotedArguments(arguments), L"x  y");
-    const std::array<const wchar_t*, 2> leadingEmpty = {L"", L"y"};
-    EXPECT_EQ(JoinQuotedArguments(leadingEmpty), L" y");
+    const std::array<const wchar_t*, 5> arguments = {L"", L"one", L"two words", L"",
+                                                     L"C:\\a dir\\"};
+    EXPECT_EQ(JoinQuotedArguments(arguments), L" one \"two words\"  \"C:\\a dir\\\\\"");
 }
 
 }  // namespace

@@ -19,69 +19,34 @@ TEST(BuildGameCommandLineTest, QuotesTheGameAndPutsTheSwitchLast) {
 }
 
 struct LaunchCase {
-    const char* name;
     std::wstring forwarded;
-    std::uint32_t createError;
+    std::uint32_t createError;  // 0: the game starts
     bool elevated;
-    std::uint32_t shellError;
-    FlowResult result;
-    CallLog calls;
+    std::uint32_t shellError;  // 0: the elevated copy starts
+    LauncherError code;
+    LaunchFailure launchFailure;
+    std::wstring calls;  // joined by "; "
 };
 
 // Every answer Windows can give to the launch, and what the launcher does with it.
 TEST(LaunchGameTest, ElevatesOnlyWhenWindowsDemandsItAndTheLauncherIsNotElevated) {
     const std::wstring create = L"create \"C:\\Game\\Foo.exe\" --quillguard-launcher";
-    const std::wstring runas = L"runas C:\\Game\\Foo_QG.exe";
+    const std::wstring handOver = create + L"; elevated?; release; runas C:\\Game\\Foo_QG.exe";
     const LaunchCase cases[] = {
-        {"started",
-         L"-w",
-         0,
-         false,
-         0,
-         {kSuccess, 0},
-         {L"create \"C:\\Game\\Foo.exe\" -w --quillguard-launcher"}},
-        {"not found", L"", 2, false, 0, {kCreateProcessFailed, 2}, {create}},
-        {"bad image", L"", 193, false, 0, {kCreateProcessFailed, 193}, {create}},
-        {"740 while elevated",
-         L"",
-         740,
-         true,
-         0,
-         {kCreateProcessFailed, 740},
-         {create, L"elevated?"}},
-        {"5 while elevated", L"", 5, true, 0, {kCreateProcessFailed, 5}, {create, L"elevated?"}},
+        {L"-w", 0, false, 0, kSuccess, 0, L"create \"C:\\Game\\Foo.exe\" -w --quillguard-launcher"},
+        {L"", 2, false, 0, kCreateProcessFailed, 2, create},
+        {L"", 193, false, 0, kCreateProcessFailed, 193, create},
+        {L"", 740, true, 0, kCreateProcessFailed, 740, create + L"; elevated?"},
+        {L"", 5, true, 0, kCreateProcessFailed, 5, create + L"; elevated?"},
+        // No arguments: no parameters at all (no brackets), not an empty text.
+        {L"", 5, false, 0, kSuccess, 0, handOver + L"; exit 0"},
         // The switch is for the game only; the copy gets the forwarded arguments alone.
-        {"740 hands over",
-         L"\"a b\" -x",
-         740,
-         false,
-         0,
-         {kSuccess, 0},
-         {L"create \"C:\\Game\\Foo.exe\" \"a b\" -x --quillguard-launcher", L"elevated?",
-          L"release", runas + L" [\"a b\" -x]", L"exit 0"}},
-        // No arguments: no parameters at all, not an empty text.
-        {"5 hands over",
-         L"",
-         5,
-         false,
-         0,
-         {kSuccess, 0},
-         {create, L"elevated?", L"release", runas, L"exit 0"}},
-        {"prompt refused",
-         L"",
-         740,
-         false,
-         1223,
-         {kElevationRefused, 0},
-         {create, L"elevated?", L"release", runas}},
+        {L"-x", 740, false, 0, kSuccess, 0,
+         L"create \"C:\\Game\\Foo.exe\" -x --quillguard-launcher; elevated?; release; "
+         L"runas C:\\Game\\Foo_QG.exe [-x]; exit 0"},
         // The lock stays released: the process did not end.
-        {"runas failed",
-         L"",
-         5,
-         false,
-         1155,
-         {kElevatedLaunchFailed, 1155},
-         {create, L"elevated?", L"release", runas}},
+        {L"", 740, false, 1223, kElevationRefused, 0, handOver},
+        {L"", 5, false, 1155, kElevatedLaunchFailed, 1155, handOver},
     };
     for (const LaunchCase& c : cases) {
         CallLog calls;
@@ -92,9 +57,13 @@ TEST(LaunchGameTest, ElevatesOnlyWhenWindowsDemandsItAndTheLauncherIsNotElevated
         processes.elevated = c.elevated;
         processes.shellError = c.shellError;
         const FlowResult result = LaunchGame(kGame, processes, lock);
-        EXPECT_EQ(result.code, c.result.code) << c.name;
-        EXPECT_EQ(result.launchFailure, c.result.launchFailure) << c.name;
-        EXPECT_EQ(calls, c.calls) << c.name;
+        std::wstring joined;
+        for (const std::wstring& call : calls) {
+            joined += (joined.empty() ? L"" : L"; ") + call;
+        }
+        EXPECT_EQ(result.code, c.code) << c.createError;
+        EXPECT_EQ(result.launchFailure, c.launchFailure) << c.createError;
+        EXPECT_EQ(joined, c.calls);
     }
 }
 

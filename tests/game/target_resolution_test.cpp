@@ -12,9 +12,11 @@
 namespace quillguard {
 namespace {
 
-// The fake tree, with the paths that are client targets; records "list" and "examine" calls.
+using testing::CallLog;
+
+// A fake tree and the paths in it that are client targets; records "list" and "examine" calls.
 struct Tree {
-    testing::CallLog calls;
+    CallLog calls;
     testing::FakeFileSystem files{calls};
     std::set<std::wstring> targets;
     ClientTargetTest isClientTarget = [this](const std::wstring& path) {
@@ -22,169 +24,105 @@ struct Tree {
         return targets.count(path) != 0;
     };
 
-    LauncherError Resolve(const std::wstring& launcher, GameTargets& result) {
-        return ResolveGameTargets(launcher, files, isClientTarget, result);
-    }
     bool Find(const std::wstring& folder, std::wstring& result) {
         return FindClientTarget(folder, files, isClientTarget, result);
     }
 };
 
-using testing::File;
-using testing::Folder;
-
-const std::wstring kDir = L"D:\\Games\\Foo";
+const std::wstring kDir = L"D:\\Foo";
 const std::wstring kLauncher = kDir + L"\\Foo_QG.exe";
 
 struct ResolveCase {
-    const char* name;
     std::wstring launcher;
-    std::vector<std::pair<std::wstring, std::vector<FolderEntry>>> folders;
+    std::vector<std::pair<std::wstring, std::wstring>> folders;  // path, names
     std::set<std::wstring> targets;
     LauncherError code;
     std::wstring gamePath = {};
-    std::wstring launcherDir = {};
     std::wstring targetPath = {};
 };
 
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
-    const std::wstring game = kDir + L"\\Foo.exe";
+    const std::wstring exe = kDir + L"\\Foo.exe";
+    const std::wstring bin = kDir + L"\\Foo.bin";
+    const std::wstring sub = kDir + L"\\Bin\\Game.exe";
     const ResolveCase cases[] = {
-        {"the game is its own target",
-         kLauncher,
-         {{kDir, {File(L"Foo_QG.exe"), File(L"Foo.exe"), File(L"QGClient.dll")}}},
-         {game},
-         kSuccess,
-         game,
-         kDir,
-         game},
-        {"empty name", L"", {}, {}, kInvalidLauncherName},
-        {"suffix cut short", L"_QG.ex", {}, {}, kInvalidLauncherName},
-        {"suffix in the wrong case", kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
-        {"extension in the wrong case", kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
-        {"no suffix", game, {}, {}, kInvalidLauncherName},
+        {kLauncher, {{kDir, L"Foo_QG.exe Foo.exe QGClient.dll"}}, {exe}, kSuccess, exe, exe},
+        {L"", {}, {}, kInvalidLauncherName},
+        {L"_QG.ex", {}, {}, kInvalidLauncherName},
+        {kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
+        {kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
+        {exe, {}, {}, kInvalidLauncherName},
         // The first suffix in the whole path counts, and what follows it is dropped.
-        {"suffix in a folder name",
-         L"D:\\X_QG.exe\\Foo_QG.exe",
-         {{L"D:", {File(L"X.exe"), Folder(L"X_QG.exe")}}, {L"D:\\X_QG.exe", {}}},
+        {L"D:\\X_QG.exe\\Foo_QG.exe",
+         {{L"D:", L"X.exe X_QG.exe\\"}, {L"D:\\X_QG.exe", L""}},
          {L"D:\\X.exe"},
          kSuccess,
          L"D:\\X.exe",
-         L"D:\\X_QG.exe",
          L"D:\\X.exe"},
-        {"renamed launcher",
-         kDir + L"\\Foo_QG.exe.old",
-         {{kDir, {File(L"Foo.exe")}}},
-         {game},
+        {kDir + L"\\Foo_QG.exe.old", {{kDir, L"Foo.exe"}}, {exe}, kSuccess, exe, exe},
+        {kLauncher, {{kDir, L"Foo.bin"}}, {bin}, kSuccess, bin, bin},
+        {kLauncher, {{kDir, L"Foo.exe\\ Foo.bin"}}, {bin}, kSuccess, bin, bin},
+        // No game, even beside a client target.
+        {kLauncher, {{kDir, L"Other.exe"}}, {kDir + L"\\Other.exe"}, kGameExecutableNotFound},
+        {kLauncher,
+         {{kDir, L"Foo.exe Bin\\"}, {kDir + L"\\Bin", L"Game.exe"}},
+         {sub},
          kSuccess,
-         game,
-         kDir,
-         game},
-        {".bin when .exe is missing",
-         kLauncher,
-         {{kDir, {File(L"Foo.bin")}}},
-         {kDir + L"\\Foo.bin"},
-         kSuccess,
-         kDir + L"\\Foo.bin",
-         kDir,
-         kDir + L"\\Foo.bin"},
-        {".bin when .exe is a folder",
-         kLauncher,
-         {{kDir, {Folder(L"Foo.exe"), File(L"Foo.bin")}}},
-         {kDir + L"\\Foo.bin"},
-         kSuccess,
-         kDir + L"\\Foo.bin",
-         kDir,
-         kDir + L"\\Foo.bin"},
-        {"no game, even beside a target",
-         kLauncher,
-         {{kDir, {File(L"Other.exe")}}},
-         {kDir + L"\\Other.exe"},
-         kGameExecutableNotFound},
-        {"a target in a subfolder",
-         kLauncher,
-         {{kDir, {File(L"Foo.exe"), Folder(L"Bin")}}, {kDir + L"\\Bin", {File(L"Game.exe")}}},
-         {kDir + L"\\Bin\\Game.exe"},
-         kSuccess,
-         game,
-         kDir,
-         kDir + L"\\Bin\\Game.exe"},
+         exe,
+         sub},
         // "Locked" is never described, so it cannot be listed.
-        {"no target anywhere",
-         kLauncher,
-         {{kDir, {File(L"Foo.exe"), Folder(L"Locked")}}},
-         {},
-         kClientTargetNotFound,
-         game,
-         kDir},
+        {kLauncher, {{kDir, L"Foo.exe Locked\\"}}, {}, kClientTargetNotFound, exe},
     };
     for (const ResolveCase& c : cases) {
         Tree tree;
-        for (const auto& [path, entries] : c.folders) {
-            tree.files.folder(path, entries);
+        for (const auto& [path, names] : c.folders) {
+            tree.files.folder(path, names);
         }
         tree.targets = c.targets;
         GameTargets targets;
-        EXPECT_EQ(tree.Resolve(c.launcher, targets), c.code) << c.name;
-        EXPECT_EQ(targets.gamePath, c.gamePath) << c.name;
-        EXPECT_EQ(targets.launcherDir, c.launcherDir) << c.name;
-        EXPECT_EQ(targets.targetPath, c.targetPath) << c.name;
+        const std::string shown = ::testing::PrintToString(c.launcher);
+        EXPECT_EQ(ResolveGameTargets(c.launcher, tree.files, tree.isClientTarget, targets), c.code)
+            << shown;
+        EXPECT_EQ(targets.gamePath, c.gamePath) << shown;
+        EXPECT_EQ(targets.targetPath, c.targetPath) << shown;
+        const std::wstring folder =
+            c.gamePath.empty() ? L"" : c.launcher.substr(0, c.launcher.rfind(L'\\'));
+        EXPECT_EQ(targets.launcherDir, folder) << shown;
     }
 }
 
-TEST(FindClientTargetTest, ExaminesOnlyFilesWithACandidateExtensionAfterLowerCasing) {
-    Tree tree;
-    tree.files.folder(
-        kDir, {File(L"SETUP.EXE"), File(L"game.exe.bak"), File(L"game.ex"), File(L"data.pak"),
-               File(L"noextension"), File(L"x.Bin"), File(L".dll"), File(L"client.dll")});
-    tree.targets = {kDir + L"\\client.dll"};
-    std::wstring result;
-    EXPECT_TRUE(tree.Find(kDir, result));
-    EXPECT_EQ(result, kDir + L"\\client.dll");
-    EXPECT_EQ(tree.calls,
-              (testing::CallLog{L"list " + kDir, L"examine " + kDir + L"\\SETUP.EXE",
-                                L"examine " + kDir + L"\\x.Bin", L"examine " + kDir + L"\\.dll",
-                                L"examine " + kDir + L"\\client.dll"}));
-}
-
-TEST(FindClientTargetTest, WalksDepthFirstInListingOrderWithoutEnteringLinks) {
+TEST(FindClientTargetTest, ExaminesOnlyCandidateExtensionsDepthFirstWithoutEnteringLinks) {
     Tree tree;
     tree.files
         .folder(kDir, {{L"Link", kFileAttributeDirectory | kFileAttributeReparsePoint},
-                       Folder(L"A"),
-                       File(L"top.exe"),
-                       Folder(L"B")})
-        .folder(kDir + L"\\Link", {File(L"linked.exe")})
-        .folder(kDir + L"\\A", {Folder(L"Deep"), File(L"a.exe")})
-        .folder(kDir + L"\\A\\Deep", {File(L"deep.dll")})
-        .folder(kDir + L"\\B", {File(L"b.exe")});
-    tree.targets = {kDir + L"\\Link\\linked.exe", kDir + L"\\A\\a.exe", kDir + L"\\top.exe"};
+                       {L"A", kFileAttributeDirectory},
+                       {L"top.exe", 0x20}})
+        .folder(kDir + L"\\Link", L"linked.exe")
+        .folder(kDir + L"\\A", L"Deep\\ SETUP.EXE game.exe.bak game.ex noextension x.Bin .dll")
+        .folder(kDir + L"\\A\\Deep", L"deep.dll");
+    tree.targets = {kDir + L"\\Link\\linked.exe", kDir + L"\\A\\.dll", kDir + L"\\top.exe"};
     std::wstring result;
     EXPECT_TRUE(tree.Find(kDir, result));
     // A subfolder listed before a qualifying file is searched first, and its hit wins; a
     // junction or link, which may lead anywhere, is never entered.
-    EXPECT_EQ(result, kDir + L"\\A\\a.exe");
-    EXPECT_EQ(tree.calls, (testing::CallLog{L"list " + kDir, L"list " + kDir + L"\\A",
-                                            L"list " + kDir + L"\\A\\Deep",
-                                            L"examine " + kDir + L"\\A\\Deep\\deep.dll",
-                                            L"examine " + kDir + L"\\A\\a.exe"}));
+    EXPECT_EQ(result, kDir + L"\\A\\.dll");
+    const std::wstring a = kDir + L"\\A\\";
+    EXPECT_EQ(tree.calls,
+              (CallLog{L"list " + kDir, L"list " + kDir + L"\\A", L"list " + a + L"Deep",
+                       L"examine " + a + L"Deep\\deep.dll", L"examine " + a + L"SETUP.EXE",
+                       L"examine " + a + L"x.Bin", L"examine " + a + L".dll"}));
 
     Tree none;
-    none.files.folder(kDir, {});
-    result = L"untouched";
-    EXPECT_FALSE(none.Find(kDir, result));
-    EXPECT_EQ(result, L"untouched");
-}
-
-TEST(FindClientTargetTest, JoinsNamesWithOneBackslash) {
-    Tree tree;
-    tree.files.folder(L"C:\\", {File(L"a.exe")}).folder(L"", {File(L"b.exe")});
-    tree.targets = {L"C:\\a.exe", L"b.exe"};
-    std::wstring result;
-    EXPECT_TRUE(tree.Find(L"C:\\", result));
-    EXPECT_EQ(result, L"C:\\a.exe");
-    EXPECT_TRUE(tree.Find(L"", result));
+    none.files.folder(L"C:\\", L"a.exe").folder(L"", L"b.exe");
+    none.targets = {L"C:\\a.exe", L"b.exe"};
+    EXPECT_TRUE(none.Find(L"C:\\", result));
+    EXPECT_EQ(result, L"C:\\a.exe");  // one backslash between folder and name
+    EXPECT_TRUE(none.Find(L"", result));
     EXPECT_EQ(result, L"b.exe");
+    none.targets.clear();
+    result = L"untouched";
+    EXPECT_FALSE(none.Find(L"C:\\", result));
+    EXPECT_EQ(result, L"untouched");
 }
 
 }  // namespace

@@ -1,20 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/file_system.h"
 #include "support/call_log.h"
 
 namespace quillguard::testing {
-
-inline FolderEntry File(const wchar_t* name) {
-    return {name, 0x20};
-}
-inline FolderEntry Folder(const wchar_t* name) {
-    return {name, kFileAttributeDirectory};
-}
 
 // A folder tree held in memory: folders list their entries in the order given, and a folder
 // that was never described cannot be listed. Records "list FOLDER".
@@ -25,6 +20,22 @@ class FakeFileSystem final : public FileSystem {
     FakeFileSystem& folder(const std::wstring& path, std::vector<FolderEntry> entries) {
         folders_[path] = std::move(entries);
         return *this;
+    }
+    // The same from names separated by spaces, a folder's name ending in a backslash.
+    FakeFileSystem& folder(const std::wstring& path, std::wstring_view names) {
+        std::vector<FolderEntry> entries;
+        for (std::size_t start = 0; start < names.size();) {
+            const std::size_t end = std::min(names.find(L' ', start), names.size());
+            const std::wstring_view name = names.substr(start, end - start);
+            if (name.ends_with(L'\\')) {
+                entries.push_back(
+                    {std::wstring(name.substr(0, name.size() - 1)), kFileAttributeDirectory});
+            } else {
+                entries.push_back({std::wstring(name), 0x20});
+            }
+            start = end + 1;
+        }
+        return folder(path, std::move(entries));
     }
 
     std::uint32_t ReadFileAttributes(const std::wstring& path) override {
