@@ -9,13 +9,13 @@
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "base/win32_file_system.h"
 #include "integrity/sha1.h"
 #include "support/fake_http_session.h"
 #include "support/fake_processes.h"
+#include "support/scratch_file.h"
 
 namespace quillguard {
 namespace {
@@ -87,8 +87,7 @@ class ClientLibraryUpdateTest : public ::testing::Test {
         std::ofstream(Library(), std::ios::binary) << bytes;
     }
     std::string Installed() const {
-        std::ifstream file(Library(), std::ios::binary);
-        return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "<missing>";
+        return testing::ReadWholeFile(Library()).value_or("<missing>");
     }
     // Every file in the folder but the library, which must be nothing after any update.
     std::vector<std::wstring> Others() const {
