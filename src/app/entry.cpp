@@ -1,10 +1,12 @@
 #include <windows.h>
 
 #include "app/main_flow.h"
+#include "app/update_server.h"
 #include "base/win32_file_system.h"
 #include "base/win32_instance_lock.h"
 #include "base/win32_processes.h"
 #include "game/game_flow.h"
+#include "net/http_client.h"
 #include "ui/win32_user_interface.h"
 
 // The one place where the flows meet their Win32 implementations.
@@ -18,9 +20,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32UserInterface ui;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
+    quillguard::Win32Downloads downloads;
     quillguard::MainFlowStages stages;
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
-        return quillguard::RunGameFlow(files, processes, heldLock);
+        return quillguard::RunGameFlow(files, processes, downloads,
+                                       quillguard::kUpdateServerBaseUrl, heldLock);
     };
     return quillguard::RunMainFlow(lock, ui, stages);
 }

@@ -28,6 +28,18 @@ class FileSystem {
     // The entries of a folder, "." and ".." included, in the order the system lists them;
     // false when the folder cannot be listed.
     virtual bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+
+    // Creates an empty file with a new name in the folder: the prefix, a few hex digits, ".tmp".
+    // False when none can be made (the folder is missing or cannot be written).
+    virtual bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
+                                     std::wstring& path) = 0;
+
+    // Moves a file over another in one step, replacing it, and returns once the move is on disk;
+    // false leaves both as they were (for instance while the target is loaded by a program).
+    virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to) = 0;
+
+    // Deletes a file if it can; a missing file is not an error.
+    virtual void RemoveFile(const std::wstring& path) = 0;
 };
 
 }  // namespace quillguard

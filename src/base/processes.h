@@ -30,6 +30,8 @@ class Processes {
     virtual bool StartElevated(const std::wstring& path,
                                const std::optional<std::wstring>& parameters,
                                std::uint32_t& error) = 0;
+    // Blocks this thread for the given time.
+    virtual void Wait(std::uint32_t milliseconds) = 0;
     // Ends this process at once with this exit code; returns only in tests.
     virtual void EndProcess(std::uint32_t exitCode) = 0;
 };

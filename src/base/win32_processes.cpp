@@ -64,6 +64,10 @@ bool Win32Processes::StartElevated(const std::wstring& path,
     return true;
 }
 
+void Win32Processes::Wait(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
 void Win32Processes::EndProcess(std::uint32_t exitCode) {
     ::ExitProcess(exitCode);
 }

@@ -13,6 +13,7 @@ class Win32Processes final : public Processes {
     bool IsProcessElevated() override;
     bool StartElevated(const std::wstring& path, const std::optional<std::wstring>& parameters,
                        std::uint32_t& error) override;
+    void Wait(std::uint32_t milliseconds) override;
     void EndProcess(std::uint32_t exitCode) override;
 };
 

@@ -1,18 +1,28 @@
 #include "game/game_flow.h"
 
+#include <memory>
+
+#include "game/client_library_update.h"
 #include "game/client_target.h"
 #include "game/game_launch.h"
 #include "game/target_resolution.h"
 
 namespace quillguard {
 
-FlowResult RunGameFlow(FileSystem& files, Processes& processes, InstanceLock& lock) {
+FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
+                       const std::wstring& baseUrl, InstanceLock& lock) {
     GameTargets targets;
     const ClientTargetTest isClientTarget = [](const std::wstring& path) {
         return IsClientTarget(path);
     };
     if (const LauncherError code =
             ResolveGameTargets(processes.GetLauncherPath(), files, isClientTarget, targets);
+        code != kSuccess) {
+        return {code, 0};
+    }
+    const std::unique_ptr<HttpSession> session = downloads.OpenSession();
+    if (const LauncherError code =
+            UpdateClientLibrary(targets, baseUrl, *session, files, processes);
         code != kSuccess) {
         return {code, 0};
     }

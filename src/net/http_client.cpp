@@ -1,6 +1,7 @@
 #include "net/http_client.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace quillguard {
@@ -156,11 +157,16 @@ bool HttpClient::ReadBody(HINTERNET request, const ProgressCallback& progress,
 
 bool HttpClient::GetToBuffer(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
                              bool secure, std::vector<char>& body, ProgressCallback progress) {
+    return GetToBuffer(UrlTarget{host, path, port, secure}, body, SIZE_MAX, progress);
+}
+
+bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
+                             const ProgressCallback& progress) {
     if (!session_) {
         return false;
     }
     Exchange exchange;
-    if (!SendGet(host, path, port, secure, exchange)) {
+    if (!SendGet(target.host, target.path, target.port, target.secure, exchange)) {
         return false;
     }
     const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
@@ -171,7 +177,12 @@ bool HttpClient::GetToBuffer(const std::wstring& host, const std::wstring& path,
     }
     body.clear();
     const bool complete =
-        ReadBody(exchange.request.get(), progress, [&body](const char* data, DWORD size) {
+        ReadBody(exchange.request.get(), progress, [&](const char* data, DWORD size) {
+            // Memory must not grow without end on a server that sends more than it should.
+            if (size > limit - body.size()) {
+                lastError_ = ERROR_FILE_TOO_LARGE;
+                return false;
+            }
             body.insert(body.end(), data, data + size);
             return true;
         });
@@ -189,8 +200,7 @@ bool HttpClient::FetchString(const std::wstring& url, std::string& text) {
         return false;
     }
     std::vector<char> body;
-    if (!GetToBuffer(target.host, target.path, target.port, target.secure, body,
-                     ProgressCallback())) {
+    if (!GetToBuffer(target, body, kFetchLimit, ProgressCallback())) {
         return false;
     }
     text.assign(body.data(), body.size());

@@ -3,20 +3,23 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "net/http_session.h"
 #include "net/transport_calls.h"
 
 namespace quillguard {
 
-// Receives the percentage of the announced body length read so far; may be empty.
-using ProgressCallback = std::function<void(float)>;
+// The most a manifest may hold: bodies are read into memory, and nothing bigger is a manifest.
+inline constexpr std::size_t kFetchLimit = 64 * 1024;
 
 // One synchronous WinHTTP session for one update flow. No option is set on the session or its
 // requests: time-outs, proxy, redirects and certificate checks stay at the platform's defaults.
-class HttpClient {
+class HttpClient final : public HttpSession {
   public:
     // Opens the session with the user agent "QuillGuard HTTP Client/1.0". When that fails the
     // client stays usable: lastError() says why, CrackUrl still works and every request fails at
@@ -24,7 +27,7 @@ class HttpClient {
     HttpClient();
     // The same over the given calls, which must outlive the client.
     explicit HttpClient(const TransportCalls& calls);
-    ~HttpClient() = default;
+    ~HttpClient() override = default;
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
@@ -44,8 +47,9 @@ class HttpClient {
                      bool secure, std::vector<char>& body, ProgressCallback progress);
 
     // GETs url and, on a 2xx response read to its end, replaces text with the body byte for byte;
-    // on failure returns false and leaves text as it was.
-    bool FetchString(const std::wstring& url, std::string& text);
+    // on failure returns false and leaves text as it was. A body of more than kFetchLimit bytes
+    // is a failure (ERROR_FILE_TOO_LARGE), read no further than that.
+    bool FetchString(const std::wstring& url, std::string& text) override;
 
     // GETs url straight into filePath, created or truncated before any network traffic. True when
     // the file holds the complete body of a 2xx response, as GetToBuffer judges it, and is closed.
@@ -53,7 +57,7 @@ class HttpClient {
     // file cannot be opened; left empty when connecting, sending or receiving fails; deleted after
     // a bad status or a failed read or write.
     bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                        ProgressCallback progress);
+                        ProgressCallback progress) override;
 
     // 0 after construction; then the system error code of the last failing step, or the HTTP
     // status of a response outside 200..299 (0 when the status could not be read).
@@ -82,6 +86,8 @@ class HttpClient {
     explicit HttpClient(const TransportCalls* calls);
 
     bool CrackUrl(const std::wstring& url, UrlTarget& target);
+    bool GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
+                     const ProgressCallback& progress);
 
     bool SendGet(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
                  bool secure, Exchange& exchange);
@@ -92,6 +98,12 @@ class HttpClient {
     const TransportCalls* calls_;
     UniqueInternetHandle session_;
     DWORD lastError_ = 0;
+};
+
+// Sessions over WinHTTP.
+class Win32Downloads final : public Downloads {
+  public:
+    std::unique_ptr<HttpSession> OpenSession() override { return std::make_unique<HttpClient>(); }
 };
 
 }  // namespace quillguard

@@ -58,6 +58,12 @@ class PosixFiles final : public quillguard::FileSystem {
                   [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
         return true;
     }
+    // The walk writes nothing.
+    bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&) override {
+        return false;
+    }
+    bool MoveReplacing(const std::wstring&, const std::wstring&) override { return false; }
+    void RemoveFile(const std::wstring&) override {}
 };
 
 struct ProcessIo {

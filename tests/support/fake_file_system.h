@@ -64,6 +64,18 @@ class FakeFileSystem final : public FileSystem {
         return true;
     }
 
+    // Nothing is written: the tree is for listing only.
+    bool CreateTemporaryFile(const std::wstring& folder, const std::wstring&,
+                             std::wstring&) override {
+        log_.push_back(L"temporary in " + folder);
+        return false;
+    }
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
+        log_.push_back(L"move " + from + L" over " + to);
+        return false;
+    }
+    void RemoveFile(const std::wstring& path) override { log_.push_back(L"remove " + path); }
+
   private:
     CallLog& log_;
     std::map<std::wstring, std::vector<FolderEntry>> folders_;

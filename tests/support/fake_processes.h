@@ -10,7 +10,8 @@
 namespace quillguard::testing {
 
 // Plays the answers Windows can give to process calls and records them: "create CMDLINE",
-// "elevated?", "runas PATH [PARAMETERS]" (no brackets when there are none), "exit CODE".
+// "elevated?", "runas PATH [PARAMETERS]" (no brackets when there are none), "wait MS",
+// "exit CODE".
 class FakeProcesses final : public Processes {
   public:
     explicit FakeProcesses(CallLog& log) : log_(log) {}
@@ -37,6 +38,9 @@ class FakeProcesses final : public Processes {
         log_.push_back(L"runas " + path + (parameters ? L" [" + *parameters + L"]" : L""));
         error = shellError;
         return shellError == 0;
+    }
+    void Wait(std::uint32_t milliseconds) override {
+        log_.push_back(L"wait " + std::to_wstring(milliseconds));
     }
     void EndProcess(std::uint32_t exitCode) override {
         log_.push_back(L"exit " + std::to_wstring(exitCode));

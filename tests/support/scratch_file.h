@@ -11,6 +11,17 @@
 
 namespace quillguard::testing {
 
+// The bytes of a file; nothing when it cannot be read.
+inline std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::string content(file ? static_cast<std::size_t>(file.tellg()) : 0, '\0');
+    if (!file.seekg(0) ||
+        !file.read(content.data(), static_cast<std::streamsize>(content.size()))) {
+        return std::nullopt;
+    }
+    return content;
+}
+
 // A file with given bytes in the temporary folder, removed when the object goes away.
 class ScratchFile {
   public:
@@ -31,15 +42,7 @@ class ScratchFile {
     const std::filesystem::path& path() const { return path_; }
 
     // What the file holds now; nothing when it is gone or cannot be opened.
-    std::optional<std::string> content() const {
-        std::ifstream file(path_, std::ios::binary | std::ios::ate);
-        std::string content(file ? static_cast<std::size_t>(file.tellg()) : 0, '\0');
-        if (!file.seekg(0) ||
-            !file.read(content.data(), static_cast<std::streamsize>(content.size()))) {
-            return std::nullopt;
-        }
-        return content;
-    }
+    std::optional<std::string> content() const { return ReadWholeFile(path_); }
 
     // A name in the temporary folder that no other test uses; nothing is created there.
     static std::filesystem::path UniquePath() {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quillguard {
+
+// Receives the percentage of the announced body length read so far; may be empty.
+using ProgressCallback = std::function<void(float)>;
+
+// One HTTP session of one update flow: what the flows ask of the network.
+class HttpSession {
+  public:
+    virtual ~HttpSession() = default;
+
+    // GETs url and, on a 2xx response read to its end, replaces text with the body byte for byte;
+    // false on any failure, text then as it was.
+    virtual bool FetchString(const std::wstring& url, std::string& text) = 0;
+    // GETs url into filePath, created or truncated first; true when the file holds the complete
+    // body of a 2xx response. On failure the file is untouched, empty or deleted.
+    virtual bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
+                                ProgressCallback progress) = 0;
+};
+
+// Opens the session of one flow; the launcher binds it to WinHTTP, tests to a scripted server.
+class Downloads {
+  public:
+    virtual ~Downloads() = default;
+
+    // A new session, closed when it goes away.
+    virtual std::unique_ptr<HttpSession> OpenSession() = 0;
+};
+
+}  // namespace quillguard

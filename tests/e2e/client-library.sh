@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# End-to-end scenarios of the client library update: the real launcher under wine against the
+# tests' nginx, each checked for its message box, exit code, the library's bytes afterwards, the
+# files left in the game folder and what the server was asked.
+#
+#   client-library.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG
+set -euo pipefail
+wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 access_log=$6
+source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
+
+old=$fixtures/QGClient.dll
+next=$fixtures/next/QGClient.dll
+cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
+id=$(stub_id "$game_dir/Foo.exe")
+manifest_path=/stub/$id/manifest.json
+build_url=$server/stub/$id/QGClient.dll
+manifests_before=$(requests "$manifest_path")
+builds_before=$(requests "/stub/$id/QGClient.dll")
+
+# Expects the library to hold these bytes (or to be missing), the game folder nothing else than
+# what the scenario put there, and the server asked this often for the manifest and the build.
+expect_after() {
+    if [ "$1" = missing ]; then
+        [ ! -e "$game_dir/QGClient.dll" ] || { echo "the library is there"; exit 1; }
+    else
+        cmp "$1" "$game_dir/QGClient.dll" || { echo "the library is not $1"; exit 1; }
+    fi
+    local left
+    left=$(cd "$game_dir" && ls | grep -vxE 'Foo_QG.exe|Foo.exe|QGClient.dll' || true)
+    [ -z "$left" ] || { echo "left in the game folder: $left"; exit 1; }
+    local manifests=$(($(requests "$manifest_path") - manifests_before))
+    local builds=$(($(requests "/stub/$id/QGClient.dll") - builds_before))
+    echo "server asked: $manifests manifest, $builds build"
+    [ "$manifests" = "$2" ] && [ "$builds" = "$3" ] || { echo "expected $2 and $3"; exit 1; }
+}
+
+launches() {
+    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
+}
+
+case $scenario in
+current)
+    publish "$id" "$(manifest "$(sha1 "$old")" "$build_url")" "$next"
+    launches
+    expect_after "$old" 1 0
+    ;;
+current_in_upper_case)
+    publish "$id" "$(manifest "$(sha1 "$old" | tr a-f A-F)")"
+    launches
+    expect_after "$old" 1 0
+    ;;
+missing)
+    rm "$game_dir/QGClient.dll"
+    publish "$id" "$(manifest "$(sha1 "$next")" "$build_url")" "$next"
+    launches
+    expect_after "$next" 1 1
+    ;;
+stale)
+    publish "$id" "$(manifest "$(sha1 "$next")" "$build_url")" "$next"
+    launches
+    expect_after "$next" 1 1
+    ;;
+forty_zeros_and_no_library)
+    # Nothing to download: the game is started, though it cannot load a library that is not there.
+    rm "$game_dir/QGClient.dll"
+    publish "$id" "$(manifest 0000000000000000000000000000000000000000 "$build_url")" "$next"
+    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    expect_after missing 1 0
+    ;;
+stale_without_url)
+    publish "$id" "$(manifest "$(sha1 "$next")")" "$next"
+    expect_game_error "$launcher" "Game stub manifest is missing download URL."
+    expect_after "$old" 1 0
+    ;;
+no_sha1)
+    publish "$id" "{\"url\":\"$build_url\"}" "$next"
+    expect_game_error "$launcher" "Game stub manifest is missing SHA1 checksum."
+    expect_after "$old" 1 0
+    ;;
+json_array)
+    publish "$id" "[$(manifest "$(sha1 "$next")" "$build_url")]" "$next"
+    expect_game_error "$launcher" "Game stub manifest is missing SHA1 checksum."
+    expect_after "$old" 1 0
+    ;;
+not_json)
+    publish "$id" "<html><body>Welcome</body></html>" "$next"
+    expect_game_error "$launcher" "Failed to fetch game stub manifest from server."
+    expect_after "$old" 1 0
+    ;;
+no_manifest)
+    rm -rf "${tree:?}/stub/$id"
+    expect_game_error "$launcher" "Failed to fetch game stub manifest from server."
+    expect_after "$old" 1 0
+    ;;
+wrong_bytes)
+    publish "$id" "$(manifest "$(sha1 "$next")" "$build_url")" "$old"
+    expect_game_error "$launcher" "Downloaded game stub file checksum does not match expected value."
+    expect_after "$old" 1 1
+    ;;
+shared_code_section)
+    # Other bytes after the image leave its code section, and so its stub, as they are.
+    cat "$fixtures/qg_fixture_game.exe" <(printf 'overlay') >"$game_dir/Foo.exe"
+    [ "$(stub_id "$game_dir/Foo.exe")" = "$id" ] || { echo "the stub ids differ"; exit 1; }
+    publish "$id" "$(manifest "$(sha1 "$old")")"
+    launches
+    expect_after "$old" 1 0
+    ;;
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac

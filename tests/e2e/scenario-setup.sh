@@ -1,0 +1,76 @@
+# Sourced by the end-to-end scenarios. Lays out a game folder the way a publisher ships it (the
+# launcher renamed to <Game>_QG.exe beside the game and QGClient.dll) and publishes client
+# libraries on the tests' update server. Expects wine_dir, bin, work, tree (the folder the server
+# serves) and access_log (its request log) to be set.
+here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+fixtures=$bin/fixtures
+server=https://localhost:47443
+driver() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg_ui_driver.exe" "$@"; }
+windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+sha1() { sha1sum "$1" | cut -d' ' -f1; }
+
+rm -rf "$work"
+game_dir="$work/My Games/Foo"
+mkdir -p "$game_dir"
+trap 'rm -rf "$work"' EXIT
+launcher=$game_dir/Foo_QG.exe
+cp "$bin/QuillGuardLauncher.exe" "$launcher"
+cp "$fixtures/QGClient.dll" "$game_dir/"
+
+# The game records its command line and folder here; QG_GAME_LINGER_MS keeps it running a while
+# so that the launcher's own exit shows it did not wait.
+record=$work/launch-record.txt
+export QG_LAUNCH_RECORD
+QG_LAUNCH_RECORD=$(windows "$record")
+export QG_GAME_LINGER_MS=6000
+
+# Expects the game to have been started with exactly this command line, in the folder the
+# launcher was started in (the launcher's own, unless a second argument names another).
+expect_launch() {
+    for _ in $(seq 100); do [ -s "$record" ] && break; sleep 0.1; done
+    [ -s "$record" ] || { echo "the game did not start"; exit 1; }
+    local command_line folder
+    command_line=$(sed -n 1p "$record")
+    folder=$(sed -n 2p "$record")
+    echo "game command line: $command_line"
+    echo "game folder:       $folder"
+    [ "$command_line" = "$1" ] || { echo "expected command line: $1"; exit 1; }
+    [ "$folder" = "$(windows "${2:-$game_dir}")" ] || { echo "expected ${2:-$game_dir}"; exit 1; }
+}
+
+# Expects the game flow's message box with this text, and exit code 1 once it is dismissed.
+expect_game_error() {
+    driver start "$(windows "$1")" \
+        -- expect-box "Game Update Error" "$2" -- press "Game Update Error" OK -- expect-exit 1
+}
+
+# The stub id of a client target, as the publisher tool computes it.
+stub_id() {
+    bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" stub-id \
+        "$(windows "$1")" | cut -d' ' -f1 | tr -d '\r'
+}
+
+# publish ID BODY [LIBRARY]: serves BODY as the stub's manifest and LIBRARY as its build.
+publish() {
+    rm -rf "${tree:?}/stub/$1"
+    mkdir -p "$tree/stub/$1"
+    [ -z "${3:-}" ] || cp "$3" "$tree/stub/$1/QGClient.dll"
+    printf '%s' "$2" >"$tree/stub/$1/manifest.json"
+}
+
+# The manifest naming a digest and, when given, a build's URL.
+manifest() {
+    if [ -n "${2:-}" ]; then
+        printf '{"sha1":"%s","url":"%s"}' "$1" "$2"
+    else
+        printf '{"sha1":"%s"}' "$1"
+    fi
+}
+
+# Publishes the library the game folder holds as the current one for this client target.
+publish_current() {
+    publish "$(stub_id "$1")" "$(manifest "$(sha1 "$fixtures/QGClient.dll")")"
+}
+
+# How often the server was asked for this path so far.
+requests() { grep -c "\"GET $1 HTTP" "$access_log" || true; }

@@ -1,0 +1,231 @@
+// The client library update on real files (Windows paths, Windows' own file calls) with the
+// server played from a table and the file calls that a disk cannot be made to fail injected.
+#include "game/client_library_update.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "base/win32_file_system.h"
+#include "integrity/sha1.h"
+#include "support/fake_http_session.h"
+#include "support/fake_processes.h"
+#include "support/scratch_file.h"
+
+namespace quillguard {
+namespace {
+
+using testing::CallLog;
+
+const std::string kOld = "the installed library";
+const std::string kNew = "the library the server names";
+const std::wstring kBase = L"https://updates.test";
+// The client target below cannot be read, so the stub id is forty "0" digits.
+const std::wstring kManifestUrl = kBase + L"/stub/" + std::wstring(40, L'0') + L"/manifest.json";
+const std::wstring kBuildUrl = kBase + L"/builds/QGClient.dll";
+
+std::string Hex(const std::string& bytes, bool upper = false) {
+    Sha1 sha1;
+    sha1.Update(bytes.data(), bytes.size());
+    const std::wstring hex = Sha1ToHex(sha1.Final());
+    std::string text;
+    for (const wchar_t digit : hex) {
+        text.push_back(static_cast<char>(upper ? std::towupper(digit) : digit));
+    }
+    return text;
+}
+
+std::string Manifest(const std::string& sha1, bool withUrl = true) {
+    const std::string url(kBuildUrl.begin(), kBuildUrl.end());
+    return R"({"sha1":")" + sha1 + (withUrl ? R"(","url":")" + url : "") + R"("})";
+}
+
+// The real file system, with creating the temporary file or moving it made to fail on demand.
+class FailingFileSystem final : public FileSystem {
+  public:
+    bool failTemporary = false;
+    bool failMove = false;
+
+    std::uint32_t ReadFileAttributes(const std::wstring& path) override {
+        return real_.ReadFileAttributes(path);
+    }
+    bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) override {
+        return real_.ListFolder(folder, entries);
+    }
+    bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
+                             std::wstring& path) override {
+        return !failTemporary && real_.CreateTemporaryFile(folder, prefix, path);
+    }
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
+        return !failMove && real_.MoveReplacing(from, to);
+    }
+    void RemoveFile(const std::wstring& path) override { real_.RemoveFile(path); }
+
+  private:
+    Win32FileSystem real_;
+};
+
+class ClientLibraryUpdateTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  (L"qg-library-" + std::to_wstring(::GetCurrentProcessId()));
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        targets_.launcherDir = folder_.wstring();
+        targets_.targetPath = (folder_ / L"Missing.exe").wstring();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::filesystem::path Library() const { return folder_ / L"QGClient.dll"; }
+    void Install(const std::string& bytes) const {
+        std::ofstream(Library(), std::ios::binary) << bytes;
+    }
+    std::string Installed() const {
+        return testing::ReadWholeFile(Library()).value_or("<missing>");
+    }
+    // Every file in the folder but the library, which must be nothing after any update.
+    std::vector<std::wstring> Others() const {
+        std::vector<std::wstring> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+            if (entry.path().filename() != L"QGClient.dll") {
+                names.push_back(entry.path().filename().wstring());
+            }
+        }
+        return names;
+    }
+    LauncherError Update() {
+        return UpdateClientLibrary(targets_, kBase, session, files, processes);
+    }
+
+    std::filesystem::path folder_;
+    GameTargets targets_;
+    CallLog calls;
+    testing::FakeHttpSession session{calls};
+    FailingFileSystem files;
+    testing::FakeProcesses processes{calls};
+};
+
+struct Case {
+    const char* name;
+    std::string installed;  // "<missing>" for none
+    std::string manifest;   // "<none>": the fetch fails
+    LauncherError code;
+    std::string after;  // the library's bytes afterwards
+    CallLog calls;
+};
+
+TEST_F(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndNothingElse) {
+    const std::wstring fetch = L"fetch " + kManifestUrl;
+    const std::wstring download = L"download " + kBuildUrl;
+    const std::string zeros(40, '0');
+    const Case cases[] = {
+        {"current", kOld, Manifest(Hex(kOld)), kSuccess, kOld, {fetch, L"wait 300"}},
+        {"current in upper case",
+         kOld,
+         Manifest(Hex(kOld, true), false),
+         kSuccess,
+         kOld,
+         {fetch, L"wait 300"}},
+        {"missing, forty zeros",
+         "<missing>",
+         Manifest(zeros, false),
+         kSuccess,
+         "<missing>",
+         {fetch, L"wait 300"}},
+        {"missing", "<missing>", Manifest(Hex(kNew)), kSuccess, kNew, {fetch, download}},
+        {"stale", kOld, Manifest(Hex(kNew)), kSuccess, kNew, {fetch, download}},
+        {"stale without url",
+         kOld,
+         Manifest(Hex(kNew), false),
+         kStubManifestMissingUrl,
+         kOld,
+         {fetch}},
+        {"no manifest", kOld, "<none>", kStubManifestFetchFailed, kOld, {fetch}},
+        {"not JSON", kOld, "<html>", kStubManifestFetchFailed, kOld, {fetch}},
+        {"an array",
+         kOld,
+         "[" + Manifest(Hex(kNew)) + "]",
+         kStubManifestMissingSha1,
+         kOld,
+         {fetch}},
+        {"no sha1",
+         kOld,
+         R"({"url":"https://updates.test/x"})",
+         kStubManifestMissingSha1,
+         kOld,
+         {fetch}},
+        {"wrong bytes",
+         kOld,
+         Manifest(Hex(kNew + "!")),
+         kStubChecksumMismatch,
+         kOld,
+         {fetch, download}},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        calls.clear();
+        if (c.installed != "<missing>") {
+            Install(c.installed);
+        }
+        session.bodies = {{kBuildUrl, kNew}};
+        if (c.manifest != "<none>") {
+            session.bodies[kManifestUrl] = c.manifest;
+        }
+        EXPECT_EQ(Update(), c.code) << c.name;
+        EXPECT_EQ(Installed(), c.after) << c.name;
+        EXPECT_TRUE(Others().empty()) << c.name;
+        EXPECT_EQ(calls, c.calls) << c.name;
+    }
+}
+
+TEST_F(ClientLibraryUpdateTest, FailedStepsKeepTheOldLibraryAndRemoveTheirFiles) {
+    session.bodies = {{kManifestUrl, Manifest(Hex(kNew))}, {kBuildUrl, kNew}};
+    Install(kOld);
+    files.failTemporary = true;  // the folder cannot be written
+    EXPECT_EQ(Update(), kStubDownloadFailed);
+    files.failTemporary = false;
+    files.failMove = true;
+    EXPECT_EQ(Update(), kStubDownloadFailed);
+    files.failMove = false;
+    session.brokenDownload = kNew.substr(0, 5);
+    EXPECT_EQ(Update(), kStubDownloadFailed);
+    EXPECT_EQ(Installed(), kOld);
+    EXPECT_TRUE(Others().empty());
+}
+
+TEST_F(ClientLibraryUpdateTest, ALibraryInUseIsNotReplaced) {
+    session.bodies = {{kManifestUrl, Manifest(Hex(kNew))}, {kBuildUrl, kNew}};
+    Install(kOld);
+    // As Windows holds a library that a running game has loaded: no one may delete or rename it.
+    const HANDLE inUse = ::CreateFileW(Library().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Update(), kStubDownloadFailed);
+    ::CloseHandle(inUse);
+    EXPECT_EQ(Installed(), kOld);
+    EXPECT_TRUE(Others().empty());
+}
+
+TEST_F(ClientLibraryUpdateTest, RemovesWhatAnInterruptedRunLeftBehind) {
+    session.bodies = {{kManifestUrl, Manifest(Hex(kOld))}};
+    Install(kOld);
+    std::ofstream(folder_ / L"QGC1A2B.tmp") << "half a download";
+    std::ofstream(folder_ / L"notes.tmp") << "the player's";
+    EXPECT_EQ(Update(), kSuccess);
+    EXPECT_EQ(Others(), std::vector<std::wstring>{L"notes.tmp"});
+}
+
+TEST(StubManifestUrlTest, NamesTheStubByItsLowerCaseDigest) {
+    EXPECT_EQ(StubManifestUrl(L"https://u.test:8443", Sha1FromHex(std::string(40, 'A'))),
+              L"https://u.test:8443/stub/" + std::wstring(40, L'a') + L"/manifest.json");
+}
+
+}  // namespace
+}  // namespace quillguard
