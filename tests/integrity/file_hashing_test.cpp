@@ -33,10 +33,9 @@ Sha1Digest DigestOf(const std::vector<std::uint8_t>& bytes) {
 
 // Bytes without a period that a reader's mistake could hide behind.
 std::vector<std::uint8_t> Filled(std::size_t size) {
+    std::mt19937 random(static_cast<std::uint32_t>(size));
     std::vector<std::uint8_t> bytes(size);
-    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(size)]() mutable {
-        return static_cast<std::uint8_t>(random());
-    });
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
     return bytes;
 }
 

@@ -13,7 +13,7 @@
 namespace quillguard::pe {
 namespace {
 
-using testing::PeImageBuilder;
+using testing::Importing;
 
 std::string Failed(const char* step, ReadStatus status) {
     static constexpr const char* kNames[] = {"ok", "seek failed", "read failed", "truncated",
@@ -51,25 +51,22 @@ std::string Walk(const std::vector<std::uint8_t>& image, ReadCalls calls) {
 class PeImageReaderTest : public ::testing::TestWithParam<ReadCalls> {};
 
 TEST_P(PeImageReaderTest, ReadsTheImportsOrSaysWhereItStops) {
-    const auto importing = [](std::vector<std::string> libraries) {
-        return PeImageBuilder().importLibraries(std::move(libraries));
-    };
-    auto nameless = importing({"a.dll"}).Build();
+    auto nameless = Importing({"a.dll"}).Build();
     nameless.resize(nameless.size() - 6);  // ends where the name would start
     const struct {
         std::vector<std::uint8_t> image;
         std::string walk;
     } cases[] = {
-        {importing({"a.dll", "b.dll"}).Build(), "a.dll, then more"},
-        {importing({std::string(300, 'Q')}).Build(), std::string(255, 'Q') + ", alone"},
-        {importing({""}).Build(), "name: malformed"},
+        {Importing({"a.dll", "b.dll"}).Build(), "a.dll, then more"},
+        {Importing({std::string(300, 'Q')}).Build(), std::string(255, 'Q') + ", alone"},
+        {Importing({""}).Build(), "name: malformed"},
         {nameless, "name: truncated"},
-        {importing({"a.dll"}).magic(0x10B).Build(), "optional: malformed"},
-        {importing({"a.dll"}).x86().magic(0x20B).Build(), "optional: malformed"},
-        {importing({"a.dll"}).rvaCount(1).Build(), "imports: unmapped"},  // no import directory
+        {Importing({"a.dll"}).magic(0x10B).Build(), "optional: malformed"},
+        {Importing({"a.dll"}).x86().magic(0x20B).Build(), "optional: malformed"},
+        {Importing({"a.dll"}).rvaCount(1).Build(), "imports: unmapped"},  // no import directory
         // The section table is read behind the standard-size optional header, so a larger one
         // puts optional header bytes where the sections are looked for.
-        {importing({"a.dll"}).optionalHeaderSize(0x100).Build(), "imports: unmapped"},
+        {Importing({"a.dll"}).optionalHeaderSize(0x100).Build(), "imports: unmapped"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Walk(c.image, GetParam()), c.walk) << c.walk;
