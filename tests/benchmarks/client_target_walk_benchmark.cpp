@@ -2,14 +2,13 @@
 // opened, bytes read and time, beside a plain listing of the same tree. Figures, not a test.
 //
 //   qg_client_target_walk_benchmark [SCRATCH_FOLDER]
-#include <dirent.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,12 +19,10 @@
 namespace {
 
 using quillguard::FolderEntry;
-using quillguard::testing::PeImageBuilder;
+using quillguard::kFileAttributeDirectory;
 
-constexpr int kFolders = 40;
-constexpr int kSubfolders = 5;
-constexpr int kFilesPerSubfolder = 100;  // 40 * 5 * 100 = 20,000 files
-constexpr int kCandidateEvery = 64;      // about 300 of them are ".exe", ".dll" or ".bin"
+constexpr int kFiles = 20000;        // in 40 folders of 5 subfolders of 100 files
+constexpr int kCandidateEvery = 64;  // about 300 of them are ".exe" or ".dll"
 
 // The walk joins names with backslashes, as on Windows.
 std::filesystem::path Native(std::wstring path) {
@@ -36,27 +33,19 @@ std::filesystem::path Native(std::wstring path) {
 // The folder walk on Linux: names in sorted order, so that the client target is found last.
 class PosixFiles final : public quillguard::FileSystem {
   public:
-    std::uint32_t ReadFileAttributes(const std::wstring& path) override {
-        std::error_code error;
-        const auto status = std::filesystem::status(Native(path), error);
-        return error                                   ? quillguard::kInvalidFileAttributes
-               : std::filesystem::is_directory(status) ? quillguard::kFileAttributeDirectory
-                                                       : 0u;
+    // The search only lists folders.
+    std::uint32_t ReadFileAttributes(const std::wstring&) override {
+        return quillguard::kInvalidFileAttributes;
     }
     bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) override {
-        DIR* listing = ::opendir(Native(folder).c_str());
-        if (listing == nullptr) {
-            return false;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(Native(folder), error)) {
+            entries.push_back({entry.path().filename().wstring(),
+                               entry.is_directory() ? kFileAttributeDirectory : 0u});
         }
-        while (const dirent* entry = ::readdir(listing)) {
-            const std::string name = entry->d_name;
-            entries.push_back({std::wstring(name.begin(), name.end()),
-                               entry->d_type == DT_DIR ? quillguard::kFileAttributeDirectory : 0u});
-        }
-        ::closedir(listing);
         std::sort(entries.begin(), entries.end(),
                   [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-        return true;
+        return !error;
     }
     // The walk writes nothing.
     bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&) override {
@@ -66,116 +55,101 @@ class PosixFiles final : public quillguard::FileSystem {
     void RemoveFile(const std::wstring&) override {}
 };
 
-struct ProcessIo {
-    std::uint64_t bytesRead = 0;
-    std::uint64_t readCalls = 0;
-};
-
-// What the kernel counted of this process's read calls.
-ProcessIo ReadProcessIo() {
+// What the kernel counted of this process's reads: "rchar:" bytes and "syscr:" calls among them.
+std::map<std::string, unsigned long> ReadProcessIo() {
     std::ifstream io("/proc/self/io");
-    ProcessIo counts;
+    std::map<std::string, unsigned long> counts;
     std::string key;
-    std::uint64_t value = 0;
+    unsigned long value = 0;
     while (io >> key >> value) {
-        if (key == "rchar:") {
-            counts.bytesRead = value;
-        } else if (key == "syscr:") {
-            counts.readCalls = value;
-        }
+        counts[key] = value;
     }
     return counts;
 }
 
 void Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
 }
 
-std::size_t MakeTree(const std::filesystem::path& root) {
-    const std::vector<std::uint8_t> text(4096, 'x');
-    const PeImageBuilder::Section code{".text", PeImageBuilder::kCode,
-                                       std::vector<std::uint8_t>(512, 0xC3)};
-    const auto otherImage =
-        PeImageBuilder().addSection(code).importLibraries({"KERNEL32.dll"}).Build();
-    const std::vector<std::uint8_t> notAnImage(8192, 0x4D);
-    std::size_t candidates = 0;
-    int counter = 0;
-    for (int f = 0; f < kFolders; ++f) {
-        for (int s = 0; s < kSubfolders; ++s) {
-            const auto folder = root / ("f" + std::to_string(f)) / ("s" + std::to_string(s));
-            std::filesystem::create_directories(folder);
-            for (int n = 0; n < kFilesPerSubfolder; ++n, ++counter) {
-                const std::string name = "file" + std::to_string(n);
-                if (counter % kCandidateEvery == 0) {
-                    ++candidates;
-                    const bool image = counter % (2 * kCandidateEvery) == 0;
-                    Write(folder / (name + (image ? ".exe" : ".dll")),
-                          image ? otherImage : notAnImage);
-                } else {
-                    Write(folder / (name + ".dat"), text);
-                }
-            }
+// Half the candidates are images importing another library, half are not images at all; the
+// client target sits in the folder listed last.
+int MakeTree(const std::filesystem::path& root) {
+    const auto image = [](const char* library) {
+        return quillguard::testing::Importing({library})
+            .addSection({".text", quillguard::testing::PeImageBuilder::kCode,
+                         std::vector<std::uint8_t>(512, 0xC3)})
+            .Build();
+    };
+    const auto otherImage = image("KERNEL32.dll");
+    int candidates = 0;
+    for (int n = 0; n < kFiles; ++n) {
+        const auto folder =
+            root / ("f" + std::to_string(n / 500)) / ("s" + std::to_string(n / 100 % 5));
+        const std::string name = "file" + std::to_string(n % 100);
+        if (n % kCandidateEvery != 0) {
+            Write(folder / (name + ".dat"), std::vector<std::uint8_t>(4096, 'x'));
+        } else if (++candidates % 2 == 1) {
+            Write(folder / (name + ".exe"), otherImage);
+        } else {
+            Write(folder / (name + ".dll"), std::vector<std::uint8_t>(8192, 0x4D));
         }
     }
-    std::filesystem::create_directories(root / "zz");
-    Write(root / "zz" / "zz.exe",
-          PeImageBuilder().addSection(code).importLibraries({"QGClient.dll"}).Build());
+    Write(root / "zz" / "zz.exe", image("QGClient.dll"));
     return candidates + 1;
 }
 
-double Seconds(const std::chrono::steady_clock::time_point start) {
+double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::filesystem::path scratch =
-        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
-    const auto root = scratch / "qg-walk-benchmark";
+    const auto root =
+        (argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path()) /
+        "qg-walk-benchmark";
     std::filesystem::remove_all(root);
-    const std::size_t candidates = MakeTree(root);
-    const std::wstring rootText = root.wstring();
+    const int candidates = MakeTree(root);
 
     PosixFiles files;
     std::wstring found;
     auto start = std::chrono::steady_clock::now();
     quillguard::FindClientTarget(
-        rootText, files, [](const std::wstring&) { return false; }, found);
-    const double listing = Seconds(start);
+        root.wstring(), files, [](const std::wstring&) { return false; }, found);
+    const double listing = SecondsSince(start);
 
     std::size_t opened = 0;
     const quillguard::ClientTargetTest inspect = [&opened](const std::wstring& path) {
         ++opened;
         return quillguard::IsClientTarget(Native(path));
     };
-    const ProcessIo before = ReadProcessIo();
+    auto before = ReadProcessIo();
     start = std::chrono::steady_clock::now();
-    const bool hit = quillguard::FindClientTarget(rootText, files, inspect, found);
-    const double walk = Seconds(start);
-    const ProcessIo after = ReadProcessIo();
+    const bool hit = quillguard::FindClientTarget(root.wstring(), files, inspect, found);
+    const double walk = SecondsSince(start);
+    auto after = ReadProcessIo();
 
     // The most one inspection may read: the headers, one section header (these images have one or
     // two), two import descriptors and the library name.
-    const std::uint64_t perFileBound = 64 + 4 + 20 + 240 + 40 * 2 + 20 + 255 + 20;
-    const std::uint64_t bytes = after.bytesRead - before.bytesRead;
-    const std::uint64_t reads = after.readCalls - before.readCalls;
-    std::printf("tree: %d files in %d folders, %zu candidates, the client target last\n",
-                kFolders * kSubfolders * kFilesPerSubfolder + 1, kFolders * (kSubfolders + 1) + 1,
-                candidates);
-    std::printf("found: %s\n", hit ? Native(found).c_str() : "nothing");
-    std::printf("files opened:       %zu\n", opened);
-    std::printf("bytes read:         %llu (%.1f a file; at most %llu allowed)\n",
-                static_cast<unsigned long long>(bytes),
-                static_cast<double>(bytes) / static_cast<double>(opened),
-                static_cast<unsigned long long>(perFileBound));
-    std::printf("read calls:         %llu (%.1f a file; at most 8 allowed)\n",
-                static_cast<unsigned long long>(reads),
-                static_cast<double>(reads) / static_cast<double>(opened));
-    std::printf("plain listing:      %.3f s\n", listing);
-    std::printf("search with reads:  %.3f s (%.2f x the listing)\n", walk, walk / listing);
+    const unsigned long perFileBound = 64 + 4 + 20 + 240 + 40 * 2 + 20 + 255 + 20;
+    const unsigned long bytes = after["rchar:"] - before["rchar:"];
+    const unsigned long reads = after["syscr:"] - before["syscr:"];
+    const double perFile = 1.0 / static_cast<double>(opened);
+    std::printf(
+        "tree: %d files in %d folders, %d candidates, the client target last\n"
+        "found: %s\n"
+        "files opened:       %zu\n"
+        "bytes read:         %lu (%.1f a file; at most %lu allowed)\n"
+        "read calls:         %lu (%.1f a file; at most 8 allowed)\n"
+        "plain listing:      %.3f s\n"
+        "search with reads:  %.3f s (%.2f x the listing)\n",
+        kFiles + 1, kFiles / 100 + kFiles / 500 + 1, candidates,
+        hit ? Native(found).c_str() : "nothing", opened, bytes,
+        static_cast<double>(bytes) * perFile, perFileBound, reads,
+        static_cast<double>(reads) * perFile, listing, walk, walk / listing);
     std::filesystem::remove_all(root);
     return hit ? 0 : 1;
 }

@@ -29,71 +29,53 @@ std::atomic<std::size_t> liveBytes{0};
 std::atomic<std::size_t> peakBytes{0};
 
 constexpr std::size_t kMiB = 1024 * 1024;
+constexpr std::size_t kChunk = quillguard::kHashChunkSize;  // what HashFile feeds the engine
 constexpr int kRepeats = 3;
 
-double BestSeconds(const std::function<void()>& work) {
-    double best = 1e300;
+// Times work, best of kRepeats, and prints a row with its ratio to the reference row's time (0:
+// this row is the reference); returns the time.
+double Row(const char* name, std::size_t bytes, double reference,
+           const std::function<void()>& work) {
+    double seconds = 1e300;
     for (int i = 0; i < kRepeats; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
+        seconds = std::min(seconds, elapsed.count());
     }
-    return best;
-}
-
-double MiBPerSecond(std::size_t bytes, double seconds) {
-    return static_cast<double>(bytes) / static_cast<double>(kMiB) / seconds;
-}
-
-void Row(const char* name, std::size_t bytes, double seconds, double reference) {
     std::printf("  %-34s %8.3f s %9.1f MiB/s %7.2f x\n", name, seconds,
-                MiBPerSecond(bytes, seconds), reference / seconds);
+                static_cast<double>(bytes / kMiB) / seconds,
+                (reference > 0 ? reference : seconds) / seconds);
+    return seconds;
 }
 
-double TimeEngine(quillguard::Sha1CompressFunction compress,
-                  const std::vector<std::uint8_t>& data) {
-    return BestSeconds([&] {
+// Hashing the data in the chunks HashFile feeds the engine.
+std::function<void()> Engine(quillguard::Sha1CompressFunction compress,
+                             const std::vector<std::uint8_t>& data) {
+    return [compress, &data] {
         quillguard::Sha1 sha1(compress);
-        // The chunk size HashFile feeds the engine with.
-        for (std::size_t offset = 0; offset < data.size(); offset += quillguard::kHashChunkSize) {
-            sha1.Update(data.data() + offset, quillguard::kHashChunkSize);
+        for (std::size_t offset = 0; offset < data.size(); offset += kChunk) {
+            sha1.Update(data.data() + offset, kChunk);
         }
         volatile auto sink = sha1.Final().bytes[0];
         (void)sink;
-    });
+    };
 }
 
-double TimeOpenSsl(const std::vector<std::uint8_t>& data) {
-    return BestSeconds([&] {
-        EVP_MD_CTX* context = EVP_MD_CTX_new();
-        EVP_DigestInit_ex(context, EVP_sha1(), nullptr);
-        for (std::size_t offset = 0; offset < data.size(); offset += quillguard::kHashChunkSize) {
-            EVP_DigestUpdate(context, data.data() + offset, quillguard::kHashChunkSize);
-        }
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int size = 0;
-        EVP_DigestFinal_ex(context, digest, &size);
-        EVP_MD_CTX_free(context);
-    });
-}
-
-double TimeCommand(const std::string& command) {
-    return BestSeconds([&] {
-        if (std::system((command + " >/dev/null").c_str()) != 0) {
-            std::fprintf(stderr, "failed: %s\n", command.c_str());
+// Running a command on a file of the given size, made of the data repeated.
+std::function<void()> Command(const char* command, const std::filesystem::path& file,
+                              const std::vector<std::uint8_t>& data, std::size_t size) {
+    std::ofstream out(file, std::ios::binary);
+    for (std::size_t written = 0; written < size; written += data.size()) {
+        out.write(reinterpret_cast<const char*>(data.data()),
+                  static_cast<std::streamsize>(data.size()));
+    }
+    return [line = std::string(command) + " '" + file.string() + "' >/dev/null"] {
+        if (std::system(line.c_str()) != 0) {
+            std::fprintf(stderr, "failed: %s\n", line.c_str());
             std::exit(1);
         }
-    });
-}
-
-void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& data,
-               std::size_t total) {
-    std::ofstream out(path, std::ios::binary);
-    for (std::size_t written = 0; written < total; written += data.size()) {
-        out.write(reinterpret_cast<const char*>(data.data()),
-                  static_cast<std::streamsize>(std::min(data.size(), total - written)));
-    }
+    };
 }
 
 }  // namespace
@@ -119,61 +101,58 @@ void operator delete(void* pointer) noexcept {
     }
 }
 
-void operator delete(void* pointer, std::size_t) noexcept {
-    operator delete(pointer);
-}
-
 int main(int argc, char** argv) {
     const std::filesystem::path folder =
         argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
     std::vector<std::uint8_t> data(256 * kMiB);
-    std::mt19937_64 random(1);
-    for (std::size_t i = 0; i < data.size(); i += 8) {
-        const std::uint64_t value = random();
-        std::copy_n(reinterpret_cast<const std::uint8_t*>(&value), 8,
-                    data.begin() + static_cast<long>(i));
-    }
+    std::generate(data.begin(), data.end(), [random = std::mt19937_64(1)]() mutable {
+        return static_cast<std::uint8_t>(random());
+    });
 
+    const std::size_t size = data.size();
     std::printf("SHA-1 of 256 MiB in memory, in 64 KiB updates (best of %d):\n", kRepeats);
-    const double openssl = TimeOpenSsl(data);
-    Row("OpenSSL EVP_sha1", data.size(), openssl, openssl);
-    Row("engine, dispatched", data.size(), TimeEngine(quillguard::SelectedSha1Compress(), data),
-        openssl);
-    const double portable = TimeEngine(&quillguard::Sha1CompressPortable, data);
-    Row("engine, portable", data.size(), portable, openssl);
+    const double openssl = Row("OpenSSL EVP_sha1", size, 0, [&] {
+        EVP_MD_CTX* context = EVP_MD_CTX_new();
+        EVP_DigestInit_ex(context, EVP_sha1(), nullptr);
+        for (std::size_t offset = 0; offset < size; offset += kChunk) {
+            EVP_DigestUpdate(context, data.data() + offset, kChunk);
+        }
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        EVP_DigestFinal_ex(context, digest, nullptr);
+        EVP_MD_CTX_free(context);
+    });
+    Row("engine, dispatched", size, openssl, Engine(quillguard::SelectedSha1Compress(), data));
+    Row("engine, portable", size, openssl, Engine(&quillguard::Sha1CompressPortable, data));
 #ifdef QG_SHA1_X86_EXTENSIONS
     if (quillguard::Sha1ShaExtensionsAvailable()) {
-        Row("engine, SHA extensions", data.size(),
-            TimeEngine(&quillguard::Sha1CompressShaExtensions, data), openssl);
+        Row("engine, SHA extensions", size, openssl,
+            Engine(&quillguard::Sha1CompressShaExtensions, data));
     } else {
         std::printf("  engine, SHA extensions: not on this processor\n");
     }
 #endif
 
-    const std::filesystem::path small = folder / "qg-bench-256m.bin";
-    WriteFile(small, data, data.size());
     std::printf("\nThe same 256 MiB as a file in the page cache (ratios against sha1sum):\n");
-    const double sha1sum = TimeCommand("sha1sum '" + small.string() + "'");
-    Row("coreutils sha1sum", data.size(), sha1sum, sha1sum);
-    Row("engine, portable (in memory)", data.size(), portable, sha1sum);
-    std::filesystem::remove(small);
+    const double sha1sum = Row("coreutils sha1sum", size, 0,
+                               Command("sha1sum", folder / "qg-bench-256m.bin", data, size));
+    std::filesystem::remove(folder / "qg-bench-256m.bin");
+    Row("engine, portable (in memory)", size, sha1sum,
+        Engine(&quillguard::Sha1CompressPortable, data));
 
     const std::filesystem::path large = folder / "qg-bench-1g.bin";
-    const std::size_t largeSize = 1024 * kMiB;
-    WriteFile(large, data, largeSize);
     std::printf("\nA 1 GiB file in the page cache (ratios against openssl dgst -sha1):\n");
-    const double dgst = TimeCommand("openssl dgst -sha1 '" + large.string() + "'");
-    Row("openssl dgst -sha1", largeSize, dgst, dgst);
+    const double dgst = Row("openssl dgst -sha1", 1024 * kMiB, 0,
+                            Command("openssl dgst -sha1", large, data, 1024 * kMiB));
     data = {};
     data.shrink_to_fit();
     const std::size_t before = liveBytes;
     peakBytes = before;
-    const double hashFile = BestSeconds([&] { quillguard::HashFile(large); });
-    Row("HashFile", largeSize, hashFile, dgst);
+    const double hashFile =
+        Row("HashFile", 1024 * kMiB, dgst, [&] { quillguard::HashFile(large); });
     std::printf("  HashFile time / openssl dgst time: %.3f (target at most 1.1)\n",
                 hashFile / dgst);
     std::printf("  HashFile peak heap: %zu bytes (one %zu-byte buffer)\n", peakBytes - before,
-                quillguard::kHashChunkSize);
+                kChunk);
     std::filesystem::remove(large);
     return 0;
 }

@@ -9,22 +9,16 @@
 namespace quillguard {
 namespace {
 
-std::wstring Fixture(const std::wstring& name) {
-    const wchar_t* folder = _wgetenv(L"QG_FIXTURES_DIR");
-    return folder == nullptr ? name : std::wstring(folder) + L"\\" + name;
-}
-
-TEST(ClientTargetImagesTest, GamesImportingOnlyTheClientLibraryAreTargets) {
-    EXPECT_TRUE(IsClientTarget(Fixture(L"qg_fixture_game.exe")));
-    EXPECT_TRUE(IsClientTarget(Fixture(L"x86\\game.exe")));
-}
-
-TEST(ClientTargetImagesTest, ImagesWithOtherImportsAreNot) {
-    EXPECT_FALSE(IsClientTarget(Fixture(L"qg_fixture_game_client_first.exe")));
-    EXPECT_FALSE(IsClientTarget(Fixture(L"qg_fixture_game_client_second.exe")));
-    EXPECT_FALSE(IsClientTarget(Fixture(L"QGClient.dll")));
-    EXPECT_FALSE(IsClientTarget(Fixture(L"x86\\QGClient.dll")));
-    EXPECT_FALSE(IsClientTarget(Fixture(L"..\\QuillGuardLauncher.exe")));
+TEST(ClientTargetImagesTest, OnlyGamesImportingNothingButTheClientLibraryAreTargets) {
+    const std::wstring fixtures = std::wstring(_wgetenv(L"QG_FIXTURES_DIR")) + L"\\";
+    for (const wchar_t* name : {L"qg_fixture_game.exe", L"x86\\game.exe"}) {
+        EXPECT_TRUE(IsClientTarget(fixtures + name));
+    }
+    for (const wchar_t* name :
+         {L"qg_fixture_game_client_first.exe", L"qg_fixture_game_client_second.exe",
+          L"QGClient.dll", L"x86\\QGClient.dll", L"..\\QuillGuardLauncher.exe"}) {
+        EXPECT_FALSE(IsClientTarget(fixtures + name));
+    }
 }
 
 }  // namespace

@@ -8,8 +8,7 @@ wine_dir=$1 tool=$2
 shift 2
 here=$(dirname "$(realpath "$0")")
 run_tool() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$tool" "$@"; }
-to_windows() { for f in "$@"; do printf 'Z:%s\n' "${f//\//\\}"; done; }
-mapfile -t windows_paths < <(to_windows "$@")
+mapfile -t windows_paths < <(for f in "$@"; do printf 'Z:%s\n' "${f//\//\\}"; done)
 
 stub_ids=$(python3 - "$@" <<'PY'
 import hashlib, struct, sys
@@ -25,19 +24,4 @@ for path in sys.argv[1:]:
 PY
 )
 actual=$(run_tool stub-id "${windows_paths[@]}" | tr -d '\r' | cut -d' ' -f1)
-echo "stub ids: $(tr '\n' ' ' <<<"$actual")"
-[ "$actual" = "$stub_ids" ] || { echo "expected: $(tr '\n' ' ' <<<"$stub_ids")"; exit 1; }
-
-expected=$(sha1sum "$@" | cut -d' ' -f1)
-actual=$(run_tool sha1 "${windows_paths[@]}" | tr -d '\r' | cut -d' ' -f1)
-[ "$actual" = "$expected" ] || { echo "sha1 differs from sha1sum: $actual vs $expected"; exit 1; }
-
-# A file that cannot be read is named on standard error; the others are still printed.
-set +e
-output=$(run_tool stub-id 'Z:\no\such\file.exe' "${windows_paths[0]}" 2>&1)
-status=$?
-set -e
-echo "$output"
-[ $status -eq 1 ] && grep -q 'no\\such\\file.exe: cannot open: ' <<<"$output" &&
-    grep -q "^$(head -n 1 <<<"$stub_ids")" <<<"$output" ||
-    { echo "expected exit 1, a message naming the missing file and the other file's line"; exit 1; }
+[ "$actual" = "$stub_ids" ] || { echo "stub ids: $actual, expected: $stub_ids"; exit 1; }
