@@ -25,6 +25,9 @@ short-body	windows	src/net/http_client.cpp	            if (total < length) {	   
 url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;
 instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;
+library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);
+download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");
+fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {
 TABLE
 )
 
