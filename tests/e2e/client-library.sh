@@ -106,6 +106,38 @@ shared_code_section)
     launches
     expect_after "$old" 1 0
     ;;
+killed_mid_update)
+    # The launcher killed at random moments from the manifest fetch to the replacement: the
+    # library is always the old one or the verified new one. A temporary file that a killed run
+    # left behind is removed by the next run's update.
+    export QG_GAME_LINGER_MS=0
+    mkdir -p "$tree/slow/stub/$id"
+    cp "$next" "$tree/slow/stub/$id/QGClient.dll"
+    publish "$id" "$(manifest "$(sha1 "$next")" "$server/slow/stub/$id/QGClient.dll")"
+    old_runs=0 new_runs=0
+    for run in $(seq 20); do
+        cp "$old" "$game_dir/QGClient.dll"
+        bash "$here/../harness/wine-run.sh" "$wine_dir" "$launcher" >/dev/null 2>&1 &
+        sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.3 + r % 300 / 100 }')"
+        pkill -9 -f "Foo_QG.exe" || true
+        wait || true
+        if cmp -s "$old" "$game_dir/QGClient.dll"; then
+            old_runs=$((old_runs + 1))
+        elif cmp -s "$next" "$game_dir/QGClient.dll"; then
+            new_runs=$((new_runs + 1))
+        else
+            echo "run $run left a library that is neither build"; exit 1
+        fi
+    done
+    echo "killed 20 times: $old_runs left the old library, $new_runs the new one"
+    echo "temporary files left by the killed runs: $(cd "$game_dir" && ls | grep -c '^QGC' || true)"
+    cp "$old" "$game_dir/QGClient.dll"
+    rm -f "$record"
+    launches
+    cmp "$next" "$game_dir/QGClient.dll"
+    left=$(cd "$game_dir" && ls | grep -vxE 'Foo_QG.exe|Foo.exe|QGClient.dll' || true)
+    [ -z "$left" ] || { echo "left in the game folder: $left"; exit 1; }
+    ;;
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
