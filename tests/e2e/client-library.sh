@@ -3,9 +3,9 @@
 # tests' nginx, each checked for its message box, exit code, the library's bytes afterwards, the
 # files left in the game folder and what the server was asked.
 #
-#   client-library.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG
+#   client-library.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG FAULT_STATE
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 access_log=$6
+wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 access_log=$6 fault_state=${7:-}
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 
 old=$fixtures/QGClient.dll
@@ -137,6 +137,30 @@ killed_mid_update)
     cmp "$next" "$game_dir/QGClient.dll"
     left=$(cd "$game_dir" && ls | grep -vxE 'Foo_QG.exe|Foo.exe|QGClient.dll' || true)
     [ -z "$left" ] || { echo "left in the game folder: $left"; exit 1; }
+    ;;
+download_faults)
+    # Every way a download can break: the message and code, and the old library left alone with
+    # nothing beside it. The fault server answers on plain HTTP, which a manifest's url may name.
+    faults=http://127.0.0.1:$(cat "$fault_state/fault.port")
+    wrong="Downloaded game stub file checksum does not match expected value."
+    failed="Failed to download game stub update."
+    while IFS='|' read -r path text; do
+        echo "== $path"
+        publish "$id" "$(manifest "$(sha1 "$next")" "$faults$path")"
+        driver start "$(windows "$launcher")" -- expect-box "Game Update Error" "$text" 45000 \
+            -- press "Game Update Error" OK -- expect-exit 1
+        cmp "$old" "$game_dir/QGClient.dll"
+        left=$(cd "$game_dir" && ls | grep -vxE 'Foo_QG.exe|Foo.exe|QGClient.dll' || true)
+        [ -z "$left" ] || { echo "left in the game folder: $left"; exit 1; }
+    done <<ROWS
+/status/404|$failed
+/status/500|$failed
+/reset/50000|$failed
+/short/50000|$failed
+/stall/50000|$failed
+/bytes/0|$wrong
+/bytes/94583|$wrong
+ROWS
     ;;
 *)
     echo "unknown scenario $scenario" >&2

@@ -15,6 +15,8 @@ Paths:
   /chunked/N            200 with N bytes in chunked transfer encoding
   /reset/N              Content-Length 2N, N bytes, then a connection reset
   /short/N              Content-Length 2N, N bytes, then an orderly close
+  /stall/N              Content-Length 2N, N bytes, then silence for longer than a client's
+                        receive time-out (WinHTTP's default is 30 s), then an orderly close
   /hangup               the connection closed without an answer
   /garbage              a reply that is not HTTP
   /headers              200 with the request's head as the body
@@ -30,6 +32,7 @@ import sys
 import time
 
 PAUSE = 0.3
+STALL = 40
 
 
 def pattern(size):
@@ -85,6 +88,11 @@ class Handler(socketserver.BaseRequestHandler):
             # the server's own clean-up would send FIN first.
             self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.request.close()
+        elif route == "stall":
+            size = int(argument)
+            self.send_head(200, [f"Content-Length: {2 * size}"])
+            self.request.sendall(pattern(size))
+            time.sleep(STALL)
         elif route == "garbage":
             self.request.sendall(b"THIS IS NOT HTTP\r\n\r\n")
         elif route == "headers":
