@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Tab-separated: name, build (native or windows), file, the line as it stands, the faulty line.
+# Tab-separated: name, build (native or windows), file, the line as it stands, the faulty line,
+# and for the slow Windows build the tests to run (a ctest regular expression; all when absent).
 faults=$(cat <<'TABLE'
 quoting	native	src/base/quote_argument.cpp	    quoted.append(2 * pendingBackslashes, L'\\');	    quoted.append(pendingBackslashes, L'\\');
 sha1-padding	native	src/integrity/sha1.cpp	    const std::uint64_t zeros = (55 - n) % 64;	    const std::uint64_t zeros = (56 - n) % 64;
@@ -20,14 +21,14 @@ folder-walk-links	native	src/game/target_resolution.cpp	            if ((entry.a
 folder-walk-order	native	src/game/target_resolution.cpp	    for (const FolderEntry& entry : entries) {	    for (const FolderEntry& entry : std::vector(entries.rbegin(), entries.rend())) {
 pe-bounds	native	src/pe/pe_image_reader.cpp	        if (section.virtualAddress <= rva && rva - section.virtualAddress < section.virtualSize) {	        if (section.virtualAddress <= rva && rva - section.virtualAddress <= section.virtualSize) {
 code-section-name	native	src/integrity/code_section.cpp	        if (section.Name() == ".text") {	        if (section.Name().starts_with(".text")) {
-download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;
-short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {
-url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;
-instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();
-message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;
-library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);
-download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");
-fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {
+download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
+short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {	qg_http_client_tests
+url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests|e2e.client_library.current$
+instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.single_instance
+message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_ui_win32_tests
+library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_game_win32_tests|e2e.client_library.stale$
+download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");	qg_game_win32_tests|e2e.client_library.killed
+fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests|e2e.client_library.current$
 TABLE
 )
 
@@ -53,7 +54,7 @@ PY
 }
 
 uncaught=0
-while IFS=$'\t' read -r name build file from to; do
+while IFS=$'\t' read -r name build file from to tests; do
     if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
     restore=$file.mutant-backup
     cp "$file" "$restore"
@@ -65,7 +66,7 @@ while IFS=$'\t' read -r name build file from to; do
     else
         failed=build/$build/Testing/Temporary/LastTestsFailed.log
         rm -f "$failed"
-        ctest --preset "$build" -E '^fuzz\.' -j2 >/dev/null 2>&1 || true
+        ctest --preset "$build" -E '^fuzz\.' ${tests:+-R "$tests"} -j2 >/dev/null 2>&1 || true
         if grep -q '\.start$' "$failed" 2>/dev/null; then
             # A server or wine session that did not start leaves its tests unrun, not failed.
             verdict="NOT RUN: $(grep '\.start$' "$failed" | cut -d: -f2 | paste -sd' ') failed"

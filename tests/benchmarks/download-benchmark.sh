@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Downloads a 256 MiB build from the tests' nginx, under wine, with HttpClient::DownloadToFile and
 # with the shortest WinHTTP loop making the same calls; prints the best of RUNS times of each, their
-# ratio and the peak working sets. Starts and stops everything it needs (the build's wine session,
+# ratio and the peak working sets. Then updates a 64 MiB client library (fetch, download, verify,
+# replace) and compares it with a bare DownloadToFile of the same file plus one HashFile. Starts and stops everything it needs (the build's wine session,
 # nginx) and leaves nothing running.
 #
 #   download-benchmark.sh [WINDOWS_BUILD_DIR] [RUNS]     (default build/windows, 3)
@@ -15,7 +16,7 @@ state="$build/bench-server"
 cleanup() {
     bash "$here/../net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
     bash "$here/../harness/wine-session.sh" stop "$build/wine" >/dev/null 2>&1 || true
-    rm -rf "$state/www" "$state/out"
+    rm -rf "$state/www" "$state/out" "$state/game"
 }
 trap cleanup EXIT
 run() { bash "$here/../harness/wine-run.sh" "$build/wine" "$build/bin/$1" "${@:2}" | tr -d '\r'; }
@@ -39,6 +40,25 @@ for _ in $(seq "$runs"); do
     done
 done
 
+# A client target that cannot be read has the stub id of forty "0" digits.
+stub=$state/www/stub/0000000000000000000000000000000000000000
+mkdir -p "$stub" "$state/game"
+head -c $((64 * 1024 * 1024)) /dev/urandom >"$stub/QGClient.dll"
+library_sha1=$(sha1sum <"$stub/QGClient.dll" | cut -d' ' -f1)
+printf '{"sha1":"%s","url":"https://localhost:47443/stub/%s/QGClient.dll"}' "$library_sha1" \
+    "$(basename "$stub")" >"$stub/manifest.json"
+for _ in $(seq "$runs"); do
+    echo "the installed library" >"$state/game/QGClient.dll"
+    run qg_download_benchmark.exe library https://localhost:47443 "Z:${state//\//\\}\\game" \
+        >>"$state/out/library-times"
+    [ "$(sha1sum <"$state/game/QGClient.dll" | cut -d' ' -f1)" = "$library_sha1" ] ||
+        { echo "the update did not install the published library" >&2; exit 1; }
+    run qg_download_benchmark.exe client "https://localhost:47443/stub/$(basename "$stub")/QGClient.dll" \
+        "Z:${state//\//\\}\\out\\library.bin" >>"$state/out/library-times"
+    run qg_download_benchmark.exe hash "Z:${state//\//\\}\\out\\library.bin" >>"$state/out/library-times"
+    rm "$state/out/library.bin"
+done
+
 echo "DownloadToFile of 256 MiB over HTTPS from nginx on 127.0.0.1 under wine, best of $runs runs"
 awk '!($1 in best) || $2 < best[$1] { best[$1] = $2 }
     $3 > peak[$1] { peak[$1] = $3 }
@@ -51,3 +71,14 @@ awk '!($1 in best) || $2 < best[$1] { best[$1] = $2 }
         row("shortest WinHTTP loop", "loop")
         printf "DownloadToFile / shortest loop: %.3f (target at most 1.1)\n", best["client"] / best["loop"]
     }' "$state/out/times"
+
+echo
+echo "Client library update of 64 MiB against a bare download and one HashFile, best of $runs runs"
+awk '!($1 in best) || $2 < best[$1] { best[$1] = $2 }
+    END {
+        bare = best["client"] + best["hash"]
+        printf "%-40s %8.3f\n", "update (fetch, download, verify, replace)", best["library"]
+        printf "%-40s %8.3f\n", "DownloadToFile", best["client"]
+        printf "%-40s %8.3f\n", "HashFile", best["hash"]
+        printf "update / (download + hash): %.3f (target at most 1.15)\n", best["library"] / bare
+    }' "$state/out/library-times"

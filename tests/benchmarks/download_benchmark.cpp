@@ -1,8 +1,12 @@
-// Times one download of URL into FILE and prints "MODE SECONDS PEAK_WORKING_SET_BYTES";
-// download-benchmark.sh runs each mode several times, in fresh processes, and compares them.
+// Times one operation and prints "MODE SECONDS PEAK_WORKING_SET_BYTES"; download-benchmark.sh
+// runs each mode several times, in fresh processes, and compares them.
 //
-//   qg_download_benchmark client URL FILE   HttpClient::DownloadToFile
-//   qg_download_benchmark loop URL FILE     the shortest WinHTTP loop making the same calls
+//   qg_download_benchmark client URL FILE    HttpClient::DownloadToFile
+//   qg_download_benchmark loop URL FILE      the shortest WinHTTP loop making the same calls
+//   qg_download_benchmark hash FILE          HashFile
+//   qg_download_benchmark library BASE DIR   the client library update of DIR\QGClient.dll
+//                                            from the server at BASE (fetch, download, verify,
+//                                            replace), for a client target that cannot be read
 #include <windows.h>
 #include <winhttp.h>
 
@@ -14,6 +18,10 @@
 #include <vector>
 
 #include "base/unique_handle.h"
+#include "base/win32_file_system.h"
+#include "base/win32_processes.h"
+#include "game/client_library_update.h"
+#include "integrity/file_hashing.h"
 #include "net/http_client.h"
 
 namespace {
@@ -60,19 +68,41 @@ bool ShortestLoop(const std::wstring& url, const std::wstring& file) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    const std::wstring mode = argc == 4 ? argv[1] : L"";
-    if (mode != L"client" && mode != L"loop") {
-        std::fputs("usage: qg_download_benchmark client|loop URL FILE\n", stderr);
-        return 2;
+bool UpdateLibrary(const std::wstring& base, const std::wstring& folder) {
+    quillguard::GameTargets targets;
+    targets.launcherDir = folder;
+    targets.targetPath = folder + L"\\no-target.exe";
+    quillguard::HttpClient session;
+    quillguard::Win32FileSystem files;
+    quillguard::Win32Processes processes;
+    return quillguard::UpdateClientLibrary(targets, base, session, files, processes) ==
+           quillguard::kSuccess;
+}
+
+bool Run(const std::wstring& mode, int argc, wchar_t** argv) {
+    if (mode == L"client" && argc == 4) {
+        return quillguard::HttpClient().DownloadToFile(argv[2], argv[3], {});
     }
+    if (mode == L"loop" && argc == 4) {
+        return ShortestLoop(argv[2], argv[3]);
+    }
+    if (mode == L"hash" && argc == 3) {
+        return quillguard::HashFile(argv[2]) != quillguard::Sha1Digest{};
+    }
+    return mode == L"library" && argc == 4 && UpdateLibrary(argv[2], argv[3]);
+}
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = mode == L"client"
-                        ? quillguard::HttpClient().DownloadToFile(argv[2], argv[3], {})
-                        : ShortestLoop(argv[2], argv[3]);
+    const bool ok = Run(mode, argc, argv);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (!ok) {
-        return 1;  // the script reports the missing file
+        std::fputs(
+            "usage: qg_download_benchmark client|loop URL FILE | hash FILE | library BASE DIR"
+            " (or the operation failed)\n",
+            stderr);
+        return 1;
     }
     PROCESS_MEMORY_COUNTERS memory{};
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
