@@ -11,7 +11,6 @@ namespace {
 using testing::CallLog;
 
 struct MainFlowCase {
-    const char* name;
     bool lockHeldElsewhere;
     FlowResult game;
     int exitCode;
@@ -19,26 +18,23 @@ struct MainFlowCase {
 };
 
 TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
+    const std::wstring error = L"message e Game Update Error: ";
     const MainFlowCase cases[] = {
-        {"second launcher",
-         true,
+        // A second launcher holds no lock, so it releases none.
+        {true,
          {},
          1,
          {L"acquire", L"message i QuillGuard Launcher: Another instance is already running"}},
-        {"game started", false, {kSuccess, 0}, 0, {L"acquire", L"game", L"release"}},
-        {"game flow error",
-         false,
+        {false, {kSuccess, 0}, 0, {L"acquire", L"game", L"release"}},
+        {false,
          {kClientTargetNotFound, 0},
          1,
-         {L"acquire", L"game",
-          L"message e Game Update Error: Could not find a valid QGClient target executable.",
+         {L"acquire", L"game", error + L"Could not find a valid QGClient target executable.",
           L"release"}},
-        {"launch failure in the text",
-         false,
+        {false,
          {kCreateProcessFailed, 740},
          1,
-         {L"acquire", L"game", L"message e Game Update Error: CreateProcessW failed. Error=740",
-          L"release"}},
+         {L"acquire", L"game", error + L"CreateProcessW failed. Error=740", L"release"}},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
@@ -51,8 +47,8 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
             calls.push_back(L"game");
             return c.game;
         };
-        EXPECT_EQ(RunMainFlow(lock, ui, stages), c.exitCode) << c.name;
-        EXPECT_EQ(calls, c.calls) << c.name;
+        EXPECT_EQ(RunMainFlow(lock, ui, stages), c.exitCode) << c.exitCode;
+        EXPECT_EQ(calls, c.calls) << c.exitCode;
     }
 }
 

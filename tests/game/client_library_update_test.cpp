@@ -112,7 +112,6 @@ class ClientLibraryUpdateTest : public ::testing::Test {
 };
 
 struct Case {
-    const char* name;
     std::string installed;  // "<missing>" for none
     std::string manifest;   // "<none>": the fetch fails
     LauncherError code;
@@ -122,66 +121,39 @@ struct Case {
 
 TEST_F(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndNothingElse) {
     const std::wstring fetch = L"fetch " + kManifestUrl;
-    const std::wstring download = L"download " + kBuildUrl;
-    const std::string zeros(40, '0');
+    const CallLog paused = {fetch, L"wait 300"};
+    const CallLog downloaded = {fetch, L"download " + kBuildUrl};
+    const std::string missing = "<missing>";
     const Case cases[] = {
-        {"current", kOld, Manifest(Hex(kOld)), kSuccess, kOld, {fetch, L"wait 300"}},
-        {"current in upper case",
-         kOld,
-         Manifest(Hex(kOld, true), false),
-         kSuccess,
-         kOld,
-         {fetch, L"wait 300"}},
-        {"missing, forty zeros",
-         "<missing>",
-         Manifest(zeros, false),
-         kSuccess,
-         "<missing>",
-         {fetch, L"wait 300"}},
-        {"missing", "<missing>", Manifest(Hex(kNew)), kSuccess, kNew, {fetch, download}},
-        {"stale", kOld, Manifest(Hex(kNew)), kSuccess, kNew, {fetch, download}},
-        {"stale without url",
-         kOld,
-         Manifest(Hex(kNew), false),
-         kStubManifestMissingUrl,
-         kOld,
-         {fetch}},
-        {"no manifest", kOld, "<none>", kStubManifestFetchFailed, kOld, {fetch}},
-        {"not JSON", kOld, "<html>", kStubManifestFetchFailed, kOld, {fetch}},
-        {"an array",
-         kOld,
-         "[" + Manifest(Hex(kNew)) + "]",
-         kStubManifestMissingSha1,
-         kOld,
-         {fetch}},
-        {"no sha1",
-         kOld,
-         R"({"url":"https://updates.test/x"})",
-         kStubManifestMissingSha1,
-         kOld,
-         {fetch}},
-        {"wrong bytes",
-         kOld,
-         Manifest(Hex(kNew + "!")),
-         kStubChecksumMismatch,
-         kOld,
-         {fetch, download}},
+        {kOld, Manifest(Hex(kOld)), kSuccess, kOld, paused},
+        {kOld, Manifest(Hex(kOld, true), false), kSuccess, kOld, paused},
+        // Only forty "0" digits match a missing library.
+        {missing, Manifest(std::string(40, '0'), false), kSuccess, missing, paused},
+        {missing, Manifest(Hex(kNew)), kSuccess, kNew, downloaded},
+        {kOld, Manifest(Hex(kNew)), kSuccess, kNew, downloaded},
+        {kOld, Manifest(Hex(kNew), false), kStubManifestMissingUrl, kOld, {fetch}},
+        {kOld, "<none>", kStubManifestFetchFailed, kOld, {fetch}},
+        {kOld, "<html>", kStubManifestFetchFailed, kOld, {fetch}},
+        {kOld, "[" + Manifest(Hex(kNew)) + "]", kStubManifestMissingSha1, kOld, {fetch}},
+        {kOld, R"({"url":"https://updates.test/x"})", kStubManifestMissingSha1, kOld, {fetch}},
+        {kOld, Manifest(Hex(kNew + "!")), kStubChecksumMismatch, kOld, downloaded},
     };
     for (const Case& c : cases) {
+        const std::string name = c.installed + " / " + c.manifest;
         TearDown();
         SetUp();
         calls.clear();
-        if (c.installed != "<missing>") {
+        if (c.installed != missing) {
             Install(c.installed);
         }
         session.bodies = {{kBuildUrl, kNew}};
         if (c.manifest != "<none>") {
             session.bodies[kManifestUrl] = c.manifest;
         }
-        EXPECT_EQ(Update(), c.code) << c.name;
-        EXPECT_EQ(Installed(), c.after) << c.name;
-        EXPECT_TRUE(Others().empty()) << c.name;
-        EXPECT_EQ(calls, c.calls) << c.name;
+        EXPECT_EQ(Update(), c.code) << name;
+        EXPECT_EQ(Installed(), c.after) << name;
+        EXPECT_TRUE(Others().empty()) << name;
+        EXPECT_EQ(calls, c.calls) << name;
     }
 }
 
