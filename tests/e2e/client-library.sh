@@ -35,7 +35,7 @@ expect_after() {
 }
 
 launches() {
-    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
 }
 
@@ -65,7 +65,7 @@ forty_zeros_and_no_library)
     # Nothing to download: the game is started, though it cannot load a library that is not there.
     rm "$game_dir/QGClient.dll"
     publish "$id" "$(manifest 0000000000000000000000000000000000000000 "$build_url")" "$next"
-    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_after missing 1 0
     ;;
 stale_without_url)

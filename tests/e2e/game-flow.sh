@@ -16,7 +16,7 @@ launches_game_with_forwarded_arguments)
     mkdir "$work/Desktop"
     driver in-folder "$(windows "$work/Desktop")" -- start-raw "$(windows "$launcher")" \
         "Foo_QG.exe plain \"with space\" say\\\"hi\\\" \"D:\\my dir\\\\\" trail\\ \"\" last" \
-        -- expect-exit 0 5000
+        -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" plain \"with space\" \"say\\\"hi\\\"\" \"D:\\my dir\\\\\" trail\\  last --quillguard-launcher" \
         "$work/Desktop"
     ;;
@@ -24,7 +24,7 @@ launches_bin_when_exe_is_missing_or_a_folder)
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.bin"
     mkdir "$game_dir/Foo.exe"
     publish_current "$game_dir/Foo.bin"
-    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.bin")\" --quillguard-launcher"
     ;;
 target_in_subfolder_keeps_the_game_path)
@@ -33,7 +33,7 @@ target_in_subfolder_keeps_the_game_path)
     mkdir "$game_dir/Bin"
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Bin/Game.exe"
     publish_current "$game_dir/Bin/Game.exe"
-    driver start "$(windows "$launcher")" -- expect-exit 0 5000
+    driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
     ;;
 name_with_lower_case_suffix_is_invalid)

@@ -17,12 +17,14 @@ launcher=$game_dir/Foo_QG.exe
 cp "$bin/QuillGuardLauncher.exe" "$launcher"
 cp "$fixtures/QGClient.dll" "$game_dir/"
 
-# The game records its command line and folder here; QG_GAME_LINGER_MS keeps it running a while
-# so that the launcher's own exit shows it did not wait.
+# The game records its command line and folder here; QG_GAME_LINGER_MS keeps it running longer
+# than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so that the
+# launcher's own exit shows it did not wait for the game.
 record=$work/launch-record.txt
 export QG_LAUNCH_RECORD
 QG_LAUNCH_RECORD=$(windows "$record")
-export QG_GAME_LINGER_MS=6000
+export QG_GAME_LINGER_MS=25000
+exit_ms=15000
 
 # Expects the game to have been started with exactly this command line, in the folder the
 # launcher was started in (the launcher's own, unless a second argument names another).
