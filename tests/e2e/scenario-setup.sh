@@ -23,8 +23,8 @@ cp "$fixtures/QGClient.dll" "$game_dir/"
 record=$work/launch-record.txt
 export QG_LAUNCH_RECORD
 QG_LAUNCH_RECORD=$(windows "$record")
-export QG_GAME_LINGER_MS=25000
-exit_ms=15000
+export QG_GAME_LINGER_MS=15000
+exit_ms=12000
 
 # Expects the game to have been started with exactly this command line, in the folder the
 # launcher was started in (the launcher's own, unless a second argument names another).
