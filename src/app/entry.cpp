@@ -8,6 +8,7 @@
 #include "game/game_flow.h"
 #include "net/http_client.h"
 #include "ui/win32_user_interface.h"
+#include "update/self_update.h"
 
 // The one place where the flows meet their Win32 implementations.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -22,6 +23,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32Processes processes;
     quillguard::Win32Downloads downloads;
     quillguard::MainFlowStages stages;
+    stages.updateLauncher = [&] {
+        return quillguard::UpdateLauncher(quillguard::kUpdateServerBaseUrl, downloads, files,
+                                          processes);
+    };
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::RunGameFlow(files, processes, downloads,
                                        quillguard::kUpdateServerBaseUrl, heldLock);

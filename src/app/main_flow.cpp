@@ -10,6 +10,13 @@ int RunMainFlow(InstanceLock& lock, UserInterface& ui, const MainFlowStages& sta
         ui.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
         return 1;
     }
+    // The game flow runs only with a launcher the server calls current.
+    if (const LauncherError code = stages.updateLauncher(); code != kSuccess) {
+        ui.ShowMessage(LauncherErrorMessage(code, 0), kLauncherUpdateErrorCaption,
+                       MessageIcon::Error);
+        lock.Release();
+        return 1;
+    }
     const FlowResult game = stages.runGameFlow(lock);
     if (game.code != kSuccess) {
         ui.ShowMessage(LauncherErrorMessage(game.code, game.launchFailure), kGameErrorCaption,

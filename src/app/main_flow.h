@@ -11,11 +11,15 @@ namespace quillguard {
 inline constexpr wchar_t kInstanceLockName[] = L"QuillGuardLauncherMutex";
 inline constexpr wchar_t kLauncherCaption[] = L"QuillGuard Launcher";
 inline constexpr wchar_t kAnotherInstanceText[] = L"Another instance is already running";
+inline constexpr wchar_t kLauncherUpdateErrorCaption[] = L"Launcher Update Error";
 inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";
 
 // The stages the main flow runs in order once it holds the instance lock. A stage that may end
 // the process receives the lock, to let a successor take it first.
 struct MainFlowStages {
+    // Brings the launcher's own file up to date; returns its code, or does not return after
+    // handing over to the command that replaces and restarts the launcher.
+    std::function<LauncherError()> updateLauncher;
     // Finds and starts the game; returns its code, or does not return after handing the launch
     // to an elevated copy of the launcher.
     std::function<FlowResult(InstanceLock&)> runGameFlow;

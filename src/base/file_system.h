@@ -6,6 +6,7 @@
 
 namespace quillguard {
 
+inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
@@ -28,6 +29,10 @@ class FileSystem {
     // The entries of a folder, "." and ".." included, in the order the system lists them;
     // false when the folder cannot be listed.
     virtual bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
+
+    // The user's folder for temporary files, ending in a backslash; false when the system
+    // cannot name one.
+    virtual bool GetTemporaryFolder(std::wstring& folder) = 0;
 
     // Creates an empty file with a new name in the folder: the prefix, a few hex digits, ".tmp".
     // False when none can be made (the folder is missing or cannot be written).

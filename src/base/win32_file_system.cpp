@@ -27,6 +27,18 @@ bool Win32FileSystem::ListFolder(const std::wstring& folder, std::vector<FolderE
     return true;
 }
 
+bool Win32FileSystem::GetTemporaryFolder(std::wstring& folder) {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length = ::GetTempPathW(MAX_PATH, path.data());
+    // A longer result reports a path that did not fit the buffer: as unusable as none.
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    path.resize(length);
+    folder = std::move(path);
+    return true;
+}
+
 bool Win32FileSystem::CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
                                           std::wstring& path) {
     std::wstring name(MAX_PATH, L'\0');

@@ -9,6 +9,7 @@ class Win32FileSystem final : public FileSystem {
   public:
     std::uint32_t ReadFileAttributes(const std::wstring& path) override;
     bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) override;
+    bool GetTemporaryFolder(std::wstring& folder) override;
     bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
                              std::wstring& path) override;
     bool MoveReplacing(const std::wstring& from, const std::wstring& to) override;

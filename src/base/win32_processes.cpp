@@ -64,6 +64,34 @@ bool Win32Processes::StartElevated(const std::wstring& path,
     return true;
 }
 
+bool Win32Processes::StartHidden(const std::wstring& program, const std::wstring& commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started{};
+    std::wstring writableCommandLine = commandLine;
+    // The program is named by its full path: a program of the same name in the current folder,
+    // often the game folder that players can write to, is never run instead.
+    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    const UniqueProcessInformation owned{UniqueKernelHandle(started.hProcess),
+                                         UniqueKernelHandle(started.hThread)};
+    return true;
+}
+
+std::wstring Win32Processes::GetSystemFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    const UINT length = ::GetSystemDirectoryW(folder.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    folder.resize(length);
+    return folder;
+}
+
 void Win32Processes::Wait(std::uint32_t milliseconds) {
     ::Sleep(milliseconds);
 }

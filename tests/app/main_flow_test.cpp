@@ -12,6 +12,7 @@ using testing::CallLog;
 
 struct MainFlowCase {
     bool lockHeldElsewhere;
+    LauncherError update;
     FlowResult game;
     int exitCode;
     CallLog calls;
@@ -22,25 +23,39 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
     const MainFlowCase cases[] = {
         // A second launcher holds no lock, so it releases none.
         {true,
+         kSuccess,
          {},
          1,
          {L"acquire", L"message i QuillGuard Launcher: Another instance is already running"}},
-        {false, {kSuccess, 0}, 0, {L"acquire", L"game", L"release"}},
+        {false, kSuccess, {kSuccess, 0}, 0, {L"acquire", L"update", L"game", L"release"}},
+        // A failed self-update stops the run before the game flow.
         {false,
+         kUpdateProcessFailed,
+         {},
+         1,
+         {L"acquire", L"update",
+          L"message e Launcher Update Error: Failed to create update process.", L"release"}},
+        {false,
+         kSuccess,
          {kClientTargetNotFound, 0},
          1,
-         {L"acquire", L"game", error + L"Could not find a valid QGClient target executable.",
-          L"release"}},
+         {L"acquire", L"update", L"game",
+          error + L"Could not find a valid QGClient target executable.", L"release"}},
         {false,
+         kSuccess,
          {kCreateProcessFailed, 740},
          1,
-         {L"acquire", L"game", error + L"CreateProcessW failed. Error=740", L"release"}},
+         {L"acquire", L"update", L"game", error + L"CreateProcessW failed. Error=740", L"release"}},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
         testing::FakeInstanceLock lock(calls, c.lockHeldElsewhere);
         testing::FakeUserInterface ui(calls);
         MainFlowStages stages;
+        stages.updateLauncher = [&] {
+            calls.push_back(L"update");
+            return c.update;
+        };
         stages.runGameFlow = [&](InstanceLock& heldLock) {
             // The stage is handed the very lock the main flow took.
             EXPECT_EQ(&heldLock, &lock);

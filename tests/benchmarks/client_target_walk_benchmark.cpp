@@ -48,6 +48,7 @@ class PosixFiles final : public quillguard::FileSystem {
         return !error;
     }
     // The walk writes nothing.
+    bool GetTemporaryFolder(std::wstring&) override { return false; }
     bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&) override {
         return false;
     }

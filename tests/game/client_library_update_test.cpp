@@ -6,15 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "base/win32_file_system.h"
-#include "integrity/sha1.h"
+#include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
 #include "support/fake_processes.h"
+#include "support/manifest_text.h"
 #include "support/scratch_file.h"
 
 namespace quillguard {
@@ -30,45 +29,12 @@ const std::wstring kManifestUrl = kBase + L"/stub/" + std::wstring(40, L'0') + L
 const std::wstring kBuildUrl = kBase + L"/builds/QGClient.dll";
 
 std::string Hex(const std::string& bytes, bool upper = false) {
-    Sha1 sha1;
-    sha1.Update(bytes.data(), bytes.size());
-    const std::wstring hex = Sha1ToHex(sha1.Final());
-    std::string text;
-    for (const wchar_t digit : hex) {
-        text.push_back(static_cast<char>(upper ? std::towupper(digit) : digit));
-    }
-    return text;
+    return testing::HexDigestOf(bytes, upper);
 }
 
 std::string Manifest(const std::string& sha1, bool withUrl = true) {
-    const std::string url(kBuildUrl.begin(), kBuildUrl.end());
-    return R"({"sha1":")" + sha1 + (withUrl ? R"(","url":")" + url : "") + R"("})";
+    return testing::ManifestText(sha1, withUrl ? kBuildUrl : L"");
 }
-
-// The real file system, with creating the temporary file or moving it made to fail on demand.
-class FailingFileSystem final : public FileSystem {
-  public:
-    bool failTemporary = false;
-    bool failMove = false;
-
-    std::uint32_t ReadFileAttributes(const std::wstring& path) override {
-        return real_.ReadFileAttributes(path);
-    }
-    bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) override {
-        return real_.ListFolder(folder, entries);
-    }
-    bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
-                             std::wstring& path) override {
-        return !failTemporary && real_.CreateTemporaryFile(folder, prefix, path);
-    }
-    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
-        return !failMove && real_.MoveReplacing(from, to);
-    }
-    void RemoveFile(const std::wstring& path) override { real_.RemoveFile(path); }
-
-  private:
-    Win32FileSystem real_;
-};
 
 class ClientLibraryUpdateTest : public ::testing::Test {
   protected:
@@ -107,7 +73,7 @@ class ClientLibraryUpdateTest : public ::testing::Test {
     GameTargets targets_;
     CallLog calls;
     testing::FakeHttpSession session{calls};
-    FailingFileSystem files;
+    testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
 };
 

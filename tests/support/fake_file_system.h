@@ -65,6 +65,7 @@ class FakeFileSystem final : public FileSystem {
     }
 
     // Nothing is written: the tree is for listing only.
+    bool GetTemporaryFolder(std::wstring&) override { return false; }
     bool CreateTemporaryFile(const std::wstring& folder, const std::wstring&,
                              std::wstring&) override {
         log_.push_back(L"temporary in " + folder);

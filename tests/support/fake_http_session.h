@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "net/http_session.h"
 #include "support/call_log.h"
@@ -47,6 +48,34 @@ class FakeHttpSession final : public HttpSession {
 
   private:
     CallLog& log_;
+};
+
+// Opens sessions that all answer from one scripted session.
+class FakeDownloads final : public Downloads {
+  public:
+    explicit FakeDownloads(FakeHttpSession& session) : session_(session) {}
+
+    std::unique_ptr<HttpSession> OpenSession() override {
+        return std::make_unique<Forwarding>(session_);
+    }
+
+  private:
+    class Forwarding final : public HttpSession {
+      public:
+        explicit Forwarding(HttpSession& target) : target_(target) {}
+        bool FetchString(const std::wstring& url, std::string& text) override {
+            return target_.FetchString(url, text);
+        }
+        bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
+                            ProgressCallback progress) override {
+            return target_.DownloadToFile(url, filePath, std::move(progress));
+        }
+
+      private:
+        HttpSession& target_;
+    };
+
+    FakeHttpSession& session_;
 };
 
 }  // namespace quillguard::testing

@@ -1,0 +1,70 @@
+// The replace command's text. The expected texts follow the rules by which cmd.exe reads a
+// command line: outside double quotes a caret makes the next character plain and is removed;
+// a caret-escaped double quote is a plain character that opens no quoted part; a variable is
+// expanded from %NAME% before carets are removed, so "^%NAME^%" names the variable "NAME^",
+// which is not defined, and stays as it is; with /v:off "!" means nothing, and "^!" is "!".
+#include "update/replace_command.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fake_processes.h"
+
+namespace quillguard {
+namespace {
+
+struct EscapeCase {
+    std::wstring forwarded;  // as the launcher forwards its arguments: quoted, joined by spaces
+    std::wstring escaped;
+};
+
+TEST(ReplaceCommandTest, EscapesEveryCharacterCmdGivesAMeaningTo) {
+    const EscapeCase cases[] = {
+        {L"", L""},
+        {L"plain -windowed 1280x720 \x00C4rger \x6E38\x620F",
+         L"plain -windowed 1280x720 \x00C4rger \x6E38\x620F"},
+        // Separators and redirections: as plain characters they run nothing and write nothing.
+        {L"x&calc", L"x^&calc"},
+        {L"a&&b||c|d", L"a^&^&b^|^|c^|d"},
+        {L"<in >out 2>&1", L"^<in ^>out 2^>^&1"},
+        {L"(x)", L"^(x^)"},
+        {L"^", L"^^"},
+        {L"%USERPROFILE% 100%", L"^%USERPROFILE^% 100^%"},
+        {L"!PATH!", L"^!PATH^!"},
+        // A quoted argument is no quoted part for cmd.exe, so what it holds is escaped too.
+        {L"\"with space\" \"a&b\"", L"^\"with space^\" ^\"a^&b^\""},
+        {L"\"say\\\"hi\\\"\"", L"^\"say\\^\"hi\\^\"^\""},
+        {L"\"tab\there\" \"trail\\\\\" \"\"", L"^\"tab\there^\" ^\"trail\\\\^\" ^\"^\""},
+    };
+    for (const EscapeCase& c : cases) {
+        EXPECT_EQ(EscapeForCommandInterpreter(c.forwarded), c.escaped) << c.forwarded;
+    }
+}
+
+TEST(ReplaceCommandTest, WaitsCopiesDeletesAndRestartsWithTheArguments) {
+    const std::wstring temp = L"C:\\Users\\Jo Doe\\AppData\\Local\\Temp\\QGL1A2B.tmp";
+    const std::wstring launcher = L"D:\\Games (x86)\\Tom & Jerry\\Foo_QG.exe";
+    const std::wstring system = L"C:\\Windows\\system32";
+    const std::wstring start =
+        L"cmd.exe /d /s /v:off /c \"\"C:\\Windows\\system32\\timeout.exe\" /t 2 /nobreak >nul"
+        L" && copy /y \"C:\\Users\\Jo Doe\\AppData\\Local\\Temp\\QGL1A2B.tmp\""
+        L" \"D:\\Games (x86)\\Tom & Jerry\\Foo_QG.exe\" >nul"
+        L" && del \"C:\\Users\\Jo Doe\\AppData\\Local\\Temp\\QGL1A2B.tmp\""
+        L" && start \"\" \"D:\\Games (x86)\\Tom & Jerry\\Foo_QG.exe\"";
+    // Paths go between quotes as they are: inside quotes & and parentheses are plain.
+    EXPECT_EQ(BuildReplaceCommand(temp, launcher, L"", system), start + L"\"");
+    EXPECT_EQ(BuildReplaceCommand(temp, launcher, L"\"a b\" c&d", system),
+              start + L" ^\"a b^\" c^&d\"");
+}
+
+TEST(ReplaceCommandTest, StartsTheSystemFoldersInterpreter) {
+    testing::CallLog calls;
+    testing::FakeProcesses processes(calls);
+    EXPECT_TRUE(StartReplaceCommand(L"cmd.exe /c \"x\"", L"C:\\Windows\\system32", processes));
+    processes.hiddenStarts = false;
+    EXPECT_FALSE(StartReplaceCommand(L"cmd.exe /c \"x\"", L"C:\\Windows\\system32", processes));
+    EXPECT_EQ(calls,
+              testing::CallLog(2, L"hidden C:\\Windows\\system32\\cmd.exe: cmd.exe /c \"x\""));
+}
+
+}  // namespace
+}  // namespace quillguard
