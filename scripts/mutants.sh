@@ -29,6 +29,10 @@ message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = 
 library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_game_win32_tests|e2e.client_library.stale$
 download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");	qg_game_win32_tests|e2e.client_library.killed
 fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests|e2e.client_library.current$
+cmd-escaping	native	src/update/replace_command.cpp	            escaped.push_back(L'^');	            escaped.push_back(L' ');
+self-update-clean-up	windows	src/update/self_update.cpp	        files.RemoveFile(download);	        (void)download;	qg_update_win32_tests
+read-only-launcher	windows	src/update/self_update.cpp	        (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)) != 0 ||	        (attributes & kFileAttributeDirectory) != 0 ||	qg_update_win32_tests|e2e.self_update.errors
+interpreter-by-path	windows	src/base/win32_processes.cpp	    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,	    if (!::CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,	e2e.self_update.replaces
 TABLE
 )
 

@@ -1,7 +1,8 @@
 # Sourced by the end-to-end scenarios. Lays out a game folder the way a publisher ships it (the
 # launcher renamed to <Game>_QG.exe beside the game and QGClient.dll) and publishes client
-# libraries on the tests' update server. Expects wine_dir, bin, work, tree (the folder the server
-# serves) and access_log (its request log) to be set.
+# libraries on the tests' update server, the launcher itself as current. Expects wine_dir, bin,
+# work, tree (the folder the server serves) and access_log (its request log) to be set, and
+# game_dir when the game folder is not the usual one.
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 fixtures=$bin/fixtures
 server=https://localhost:47443
@@ -10,7 +11,7 @@ windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 sha1() { sha1sum "$1" | cut -d' ' -f1; }
 
 rm -rf "$work"
-game_dir="$work/My Games/Foo"
+game_dir=${game_dir:-"$work/My Games/Foo"}
 mkdir -p "$game_dir"
 trap 'rm -rf "$work"' EXIT
 launcher=$game_dir/Foo_QG.exe
@@ -76,3 +77,11 @@ publish_current() {
 
 # How often the server was asked for this path so far.
 requests() { grep -c "\"GET $1 HTTP" "$access_log" || true; }
+
+# publish_launcher BODY: serves BODY as the launcher manifest, or none when BODY is empty.
+publish_launcher() {
+    rm -rf "${tree:?}/launcher"
+    mkdir -p "$tree/launcher"
+    [ -z "$1" ] || printf '%s' "$1" >"$tree/launcher/manifest.json"
+}
+publish_launcher "$(manifest "$(sha1 "$launcher")")"

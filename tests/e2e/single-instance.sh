@@ -2,9 +2,9 @@
 # The launcher's own hold on its single-instance mutex: while a first launcher runs (its message
 # box still open), a second one is turned away; once the first has ended, the name is free again.
 #
-#   single-instance.sh WINE_DIR BIN_DIR WORK_DIR
+#   single-instance.sh WINE_DIR BIN_DIR WORK_DIR TREE
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3
+wine_dir=$1 bin=$2 work=$3 tree=$4
 here=$(dirname "$(realpath "$0")")
 driver() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg_ui_driver.exe" "$@"; }
 windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
@@ -18,11 +18,13 @@ first=
 trap '[ -z "$first" ] || kill "$first" 2>/dev/null; rm -rf "$work"' EXIT
 
 driver expect-mutex $mutex free
-# Under its build name the launcher finds no game, and it keeps running while it shows that.
+# With no launcher manifest on the server the launcher cannot update itself, and it keeps
+# running while it shows that.
+rm -rf "${tree:?}/launcher"
 driver start "$launcher" \
-    -- expect-box "Game Update Error" "Invalid launcher executable name format." \
+    -- expect-box "Launcher Update Error" "Failed to fetch launcher update manifest from server." \
     -- wait-file "$(windows "$release")" 60000 \
-    -- press "Game Update Error" OK -- expect-exit 1 \
+    -- press "Launcher Update Error" OK -- expect-exit 1 \
     -- expect-mutex $mutex free &
 first=$!
 
