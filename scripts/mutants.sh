@@ -32,7 +32,7 @@ fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.
 cmd-escaping	native	src/update/replace_command.cpp	            escaped.push_back(L'^');	            escaped.push_back(L' ');
 self-update-clean-up	windows	src/update/self_update.cpp	        files.RemoveFile(download);	        (void)download;	qg_update_win32_tests
 read-only-launcher	windows	src/update/self_update.cpp	        (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)) != 0 ||	        (attributes & kFileAttributeDirectory) != 0 ||	qg_update_win32_tests|e2e.self_update.errors
-interpreter-by-path	windows	src/base/win32_processes.cpp	    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,	    if (!::CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,	e2e.self_update.replaces
+interpreter-by-path	windows	src/base/win32_processes.cpp	    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,	    if (!::CreateProcessW(program.empty() ? program.c_str() : nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,	e2e.self_update.replaces
 TABLE
 )
 
