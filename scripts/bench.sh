@@ -18,3 +18,6 @@ build/bench/tests/benchmarks/qg_client_target_walk_benchmark "$scratch"
 echo
 echo "== Downloading a 256 MiB build"
 bash tests/benchmarks/download-benchmark.sh build/windows 3
+echo
+echo "== Starting the game through the launcher"
+bash tests/benchmarks/start-time-benchmark.sh build/windows 20

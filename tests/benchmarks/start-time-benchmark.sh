@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Times RUNS starts of the launcher under wine with everything current and the agreement
+# accepted, from the launcher's process creation to the game's (both as the system records them),
+# and prints the median and the worst of each stage: the mutex taken, the splash window up, the
+# wait until the launcher manifest request reaches the server (TLS handshake included) and its
+# answer, the work between the two fetches (hashing the launcher, finding the client target,
+# hashing its code section, a second session), the stub manifest, and what follows (hashing the
+# library, the 300 ms pause, starting the game). Starts and stops everything it needs (the build's
+# wine session, nginx) and leaves nothing running.
+#
+#   start-time-benchmark.sh [WINDOWS_BUILD_DIR] [RUNS]     (default build/windows, 20)
+set -euo pipefail
+here=$(dirname "$(realpath "$0")")
+build=$(realpath "${1:-build/windows}")
+runs=${2:-20}
+state="$build/bench-start"
+bin=$build/bin
+[ -x "$bin/qg_start_time_benchmark.exe" ] || { echo "build $build first" >&2; exit 2; }
+
+cleanup() {
+    bash "$here/../net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
+    bash "$here/../harness/wine-session.sh" stop "$build/wine" >/dev/null 2>&1 || true
+    rm -rf "$state/www" "$state/game"
+}
+trap cleanup EXIT
+run() { bash "$here/../harness/wine-run.sh" "$build/wine" "$@" | tr -d '\r'; }
+windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+sha1() { sha1sum "$1" | cut -d' ' -f1; }
+
+bash "$here/../net/servers/make-certificates.sh" "$state/certificates" >/dev/null
+bash "$here/../harness/wine-session.sh" start "$build/wine" >/dev/null
+run "$bin/qg_trust_certificate.exe" "$(windows "$state/certificates/trusted-ca.der")" >/dev/null
+run reg add 'HKCU\Software\QuillGuard' /v EULA /t REG_DWORD /d 1 /f >/dev/null
+
+game=$state/game
+rm -rf "$game" "$state/www"
+mkdir -p "$game" "$state/www/launcher" "$state/out"
+cp "$bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
+cp "$bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
+cp "$bin/fixtures/QGClient.dll" "$game/"
+# A splash bitmap of 501 x 301 pixels, 24 bits, bottom-up rows of 1,504 bytes.
+python3 -c 'import struct, sys
+w, h = 501, 301; row = (w * 3 + 3) // 4 * 4
+sys.stdout.buffer.write(b"BM" + struct.pack("<IHHI", 54 + row * h, 0, 0, 54)
+    + struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, row * h, 2835, 2835, 0, 0)
+    + (bytes([40, 90, 160]) * w + bytes(row - w * 3)) * h)' >"$game/quillguard.bmp"
+stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1)
+mkdir -p "$state/www/stub/$stub"
+printf '{"sha1":"%s"}' "$(sha1 "$game/Foo_QG.exe")" >"$state/www/launcher/manifest.json"
+printf '{"sha1":"%s"}' "$(sha1 "$game/QGClient.dll")" >"$state/www/stub/$stub/manifest.json"
+bash "$here/../net/servers/nginx-server.sh" start "$state/nginx" "$state/certificates" \
+    "$state/www" >/dev/null
+log=$state/nginx/access.log
+
+# The game records its start here and stays long enough for its creation time to be read.
+export QG_LAUNCH_RECORD QG_GAME_LINGER_MS=3000
+QG_LAUNCH_RECORD=$(windows "$state/out/record.txt")
+: >"$state/out/stages"
+for _ in $(seq "$runs"); do
+    before=$(wc -l <"$log")
+    times=$(run "$bin/qg_start_time_benchmark.exe" "$(windows "$game/Foo_QG.exe")" Foo.exe)
+    # Each request's start and end in milliseconds since 1970, from its end and its duration.
+    requests=$(tail -n +"$((before + 1))" "$log" |
+        awk '{ end = $(NF - 1) * 1000; printf "%.1f %.1f ", end - $NF * 1000, end }')
+    echo "$times $requests" >>"$state/out/stages"
+done
+
+echo "Launcher start to game start under wine, everything current, agreement accepted; $runs starts"
+python3 - "$state/out/stages" <<'PY'
+import statistics, sys
+stages = {}
+complete = 0
+for line in open(sys.argv[1]):
+    fields = line.split()
+    if len(fields) != 8 or "-" in (fields[0], fields[1], fields[3]):
+        continue
+    start, mutex, splash, game, ask1, got1, ask2, got2 = (
+        None if f == "-" else float(f) for f in fields)
+    ready = splash if splash is not None else mutex
+    for name, value in [
+        ("mutex taken", mutex - start),
+        ("splash window up", splash - mutex if splash is not None else 0.0),
+        ("until the launcher manifest request arrives", ask1 - ready),
+        ("launcher manifest answered", got1 - ask1),
+        ("hashing, target, second session", ask2 - got1),
+        ("stub manifest answered", got2 - ask2),
+        ("library hash, 300 ms pause, game start", game - got2),
+        ("total", game - start),
+    ]:
+        stages.setdefault(name, []).append(value)
+    complete += 1
+print(f"{'stage (ms)':46} {'median':>10} {'worst':>10}")
+for name, values in stages.items():
+    print(f"{name:46} {statistics.median(values):10.1f} {max(values):10.1f}")
+print(f"complete runs: {complete}; target: total at most 500 ms (the 300 ms pause + 200 ms)")
+PY
