@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the optimized, unsanitized bench preset and the Windows preset, and prints the
-# benchmarks' figures: hashing and the folder search natively, downloads under wine. Needs about
-# 1.6 GiB free in the scratch folder (default: the bench build folder) and the build folders.
+# benchmarks' figures: hashing and the folder search natively, downloads and the start under
+# wine. Needs about 1.6 GiB free in the scratch folder (default: the bench build folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
