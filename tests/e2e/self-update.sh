@@ -25,7 +25,8 @@ next_url=$server/builds/Foo_QG.exe
 cp "$fixtures/timeout.exe" "$WINEPREFIX/drive_c/windows/system32/timeout.exe"
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
 downloads() { find "$temp_dir" -maxdepth 1 -name 'QGL*' | wc -l; }
-[ "$(downloads)" = 0 ] || { echo "a download was left in the temporary folder before the test"; exit 1; }
+# What an interrupted earlier run may have left there would be counted as this run's.
+find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
 
 case $scenario in
 replaces_itself_and_restarts_with_the_same_arguments)
