@@ -2,10 +2,10 @@
 # Sets up the machine, builds the launcher and runs it under wine in the Windows build's private
 # prefix and display, as a player would, against a local update server (nginx over HTTPS on
 # 127.0.0.1, with a certificate authority trusted in that prefix only): installed as Foo_QG.exe
-# beside a small test game Foo.exe and an outdated QGClient.dll, it replaces the library with the
-# one the server names, then starts the game with the player's arguments; then a second copy,
-# started while another holds the single-instance mutex, is turned away (its message box is read
-# and dismissed by the UI driver). A screenshot of that box is left in build/windows/demo/.
+# beside a small test game Foo.exe and an outdated QGClient.dll, it finds itself current, replaces
+# the library with the one the server names, then starts the game with the player's arguments;
+# then a second copy, started while another holds the single-instance mutex, is turned away (its
+# message box is read and dismissed by the UI driver). A screenshot of that box is left in build/windows/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -34,7 +34,9 @@ cp "$build/bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
 cp "$build/bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
 cp "$build/bin/fixtures/QGClient.dll" "$game/"
 
-echo "== The publisher names a newer client library for the game"
+echo "== The publisher names the installed launcher as current and a newer client library"
+mkdir -p "$demo/www/launcher"
+printf '{"sha1":"%s"}' "$(sha1sum "$game/Foo_QG.exe" | cut -d' ' -f1)" >"$demo/www/launcher/manifest.json"
 id=$(run "$build/bin/qg-publish.exe" stub-id "Z:${game//\//\\}\\Foo.exe" | cut -d' ' -f1 | tr -d '\r')
 next=$build/bin/fixtures/next/QGClient.dll
 mkdir -p "$demo/www/stub/$id"
