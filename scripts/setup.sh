@@ -9,6 +9,7 @@ packages=(
     wine wine64 xvfb imagemagick
     googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libssl-dev openssl
     nginx curl
+    osslsigncode
 )
 
 missing=()

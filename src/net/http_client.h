@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "net/http_session.h"
+#include "net/manifest.h"
 #include "net/transport_calls.h"
 
 namespace quillguard {
-
-// The most a manifest may hold: bodies are read into memory, and nothing bigger is a manifest.
-inline constexpr std::size_t kFetchLimit = 64 * 1024;
 
 // One synchronous WinHTTP session for one update flow. No option is set on the session or its
 // requests: time-outs, proxy, redirects and certificate checks stay at the platform's defaults.

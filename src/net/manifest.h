@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,6 +8,9 @@
 #include "integrity/sha1_digest.h"
 
 namespace quillguard {
+
+// The most a manifest may hold: bodies are read into memory, and nothing bigger is a manifest.
+inline constexpr std::size_t kFetchLimit = 64 * 1024;
 
 // What a manifest names: the digest of the current build and where that build is served.
 struct Manifest {

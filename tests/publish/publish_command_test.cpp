@@ -49,7 +49,7 @@ TEST(PublishCommandTest, PrintsEachFileLikeSha1sumNamesThoseThatFailAndShowsUsag
         const auto [usageStatus, usageOut, usageErr] = Publish(arguments);
         EXPECT_EQ(usageStatus, 2);
         EXPECT_EQ(usageOut, "");
-        EXPECT_NE(usageErr.find("usage: qg-publish COMMAND FILE..."), std::string::npos);
+        EXPECT_NE(usageErr.find("usage: qg-publish COMMAND ARGUMENTS"), std::string::npos);
     }
 }
 

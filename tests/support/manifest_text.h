@@ -13,7 +13,8 @@ inline std::string HexDigestOf(const std::string& bytes, bool upper = false) {
     sha1.Update(bytes.data(), bytes.size());
     std::string text;
     for (const wchar_t digit : Sha1ToHex(sha1.Final())) {
-        text.push_back(static_cast<char>(upper ? std::towupper(digit) : digit));
+        const auto unit = static_cast<std::wint_t>(digit);
+        text.push_back(static_cast<char>(upper ? std::towupper(unit) : unit));
     }
     return text;
 }

@@ -1,93 +1,162 @@
 #include "publish/publish_command.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
-#include "base/readable_file.h"
-#include "integrity/file_hashing.h"
+#include "publish/build_inputs.h"
+#include "publish/publish_tree.h"
+#include "publish/tree_files.h"
+#include "publish/update_tree.h"
+#include "publish/verify_tree.h"
 
 namespace quillguard::publish {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: qg-publish COMMAND FILE...\n"
+    "usage: qg-publish COMMAND ARGUMENTS\n"
     "commands:\n"
     "  sha1 FILE...     print the SHA-1 of each file, as sha1sum does\n"
-    "  stub-id FILE...  print the stub id of each game executable: the SHA-1 of its code section\n";
+    "  stub-id FILE...  print the stub id of each game executable: the SHA-1 of its code section\n"
+    "  publish --root DIR --base-url URL [--launcher FILE] [--client-library FILE --game FILE...]\n"
+    "                   put the builds and their manifests into the tree the update server\n"
+    "                   serves at URL, builds first, each manifest replaced in one step\n"
+    "  verify --root DIR --base-url URL\n"
+    "                   check that every manifest in the tree is one the launcher accepts and\n"
+    "                   names a file under the root with the digest it gives\n";
 
-// Paths are printed as UTF-8 whatever the platform's native encoding.
-std::string Printable(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+bool IsOption(const std::filesystem::path& argument) {
+    return Printable(argument).starts_with("--");
 }
 
-std::string NarrowHex(const Sha1Digest& digest) {
-    const std::wstring hex = Sha1ToHex(digest);
-    return std::string(hex.begin(), hex.end());  // hex digits only
+struct ParsedTreeOptions {
+    TreeOptions options;
+    std::string problem;  // empty when the options are usable
+};
+
+// The problem with the options as a whole, once each was read.
+std::string CheckTogether(const TreeOptions& options, bool withBuilds) {
+    if (options.root.empty()) {
+        return "--root DIR is required";
+    }
+    if (options.baseUrl.empty()) {
+        return "--base-url URL is required";
+    }
+    if (!IsBaseUrl(options.baseUrl)) {
+        return "--base-url must be the launcher's update server, https://HOST or "
+               "https://HOST:PORT with nothing after it, not \"" +
+               options.baseUrl + "\"";
+    }
+    if (!withBuilds) {
+        return "";
+    }
+    if (options.clientLibrary.has_value() != !options.games.empty()) {
+        return "--client-library FILE and --game FILE... go together";
+    }
+    if (!options.launcher && !options.clientLibrary) {
+        return "nothing to publish: give --launcher FILE, --client-library FILE --game FILE..., "
+               "or both";
+    }
+    return "";
 }
 
-// Opens, hashes and prints one file; false after a message on err.
-template <typename Hash>
-bool PrintDigest(const std::filesystem::path& path, std::ostream& out, std::ostream& err,
-                 Hash hash) {
-    ReadableFile file(path);
-    if (!file.IsOpen()) {
-        err << "qg-publish: " << Printable(path) << ": cannot open: " << file.LastErrorText()
-            << '\n';
-        return false;
+// Reads "--root DIR --base-url URL", and with builds also "[--launcher FILE]
+// [--client-library FILE --game FILE...]", in any order. The problem names the first option
+// missing, repeated, unknown or unusable; with builds, something must be given to publish, and a
+// client library and its games come together.
+ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> arguments,
+                                   bool withBuilds) {
+    ParsedTreeOptions parsed;
+    TreeOptions& options = parsed.options;
+    std::optional<std::filesystem::path> root;
+    std::optional<std::filesystem::path> baseUrl;
+    for (std::size_t i = 0; i < arguments.size() && parsed.problem.empty(); ++i) {
+        const std::string name = Printable(arguments[i]);
+        const bool hasValue = i + 1 < arguments.size() && !IsOption(arguments[i + 1]);
+        std::optional<std::filesystem::path>* single = nullptr;
+        if (name == "--root") {
+            single = &root;
+        } else if (name == "--base-url") {
+            single = &baseUrl;
+        } else if (withBuilds && name == "--launcher") {
+            single = &options.launcher;
+        } else if (withBuilds && name == "--client-library") {
+            single = &options.clientLibrary;
+        } else if (withBuilds && name == "--game") {
+            if (!hasValue) {
+                parsed.problem = "--game takes one file or more";
+            }
+            while (i + 1 < arguments.size() && !IsOption(arguments[i + 1])) {
+                options.games.push_back(arguments[++i]);
+            }
+            continue;
+        } else {
+            parsed.problem = "unknown option " + name;
+            continue;
+        }
+        if (!hasValue || single->has_value() || arguments[i + 1].empty()) {
+            parsed.problem = name + " takes one value, once";
+        } else {
+            *single = arguments[++i];
+        }
     }
-    std::string problem;
-    const auto digest = hash(file, problem);
-    if (!digest) {
-        err << "qg-publish: " << Printable(path) << ": " << problem << '\n';
-        return false;
+    if (parsed.problem.empty()) {
+        options.root = root.value_or(std::filesystem::path());
+        options.baseUrl = baseUrl ? Printable(*baseUrl) : "";
+        parsed.problem = CheckTogether(options, withBuilds);
     }
-    out << NarrowHex(*digest) << "  " << Printable(path) << '\n';
-    return true;
+    return parsed;
 }
 
-std::optional<Sha1Digest> WholeFile(ReadableFile& file, std::string& problem) {
-    auto digest = HashOpenFile(file);
-    if (!digest) {
-        problem = "cannot read: " + file.LastErrorText();
+int Usage(std::ostream& err, std::string_view problem = {}) {
+    if (!problem.empty()) {
+        err << "qg-publish: " << problem << '\n';
     }
-    return digest;
+    err << kUsage;
+    return 2;
 }
 
-std::optional<Sha1Digest> CodeSectionOnly(ReadableFile& file, std::string& problem) {
-    const CodeSectionHash hash = HashCodeSectionOf(file);
-    if (!hash.digest) {
-        problem = hash.problem.readFailed ? "cannot read: " + file.LastErrorText()
-                                          : std::string(hash.problem.text);
+// Prints each file's digest as sha1sum does; a file without one is named on err with the reason.
+int PrintDigests(std::span<const std::filesystem::path> files, std::ostream& out, std::ostream& err,
+                 InputDigest (*read)(const std::filesystem::path&)) {
+    int status = 0;
+    for (const auto& file : files) {
+        const InputDigest input = read(file);
+        if (input.digest) {
+            out << HexOf(*input.digest) << "  " << Printable(file) << '\n';
+        } else {
+            err << "qg-publish: " << Printable(file) << ": " << input.problem << '\n';
+            status = 1;
+        }
     }
-    return hash.digest;
+    return status;
 }
 
 }  // namespace
 
 int RunPublishCommand(std::span<const std::filesystem::path> arguments, std::ostream& out,
                       std::ostream& err) {
-    if (arguments.size() < 2) {
-        err << kUsage;
-        return 2;
+    if (arguments.empty()) {
+        return Usage(err);
     }
-    const std::filesystem::path& command = arguments[0];
-    const auto files = arguments.subspan(1);
-    int status = 0;
-    for (const auto& file : files) {
-        bool printed = false;
-        if (command == "sha1") {
-            printed = PrintDigest(file, out, err, WholeFile);
-        } else if (command == "stub-id") {
-            printed = PrintDigest(file, out, err, CodeSectionOnly);
-        } else {
-            err << "qg-publish: unknown command " << Printable(command) << '\n' << kUsage;
-            return 2;
+    const std::string command = Printable(arguments[0]);
+    const auto rest = arguments.subspan(1);
+    if (command == "publish" || command == "verify") {
+        const bool publish = command == "publish";
+        const ParsedTreeOptions parsed = ParseTreeOptions(rest, publish);
+        if (!parsed.problem.empty()) {
+            return Usage(err, parsed.problem);
         }
-        if (!printed) {
-            status = 1;
-        }
+        return publish ? PublishTree(parsed.options, out, err)
+                       : VerifyTree(parsed.options.root, parsed.options.baseUrl, out, err);
     }
-    return status;
+    if (command != "sha1" && command != "stub-id") {
+        return Usage(err, "unknown command " + command);
+    }
+    if (rest.empty()) {
+        return Usage(err);
+    }
+    return PrintDigests(rest, out, err, command == "sha1" ? WholeFileDigest : CodeSectionDigest);
 }
 
 }  // namespace quillguard::publish

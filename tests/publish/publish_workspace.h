@@ -1,0 +1,124 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "net/manifest.h"
+#include "publish/publish_command.h"
+#include "support/manifest_text.h"
+#include "support/pe_image_builder.h"
+#include "support/scratch_file.h"
+
+namespace quillguard::testing {
+
+inline constexpr char kBaseUrl[] = "https://updates.example.com:8443";
+
+// Code-section bytes, which make a stub id, and images built around them.
+inline std::string Code(const std::string& name) {
+    return "code of " + name;
+}
+inline std::string Image(const std::string& code, std::vector<std::string> imports = {}) {
+    PeImageBuilder builder;
+    builder.addSection({".text", PeImageBuilder::kCode, {code.begin(), code.end()}});
+    if (!imports.empty()) {
+        builder.importLibraries(std::move(imports));
+    }
+    const auto bytes = builder.Build();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A scratch folder holding the inputs of a publication and the tree it goes to; removed after.
+class PublishWorkspace {
+  public:
+    PublishWorkspace() : folder_(ScratchFile::UniquePath()) {
+        std::filesystem::create_directories(folder_);
+        Put("launcher.exe", Image(Code("launcher 2")));
+        Put("QGClient.dll", Image(Code("client 2")));
+        Put("QGClient-1.dll", Image(Code("client 1")));
+        Put("Foo.exe", Image(Code("Foo"), {"QGClient.dll"}));
+        Put("Bar.exe", Image(Code("Bar"), {"qgclient.DLL"}));
+    }
+    ~PublishWorkspace() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    PublishWorkspace(const PublishWorkspace&) = delete;
+    PublishWorkspace& operator=(const PublishWorkspace&) = delete;
+
+    std::filesystem::path Input(const std::string& name) const { return folder_ / name; }
+    std::filesystem::path Root() const { return folder_ / "www"; }
+
+    void Put(const std::string& name, const std::string& bytes) const {
+        std::filesystem::create_directories((folder_ / name).parent_path());
+        std::ofstream(folder_ / name, std::ios::binary) << bytes;
+    }
+    std::string Content(const std::string& name) const {
+        return ReadWholeFile(folder_ / name).value_or("<none>");
+    }
+
+    // Exit status, standard output and standard error of one run of the tool.
+    std::tuple<int, std::string, std::string> Run(
+        const std::vector<std::filesystem::path>& arguments) const {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = publish::RunPublishCommand(arguments, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    // publish with the usual root and base URL, then the given arguments.
+    std::tuple<int, std::string, std::string> Publish(
+        std::vector<std::filesystem::path> more) const {
+        std::vector<std::filesystem::path> arguments = {"publish", "--root", Root(), "--base-url",
+                                                        kBaseUrl};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return Run(arguments);
+    }
+
+    // Launcher, client library 2, both games.
+    std::tuple<int, std::string, std::string> PublishAll(
+        const std::string& library = "QGClient.dll") const {
+        return Publish({"--launcher", Input("launcher.exe"), "--client-library", Input(library),
+                        "--game", Input("Foo.exe"), Input("Bar.exe")});
+    }
+
+    std::tuple<int, std::string, std::string> Verify(const std::string& baseUrl = kBaseUrl) const {
+        return Run({"verify", "--root", Root(), "--base-url", baseUrl});
+    }
+
+    // Every file under the root, by its path in the tree, with its bytes.
+    std::map<std::string, std::string> Tree() const {
+        std::map<std::string, std::string> tree;
+        std::error_code error;
+        for (std::filesystem::recursive_directory_iterator it(Root(), error), end;
+             !error && it != end; it.increment(error)) {
+            if (it->is_regular_file()) {
+                tree[it->path().lexically_relative(Root()).generic_string()] =
+                    ReadWholeFile(it->path()).value_or("<unreadable>");
+            }
+        }
+        return tree;
+    }
+
+  private:
+    std::filesystem::path folder_;
+};
+
+// The digest and URL a manifest names, as the launcher reads them; empty when it reads none.
+inline std::pair<std::string, std::string> Named(const std::string& manifest) {
+    const ManifestReading reading = ReadManifest(manifest);
+    if (reading.finding != ManifestFinding::Read || !reading.manifest.url) {
+        return {};
+    }
+    const std::wstring& url = *reading.manifest.url;
+    const std::wstring sha1 = Sha1ToHex(reading.manifest.sha1);
+    return {std::string(sha1.begin(), sha1.end()), std::string(url.begin(), url.end())};
+}
+
+}  // namespace quillguard::testing
