@@ -14,9 +14,8 @@ cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 publish_current "$game_dir/Foo.exe"
 installed=$work/installed.exe
 cp "$launcher" "$installed"
-# The next build: the same program with bytes appended, which Windows does not load.
-next=$work/next.exe
-{ cat "$launcher"; printf 'build 2'; } >"$next"
+# The next release: the same program with version 2.0.0 in its version resource.
+next=$fixtures/next/QuillGuardLauncher.exe
 mkdir -p "$tree/builds"
 cp "$next" "$tree/builds/Foo_QG.exe"
 next_url=$server/builds/Foo_QG.exe
