@@ -78,6 +78,29 @@ publish_current() {
 # How often the server was asked for this path so far.
 requests() { grep -c "\"GET $1 HTTP" "$access_log" || true; }
 
+# publish_release LAUNCHER LIBRARY GAME: publishes a launcher build and a client library for a
+# game with qg-publish into a staging folder, verifies it there, and uploads it as to a static
+# host: the builds first, then the manifests that name them, the launcher's last.
+publish_release() {
+    local staging=$work/staging
+    qg_publish publish --root "$(windows "$staging")" --base-url "$server" \
+        --launcher "$(windows "$1")" --client-library "$(windows "$2")" --game "$(windows "$3")"
+    qg_publish verify --root "$(windows "$staging")" --base-url "$server"
+    mkdir -p "$tree/files" "$tree/stub" "$tree/launcher"
+    cp -r "$staging/files/." "$tree/files/"
+    cp -r "$staging/stub/." "$tree/stub/"
+    cp "$staging/launcher/manifest.json" "$tree/launcher/manifest.json"
+}
+qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" "$@"; }
+
+# Windows has timeout.exe in its system folder, which the launcher's self-update needs; wine has
+# none.
+install_timeout_stand_in() {
+    local system32
+    system32=$(source "$here/../harness/wine-env.sh" "$wine_dir"; echo "$WINEPREFIX/drive_c/windows/system32")
+    cp "$fixtures/timeout.exe" "$system32/timeout.exe"
+}
+
 # publish_launcher BODY: serves BODY as the launcher manifest, or none when BODY is empty.
 publish_launcher() {
     rm -rf "${tree:?}/launcher"

@@ -20,8 +20,7 @@ mkdir -p "$tree/builds"
 cp "$next" "$tree/builds/Foo_QG.exe"
 next_url=$server/builds/Foo_QG.exe
 
-# Windows has timeout.exe in its system folder; wine has none.
-cp "$fixtures/timeout.exe" "$WINEPREFIX/drive_c/windows/system32/timeout.exe"
+install_timeout_stand_in
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
 downloads() { find "$temp_dir" -maxdepth 1 -name 'QGL*' | wc -l; }
 # What an interrupted earlier run may have left there would be counted as this run's.

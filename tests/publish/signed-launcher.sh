@@ -11,12 +11,9 @@
 set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5
 source "$(dirname "$(realpath "$0")")/../e2e/scenario-setup.sh"
-source "$here/../harness/wine-env.sh" "$wine_dir"
-qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" "$@"; }
 
 cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
-# Windows has timeout.exe in its system folder; wine has none.
-cp "$fixtures/timeout.exe" "$WINEPREFIX/drive_c/windows/system32/timeout.exe"
+install_timeout_stand_in
 
 # The publisher's certificate, as a certificate authority would hand it over: a PKCS#12 file.
 keys=$work/keys
@@ -36,20 +33,10 @@ osslsigncode verify -CAfile "$keys/cert.pem" -in "$signed" | grep -q "Signature 
 signed_sha1=$(sha1 "$signed")
 trap 'rm -rf "$work"; rm -f "$tree/files/$signed_sha1.exe"' EXIT
 
-# Published into a staging folder and verified there, then uploaded as to a static host: the
-# builds first, then the manifests that name them, the launcher's last.
-staging=$work/staging
-qg_publish publish --root "$(windows "$staging")" --base-url "$server" \
-    --launcher "$(windows "$signed")" --client-library "$(windows "$fixtures/QGClient.dll")" \
-    --game "$(windows "$game_dir/Foo.exe")"
-qg_publish verify --root "$(windows "$staging")" --base-url "$server"
+publish_release "$signed" "$fixtures/QGClient.dll" "$game_dir/Foo.exe"
 named=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["sha1"])' \
-    "$staging/launcher/manifest.json")
+    "$tree/launcher/manifest.json")
 [ "$named" = "$signed_sha1" ] || { echo "the manifest names $named, not the signed $signed_sha1"; exit 1; }
-mkdir -p "$tree/files" "$tree/stub"
-cp -r "$staging/files/." "$tree/files/"
-cp -r "$staging/stub/." "$tree/stub/"
-cp "$staging/launcher/manifest.json" "$tree/launcher/manifest.json"
 
 driver start "$(windows "$launcher")" "Player One" -- expect-exit 0 "$exit_ms"
 driver expect-mutex QuillGuardLauncherMutex free

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The whole story of a release, told step by step as it happens (the demo's, and one end-to-end
+# test): version 1 of the launcher and a client library are installed in a game folder; the
+# publisher publishes version 2 and a new library with qg-publish; the player's first start asks
+# for the agreement, shows the splash, updates the launcher, which restarts, updates the library
+# and starts the game; a second start finds everything current; a second copy is turned away; a
+# tampered download is refused. Screenshots of the EULA window, the splash and two message boxes
+# go to SCREENSHOT_DIR.
+#
+#   whole-story.sh WINE_DIR BIN_DIR WORK_DIR TREE ACCESS_LOG SCREENSHOT_DIR
+set -euo pipefail
+wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 shots=$6
+source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
+source "$here/screenshots.sh"
+say() { printf '\n== %s\n' "$*"; }
+driver_job=
+trap '[ -z "$driver_job" ] || kill "$driver_job" 2>/dev/null
+      driver set-record 4 01000000 >/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$shots"
+rm -f "$shots"/{eula,splash,second-instance,tampered-download}.png
+
+old_library=$fixtures/QGClient.dll
+next_launcher=$fixtures/next/QuillGuardLauncher.exe
+next_library=$fixtures/next/QGClient.dll
+cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
+make_bitmap "$game_dir/quillguard.bmp" 501x301
+install_timeout_stand_in
+eula="QuillGuard Launcher"
+
+say "1. Version 1 of the launcher and a client library are installed in the game folder"
+(cd "$game_dir" && sha1sum Foo_QG.exe Foo.exe QGClient.dll)
+echo "The publisher publishes version 2 of the launcher and a new client library, and checks them:"
+publish_release "$next_launcher" "$next_library" "$game_dir/Foo.exe"
+echo "uploaded: the builds first, then the manifests that name them"
+cat "$tree/launcher/manifest.json"; echo
+
+say "2. The player starts Foo_QG.exe -windowed \"Player One\" for the first time"
+driver set-record none
+mapfile -d '' eula_pause < <(steps eula)
+mapfile -d '' splash_pause < <(steps splash)
+# The splash stays up only while the launcher works; its main thread is held for the picture.
+driver start "$(windows "$launcher")" -windowed "Player One" \
+    -- expect-window QuillGuard "$eula" 0x00C80000 0x00000001 -1 -1 -1 -1 60000 \
+    -- "${eula_pause[@]}" -- click "$eula" 2 \
+    -- expect-visibility QuillGuard "" visible -- suspend main -- "${splash_pause[@]}" \
+    -- resume main -- expect-exit 0 "$exit_ms" &
+driver_job=$!
+shoot eula
+echo "the EULA window asked; \"I Accept\" was pressed"
+shoot splash
+echo "the splash came back while the launcher updated itself"
+wait "$driver_job"
+driver_job=
+driver expect-record 4 01000000
+echo "the first launcher handed over to the replace command and exited; about two seconds later:"
+for _ in $(seq 300); do [ -s "$record" ] && break; sleep 0.1; done
+expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed \"Player One\" --quillguard-launcher"
+cmp "$next_launcher" "$launcher" && echo "Foo_QG.exe is now version 2"
+cmp "$next_library" "$game_dir/QGClient.dll" && echo "QGClient.dll is now the published build"
+
+say "3. A second start finds everything current and starts the game at once"
+rm -f "$record"
+builds_before=$(grep -c '"GET /files/' "$access_log" || true)
+driver start "$(windows "$launcher")" -windowed -- expect-exit 0 "$exit_ms"
+expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed --quillguard-launcher"
+[ "$(grep -c '"GET /files/' "$access_log" || true)" = "$builds_before" ] ||
+    { echo "a current launcher downloaded a build"; exit 1; }
+echo "nothing was downloaded"
+
+say "4. A second copy is turned away"
+mapfile -d '' box_pause < <(steps second-instance)
+driver hold-mutex QuillGuardLauncherMutex -- start "$(windows "$launcher")" \
+    -- expect-box "QuillGuard Launcher" "Another instance is already running" \
+    -- "${box_pause[@]}" -- press "QuillGuard Launcher" OK -- expect-exit 1 &
+driver_job=$!
+shoot second-instance
+wait "$driver_job"
+driver_job=
+
+say "   A tampered download is refused"
+# The old library again in the game folder, and the published build's bytes changed on the server.
+cp "$old_library" "$game_dir/QGClient.dll"
+served=$tree/files/$(sha1 "$next_library").dll
+cp "$served" "$work/published.dll"
+printf 'tampered' >>"$served"
+mapfile -d '' tampered_pause < <(steps tampered-download)
+wrong="Downloaded game stub file checksum does not match expected value."
+driver start "$(windows "$launcher")" -- expect-box "Game Update Error" "$wrong" \
+    -- "${tampered_pause[@]}" -- press "Game Update Error" OK -- expect-exit 1 &
+driver_job=$!
+shoot tampered-download
+wait "$driver_job"
+driver_job=
+cp "$work/published.dll" "$served"
+cmp "$old_library" "$game_dir/QGClient.dll" && echo "the installed library was left as it was"
+
+say "Screenshots"
+for name in eula splash second-instance tampered-download; do
+    [ -s "$shots/$name.png" ] || { echo "missing screenshot $name"; exit 1; }
+    echo "$shots/$name.png"
+done
