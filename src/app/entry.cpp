@@ -7,6 +7,8 @@
 #include "base/win32_processes.h"
 #include "game/game_flow.h"
 #include "net/http_client.h"
+#include "ui/win32_eula_record.h"
+#include "ui/win32_launcher_windows.h"
 #include "ui/win32_user_interface.h"
 
 // The one place where the flows meet their Win32 implementations.
@@ -18,6 +20,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     quillguard::Win32InstanceLock lock(quillguard::kInstanceLockName);
     quillguard::Win32UserInterface ui;
+    quillguard::Win32LauncherWindows windows;
+    quillguard::Win32EulaRecord eula;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
     quillguard::Win32Downloads downloads;
@@ -26,5 +30,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return quillguard::RunGameFlow(files, processes, downloads,
                                        quillguard::kUpdateServerBaseUrl, heldLock);
     };
-    return quillguard::RunMainFlow(lock, ui, stages);
+    return quillguard::RunMainFlow(lock, ui, windows, eula, stages);
 }
