@@ -45,9 +45,11 @@ echo "stub $id: $(cat "$demo/www/stub/$id/manifest.json")"
 record=$demo/game-started-with.txt
 export QG_LAUNCH_RECORD="Z:${record//\//\\}"
 
-echo "== The launcher updates the client library, then starts the game with the player's arguments"
-run "$build/bin/qg_ui_driver.exe" start "Z:${game//\//\\}\\Foo_QG.exe" -windowed "Player One" \
-    -- expect-exit 0
+echo "== The player accepts the agreement; the launcher updates the client library, then starts"
+echo "   the game with the player's arguments"
+run "$build/bin/qg_ui_driver.exe" set-record none \
+    -- start "Z:${game//\//\\}\\Foo_QG.exe" -windowed "Player One" \
+    -- press "QuillGuard Launcher" "I Accept" 60000 -- expect-exit 0 -- expect-record 4 01000000
 for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.1; done
 echo "the game was started with: $(sed -n 1p "$record")"
 cmp -s "$next" "$game/QGClient.dll" && echo "QGClient.dll is now the build the server names"

@@ -1,5 +1,6 @@
 #include "ui/win32_launcher_windows.h"
 
+#include <string>
 #include <utility>
 
 #include "ui/win32_window_state.h"
@@ -29,6 +30,17 @@ bool AwaitWindowThread(HANDLE event, HANDLE thread) {
     return ::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
+// "quillguard.bmp" in the current directory. Given a bare name, LoadImageW would search the
+// program's own folder first; the picture belongs to the folder the launcher was started in.
+std::wstring SplashPicturePath() {
+    std::wstring folder(::GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    if (folder.empty()) {
+        return {};
+    }
+    return folder + (folder.back() == L'\\' ? L"" : L"\\") + L"quillguard.bmp";
+}
+
 void RunWindowThread(WindowState& state) {
     threadState = &state;
     state.uiThreadId = ::GetCurrentThreadId();
@@ -40,9 +52,9 @@ void RunWindowThread(WindowState& state) {
     windowClass.lpszClassName = kWindowClass;
     ::RegisterClassW(&windowClass);
 
-    // No folder: the picture is looked up in the current directory. Without it, no splash.
+    // Without the picture there is no splash.
     const UniqueGdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, L"quillguard.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+        ::LoadImageW(nullptr, SplashPicturePath().c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     state.splashBitmap = bitmap.get();
     const UniqueWindow splash(bitmap ? CreateSplashWindow(state) : nullptr);
 
@@ -74,7 +86,11 @@ void RunWindowThread(WindowState& state) {
 DWORD WINAPI WindowThreadProc(LPVOID parameter) {
     const std::unique_ptr<std::shared_ptr<WindowState>> shared(
         static_cast<std::shared_ptr<WindowState>*>(parameter));
-    RunWindowThread(**shared);
+    try {
+        RunWindowThread(**shared);
+    } catch (...) {
+        // Out of memory: the thread ends, and the main thread's waits on it end with it.
+    }
     return 0;
 }
 

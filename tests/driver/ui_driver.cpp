@@ -115,6 +115,7 @@ struct Session {
 
     std::vector<UniqueKernelHandle> mutexes;
     UniqueKernelHandle process;
+    UniqueKernelHandle mainThread;
     DWORD pid = 0;        // 0 until a process is started: windows of any process are then accepted
     std::wstring folder;  // where programs start; empty: the program's own folder
 };
@@ -281,7 +282,7 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
                         folder.c_str(), &startup, &info)) {
         Fail(L"to start " + Quoted(path.native()), L"error " + std::to_wstring(GetLastError()));
     }
-    const UniqueKernelHandle thread(info.hThread);
+    session.mainThread = UniqueKernelHandle(info.hThread);
     session.process = UniqueKernelHandle(info.hProcess);
     session.pid = info.dwProcessId;
     WriteLine(stdout, L"start: pid " + std::to_wstring(session.pid) + shown);
@@ -486,15 +487,70 @@ HWND FindAnyWindow(const Session& session, const std::wstring& className,
     return nullptr;
 }
 
+// Waits up to the default time-out for the state, since a posted click takes effect later.
 void ExpectVisibility(Session& session, Args args) {
-    const HWND window = FindAnyWindow(session, args[0], args[1]);
-    const std::wstring state = window == nullptr         ? L"none"
-                               : IsWindowVisible(window) ? L"visible"
-                                                         : L"hidden";
-    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state);
+    std::wstring state;
+    HWND window = nullptr;
+    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;;
+         Sleep(kPollIntervalMs)) {
+        window = FindAnyWindow(session, args[0], args[1]);
+        state = window == nullptr ? L"none" : IsWindowVisible(window) ? L"visible" : L"hidden";
+        if (state == args[2] || GetTickCount64() >= deadline) {
+            break;
+        }
+    }
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state +
+                          (window == nullptr ? L"" : L" " + DescribeRect(rect)));
     if (state != args[2]) {
         Fail(args[0] + L" " + Quoted(args[1]) + L" " + args[2], state);
     }
+}
+
+// "main": the thread the process started with; "ui": the one that owns its QuillGuard windows.
+// Holding them lets a screenshot catch a state that passes in a moment.
+UniqueKernelHandle ThreadOf(const Session& session, const std::wstring& which) {
+    if (which == L"main") {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), session.mainThread.get(), GetCurrentProcess(), &copy,
+                        0, FALSE, DUPLICATE_SAME_ACCESS);
+        return UniqueKernelHandle(copy);
+    }
+    for (const HWND window : Windows(nullptr)) {
+        DWORD owner = 0;
+        const DWORD thread = GetWindowThreadProcessId(window, &owner);
+        if (owner == session.pid && SameIgnoringCase(ClassOf(window), L"QuillGuard")) {
+            return UniqueKernelHandle(OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread));
+        }
+    }
+    return {};
+}
+
+void SuspendOrResume(Session& session, Args args, bool suspend) {
+    const UniqueKernelHandle thread = ThreadOf(session, args[0]);
+    const DWORD result = thread
+                             ? (suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get()))
+                             : static_cast<DWORD>(-1);
+    if (result == static_cast<DWORD>(-1)) {
+        Fail(L"to " + std::wstring(suspend ? L"suspend" : L"resume") + L" the " + args[0] +
+                 L" thread",
+             L"error " + std::to_wstring(GetLastError()));
+    }
+    WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
+}
+
+void Suspend(Session& session, Args args) {
+    SuspendOrResume(session, args, true);
+}
+
+void Resume(Session& session, Args args) {
+    SuspendOrResume(session, args, false);
+}
+
+void Pause(Session&, Args args) {
+    Sleep(Number(args[0]));
+    WriteLine(stdout, L"pause: " + args[0] + L" ms");
 }
 
 // The INDEXth control of the window, in the order the program created them.
@@ -508,10 +564,17 @@ HWND ControlOf(const Session& session, const std::wstring& caption, const std::w
     return controls[wanted];
 }
 
+// Asked of the control itself: for another process's window, GetWindowTextW gives only the
+// stored caption, which an edit control does not keep.
 std::wstring FullTextOf(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPressTimeoutMs,
+                        &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, kPressTimeoutMs, &copied);
+    text.resize(copied);
     return text;
 }
 
@@ -588,26 +651,32 @@ void Close(Session& session, Args args) {
     WriteLine(stdout, L"close: " + args[0] + L": " + args[1]);
 }
 
-// Counts how often the window went from shown to hidden, from when it is first seen shown until
-// the process shows a message box or exits.
-void ExpectHidings(Session& session, Args args) {
-    const HWND window = AwaitVisibleWindow(session, args[0], args[1]);
+// Counts how often the window was shown and hidden, from now until the process shows a message
+// box or exits; a window that does not exist yet counts as hidden.
+void ExpectTransitions(Session& session, Args args) {
+    HWND window = nullptr;
+    DWORD showings = 0;
     DWORD hidings = 0;
-    bool visible = true;
-    for (const ULONGLONG deadline = GetTickCount64() + kDefaultExitTimeoutMs;
-         !FindWindowMatching({L"#32770", L"*", session.pid}) && !ExitCode(session); Sleep(5)) {
-        const bool now = IsWindowVisible(window) != FALSE;
+    bool visible = false;
+    const ULONGLONG deadline = GetTickCount64() + kDefaultExitTimeoutMs;
+    for (bool last = false; !last; Sleep(1)) {
+        last = FindWindowMatching({L"#32770", L"*", session.pid}) || ExitCode(session);
+        if (window == nullptr) {
+            window = FindAnyWindow(session, args[0], args[1]);
+        }
+        const bool now = window != nullptr && IsWindowVisible(window);
+        showings += !visible && now ? 1u : 0u;
         hidings += visible && !now ? 1u : 0u;
         visible = now;
         if (GetTickCount64() >= deadline) {
             Fail(L"a message box or the end of the process", L"neither");
         }
     }
-    hidings += visible && !IsWindowVisible(window) ? 1u : 0u;
-    WriteLine(stdout,
-              L"hidings: " + args[0] + L" " + Quoted(args[1]) + L": " + std::to_wstring(hidings));
-    if (hidings != Number(args[2])) {
-        Fail(args[2] + L" hidings", std::to_wstring(hidings));
+    const std::wstring seen =
+        std::to_wstring(showings) + L" shown, " + std::to_wstring(hidings) + L" hidden";
+    WriteLine(stdout, L"transitions: " + args[0] + L" " + Quoted(args[1]) + L": " + seen);
+    if (showings != Number(args[2]) || hidings != Number(args[3])) {
+        Fail(args[2] + L" shown, " + args[3] + L" hidden", seen);
     }
 }
 
@@ -696,10 +765,15 @@ void SetRecord(Session&, Args args) {
     WriteLine(stdout, L"record set: " + RecordNow());
 }
 
+// Waits up to the default time-out, since the launcher writes the record after a posted click.
 void ExpectRecord(Session&, Args args) {
-    const std::wstring now = RecordNow();
-    WriteLine(stdout, L"record: " + now);
     const std::wstring wanted = args.size() == 1 ? args[0] : args[0] + L" " + args[1];
+    std::wstring now = RecordNow();
+    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;
+         now != wanted && GetTickCount64() < deadline; now = RecordNow()) {
+        Sleep(kPollIntervalMs);
+    }
+    WriteLine(stdout, L"record: " + now);
     if (now != wanted) {
         Fail(L"record " + wanted, now);
     }
@@ -708,8 +782,8 @@ void ExpectRecord(Session&, Args args) {
 struct Verb {
     std::wstring_view name;
     // One letter per argument: s any text, n non-empty text, u number, i coordinate, m "held" or
-    // "free", v "visible", "hidden" or "none", c "box" or "alt-f4", r "read-only".
-    // Arguments after '|' are optional; '*' accepts any further texts.
+    // "free", v "visible", "hidden" or "none", c "box" or "alt-f4", r "read-only", t "main" or
+    // "ui". Arguments after '|' are optional; '*' accepts any further texts.
     std::wstring_view pattern;
     std::wstring_view usage;
     void (*run)(Session&, Args);
@@ -729,8 +803,8 @@ constexpr std::array kVerbs{
     Verb{L"expect-window", L"ssuuiiii|u",
          L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]", ExpectWindow},
     Verb{L"expect-visibility", L"ssv", L"CLASS CAPTION visible|hidden|none", ExpectVisibility},
-    Verb{L"expect-hidings", L"ssu", L"CLASS CAPTION COUNT (until a message box or the exit)",
-         ExpectHidings},
+    Verb{L"expect-transitions", L"ssuu",
+         L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
     Verb{L"expect-control", L"sunsuuiiii",
          L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT", ExpectControl},
     Verb{L"expect-agreement", L"su", L"CAPTION INDEX (the control holds the agreement)",
@@ -738,6 +812,9 @@ constexpr std::array kVerbs{
     Verb{L"click", L"su", L"CAPTION INDEX", Click},
     Verb{L"scroll", L"su", L"CAPTION INDEX", Scroll},
     Verb{L"close", L"sc", L"CAPTION box|alt-f4", Close},
+    Verb{L"suspend", L"t", L"main|ui (a thread of the started process)", Suspend},
+    Verb{L"resume", L"t", L"main|ui", Resume},
+    Verb{L"pause", L"u", L"MS", Pause},
     Verb{L"set-record", L"n|nr", L"none|TYPE HEXBYTES [read-only]", SetRecord},
     Verb{L"expect-record", L"n|n", L"none|TYPE HEXBYTES", ExpectRecord},
 };
@@ -751,6 +828,7 @@ bool Fits(wchar_t kind, const std::wstring& argument) {
            : kind == L'v' ? argument == L"visible" || argument == L"hidden" || argument == L"none"
            : kind == L'c' ? argument == L"box" || argument == L"alt-f4"
            : kind == L'r' ? argument == L"read-only"
+           : kind == L't' ? argument == L"main" || argument == L"ui"
                           : true;
 }
 
