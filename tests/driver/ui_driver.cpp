@@ -467,7 +467,12 @@ void ExpectWindow(Session& session, Args args) {
                                            OptionalNumber(args, 8, kDefaultWindowTimeoutMs));
     RECT rect{};
     GetWindowRect(window, &rect);
-    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]),
+    // Awareness 2 is per monitor: the window's rectangle is in the monitor's own pixels.
+    const DPI_AWARENESS awareness =
+        GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
+    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]) + L" (DPI " +
+                    std::to_wstring(GetDpiForWindow(window)) + L", awareness " +
+                    std::to_wstring(static_cast<int>(awareness)) + L")",
                 static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~kAddedStyles,
                 static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~kAddedExStyles, rect,
                 args.subspan(2, 6));
@@ -505,6 +510,9 @@ void ExpectVisibility(Session& session, Args args) {
                           (window == nullptr ? L"" : L" " + DescribeRect(rect)));
     if (state != args[2]) {
         Fail(args[0] + L" " + Quoted(args[1]) + L" " + args[2], state);
+    }
+    if (args.size() == 7 && !SameRect(rect, ExpectedRect(args.subspan(3)))) {
+        Fail(DescribeRect(ExpectedRect(args.subspan(3))), DescribeRect(rect));
     }
 }
 
@@ -802,7 +810,8 @@ constexpr std::array kVerbs{
     Verb{L"mark", L"n", L"PATH (creates the file)", Mark},
     Verb{L"expect-window", L"ssuuiiii|u",
          L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]", ExpectWindow},
-    Verb{L"expect-visibility", L"ssv", L"CLASS CAPTION visible|hidden|none", ExpectVisibility},
+    Verb{L"expect-visibility", L"ssv|iiii", L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
+         ExpectVisibility},
     Verb{L"expect-transitions", L"ssuu",
          L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
     Verb{L"expect-control", L"sunsuuiiii",
@@ -875,6 +884,8 @@ struct Step {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Window rectangles in the monitor's own pixels, whatever its DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     // Plain "\n" line ends, whatever reads the log.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

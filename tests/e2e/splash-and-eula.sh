@@ -136,6 +136,23 @@ splash_placement)
         -- expect-box "$error_caption" "$error_text" -- expect-visibility "${splash[@]}" none \
         -- press "$error_caption" OK -- expect-exit 1 -- expect-record 4 01000000
     ;;
+dpi_144)
+    # At 144 DPI the EULA window and its controls are half as large again, still centred; the
+    # splash keeps the picture's size in pixels.
+    make_bitmap "$work/game/quillguard.bmp" 501x301
+    wine_reg() { bash "$here/../harness/wine-run.sh" "$wine_dir" reg "$@" >/dev/null; }
+    desktop='HKCU\Control Panel\Desktop'
+    trap 'wine_reg delete "$desktop" /v LogPixels /f; rm -rf "$work"' EXIT
+    wine_reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f
+    driver set-record none -- start "$launcher" \
+        -- expect-window QuillGuard "$eula" 0x00C80000 0x00000001 25 0 750 600 60000 \
+        -- expect-control "$eula" 0 Static "*" 0x50000000 0 15 15 690 30 \
+        -- expect-control "$eula" 1 Edit "*" 0x50200844 0x00000200 15 53 690 420 \
+        -- expect-control "$eula" 2 Button "*" 0x50000000 0 420 495 135 38 \
+        -- expect-control "$eula" 3 Button "*" 0x50000000 0 570 495 135 38 \
+        -- expect-visibility "${splash[@]}" hidden 150 150 501 301 \
+        -- "${cancel[@]}" -- expect-exit 1
+    ;;
 *)
     echo "unknown scenario: $scenario" >&2
     exit 2
