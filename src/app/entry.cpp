@@ -7,6 +7,8 @@
 #include "base/win32_processes.h"
 #include "game/game_flow.h"
 #include "net/http_client.h"
+#include "ui/win32_eula_record.h"
+#include "ui/win32_launcher_windows.h"
 #include "ui/win32_user_interface.h"
 #include "update/self_update.h"
 
@@ -19,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     quillguard::Win32InstanceLock lock(quillguard::kInstanceLockName);
     quillguard::Win32UserInterface ui;
+    quillguard::Win32LauncherWindows windows;
+    quillguard::Win32EulaRecord eula;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
     quillguard::Win32Downloads downloads;
@@ -31,5 +35,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return quillguard::RunGameFlow(files, processes, downloads,
                                        quillguard::kUpdateServerBaseUrl, heldLock);
     };
-    return quillguard::RunMainFlow(lock, ui, stages);
+    return quillguard::RunMainFlow(lock, ui, windows, eula, stages);
 }

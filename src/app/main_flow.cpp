@@ -3,26 +3,57 @@
 #include "app/launcher_error_message.h"
 
 namespace quillguard {
+namespace {
 
-int RunMainFlow(InstanceLock& lock, UserInterface& ui, const MainFlowStages& stages) {
+// Asks for the agreement unless the user accepted it before; true when the run may go on. The
+// splash is hidden while the EULA window is open, so that it does not cover it.
+bool SettleAgreement(LauncherWindows& windows, EulaRecord& eula) {
+    if (eula.IsAccepted()) {
+        return true;
+    }
+    windows.HideSplash();
+    if (!windows.RunEulaDialog()) {
+        return false;
+    }
+    eula.RecordAcceptance();
+    windows.ShowSplash();
+    return true;
+}
+
+// Reports a failed stage in its one message box and ends the run with 1. The splash goes first:
+// it stays on top and would cover the box.
+int ReportFailure(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows,
+                  const std::wstring& text, const std::wstring& caption) {
+    windows.CloseSplash();
+    ui.ShowMessage(text, caption, MessageIcon::Error);
+    lock.Release();
+    return 1;
+}
+
+}  // namespace
+
+int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
+                const MainFlowStages& stages) {
     if (!lock.Acquire()) {
         // No lock is held on this path, so there is nothing to release.
         ui.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
         return 1;
     }
-    // The game flow runs only with a launcher the server calls current.
-    if (const LauncherError code = stages.updateLauncher(); code != kSuccess) {
-        ui.ShowMessage(LauncherErrorMessage(code, 0), kLauncherUpdateErrorCaption,
-                       MessageIcon::Error);
+    windows.StartSplashThread();
+    if (!SettleAgreement(windows, eula)) {
+        // A refusal is the user's own answer: no message.
         lock.Release();
         return 1;
     }
+    // The game flow runs only with a launcher the server calls current.
+    if (const LauncherError code = stages.updateLauncher(); code != kSuccess) {
+        return ReportFailure(lock, ui, windows, LauncherErrorMessage(code, 0),
+                             kLauncherUpdateErrorCaption);
+    }
     const FlowResult game = stages.runGameFlow(lock);
     if (game.code != kSuccess) {
-        ui.ShowMessage(LauncherErrorMessage(game.code, game.launchFailure), kGameErrorCaption,
-                       MessageIcon::Error);
-        lock.Release();
-        return 1;
+        return ReportFailure(lock, ui, windows, LauncherErrorMessage(game.code, game.launchFailure),
+                             kGameErrorCaption);
     }
     lock.Release();
     return 0;

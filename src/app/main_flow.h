@@ -4,6 +4,8 @@
 
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "ui/eula_record.h"
+#include "ui/launcher_windows.h"
 #include "ui/user_interface.h"
 
 namespace quillguard {
@@ -26,7 +28,9 @@ struct MainFlowStages {
 };
 
 // Runs one start of the launcher and returns the process exit code: 0 when the run succeeded,
-// 1 after any message box. The lock is released on every path that returns.
-int RunMainFlow(InstanceLock& lock, UserInterface& ui, const MainFlowStages& stages);
+// 1 after any message box or when the agreement was not accepted. The lock is released on every
+// path that returns.
+int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
+                const MainFlowStages& stages);
 
 }  // namespace quillguard

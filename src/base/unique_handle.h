@@ -86,11 +86,37 @@ struct RegistryKeyTraits {
     static void Close(pointer value) noexcept { ::RegCloseKey(value); }
 };
 
+// A window, destroyed on the thread that owns it.
+struct WindowHandleTraits {
+    using pointer = HWND;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer value) noexcept { ::DestroyWindow(value); }
+};
+
+// A GDI object of one kind (bitmap, brush, font), deleted once no device context holds it.
+template <typename Object>
+struct GdiObjectTraits {
+    using pointer = Object;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer value) noexcept { ::DeleteObject(value); }
+};
+
+// A device context from CreateCompatibleDC.
+struct MemoryDcTraits {
+    using pointer = HDC;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer value) noexcept { ::DeleteDC(value); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueWindow = UniqueHandle<WindowHandleTraits>;
+template <typename Object>
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 
 // Both handles of a started process.
 struct UniqueProcessInformation {

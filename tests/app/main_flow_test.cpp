@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_instance_lock.h"
+#include "support/fake_launcher_windows.h"
 #include "support/fake_user_interface.h"
 
 namespace quillguard {
@@ -10,8 +11,11 @@ namespace {
 
 using testing::CallLog;
 
+enum class Agreement { AcceptedBefore, AcceptedNow, Refused };
+
 struct MainFlowCase {
     bool lockHeldElsewhere;
+    Agreement agreement;
     LauncherError update;
     FlowResult game;
     int exitCode;
@@ -19,38 +23,73 @@ struct MainFlowCase {
 };
 
 TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
+    const CallLog accepted = {L"acquire", L"splash start", L"eula read"};
+    const CallLog asked = {L"acquire",     L"splash start", L"eula read",  L"splash hide",
+                           L"eula dialog", L"eula write",   L"splash show"};
+    const auto then = [](CallLog calls, const CallLog& more) {
+        calls.insert(calls.end(), more.begin(), more.end());
+        return calls;
+    };
     const std::wstring error = L"message e Game Update Error: ";
     const MainFlowCase cases[] = {
-        // A second launcher holds no lock, so it releases none.
+        // A second launcher holds no lock, so it releases none, and shows no windows.
         {true,
+         Agreement::AcceptedBefore,
          kSuccess,
          {},
          1,
          {L"acquire", L"message i QuillGuard Launcher: Another instance is already running"}},
-        {false, kSuccess, {kSuccess, 0}, 0, {L"acquire", L"update", L"game", L"release"}},
-        // A failed self-update stops the run before the game flow.
+        // Accepted before: the splash is never hidden; it is not closed on success.
         {false,
+         Agreement::AcceptedBefore,
+         kSuccess,
+         {kSuccess, 0},
+         0,
+         then(accepted, {L"update", L"game", L"release"})},
+        {false,
+         Agreement::AcceptedNow,
+         kSuccess,
+         {kSuccess, 0},
+         0,
+         then(asked, {L"update", L"game", L"release"})},
+        // A refusal writes nothing, shows nothing and runs no stage.
+        {false,
+         Agreement::Refused,
+         kSuccess,
+         {kSuccess, 0},
+         1,
+         {L"acquire", L"splash start", L"eula read", L"splash hide", L"eula dialog", L"release"}},
+        // The splash is closed before every error box; a failed self-update stops the run.
+        {false,
+         Agreement::AcceptedBefore,
          kUpdateProcessFailed,
          {},
          1,
-         {L"acquire", L"update",
-          L"message e Launcher Update Error: Failed to create update process.", L"release"}},
+         then(accepted,
+              {L"update", L"splash close",
+               L"message e Launcher Update Error: Failed to create update process.", L"release"})},
         {false,
+         Agreement::AcceptedBefore,
          kSuccess,
          {kClientTargetNotFound, 0},
          1,
-         {L"acquire", L"update", L"game",
-          error + L"Could not find a valid QGClient target executable.", L"release"}},
+         then(accepted,
+              {L"update", L"game", L"splash close",
+               error + L"Could not find a valid QGClient target executable.", L"release"})},
         {false,
+         Agreement::AcceptedNow,
          kSuccess,
          {kCreateProcessFailed, 740},
          1,
-         {L"acquire", L"update", L"game", error + L"CreateProcessW failed. Error=740", L"release"}},
+         then(asked, {L"update", L"game", L"splash close",
+                      error + L"CreateProcessW failed. Error=740", L"release"})},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
         testing::FakeInstanceLock lock(calls, c.lockHeldElsewhere);
         testing::FakeUserInterface ui(calls);
+        testing::FakeLauncherWindows windows(calls, c.agreement == Agreement::AcceptedNow);
+        testing::FakeEulaRecord eula(calls, c.agreement == Agreement::AcceptedBefore);
         MainFlowStages stages;
         stages.updateLauncher = [&] {
             calls.push_back(L"update");
@@ -62,8 +101,8 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
             calls.push_back(L"game");
             return c.game;
         };
-        EXPECT_EQ(RunMainFlow(lock, ui, stages), c.exitCode) << c.exitCode;
-        EXPECT_EQ(calls, c.calls) << c.exitCode;
+        EXPECT_EQ(RunMainFlow(lock, ui, windows, eula, stages), c.exitCode) << c.calls.size();
+        EXPECT_EQ(calls, c.calls) << c.calls.size();
     }
 }
 

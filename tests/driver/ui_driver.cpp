@@ -4,6 +4,8 @@
 // Exit status: 0 all steps passed, 1 a step failed, 2 the script is malformed.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -22,6 +24,8 @@
 
 #include "base/quote_argument.h"
 #include "base/unique_handle.h"
+#include "ui/eula_record.h"
+#include "ui/eula_text.h"
 
 namespace {
 
@@ -86,6 +90,16 @@ DWORD Number(const std::wstring& text) {
     return *ParseNumber(text);
 }
 
+// A coordinate, possibly negative.
+std::optional<int> ParseCoordinate(const std::wstring& text) {
+    const bool negative = text.starts_with(L"-");
+    const std::optional<DWORD> magnitude = ParseNumber(text.substr(negative ? 1 : 0));
+    if (!magnitude || *magnitude > 1000000) {
+        return std::nullopt;
+    }
+    return negative ? -static_cast<int>(*magnitude) : static_cast<int>(*magnitude);
+}
+
 DWORD OptionalNumber(Args args, std::size_t index, DWORD fallback) {
     return index < args.size() ? Number(args[index]) : fallback;
 }
@@ -101,6 +115,7 @@ struct Session {
 
     std::vector<UniqueKernelHandle> mutexes;
     UniqueKernelHandle process;
+    UniqueKernelHandle mainThread;
     DWORD pid = 0;        // 0 until a process is started: windows of any process are then accepted
     std::wstring folder;  // where programs start; empty: the program's own folder
 };
@@ -267,7 +282,7 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
                         folder.c_str(), &startup, &info)) {
         Fail(L"to start " + Quoted(path.native()), L"error " + std::to_wstring(GetLastError()));
     }
-    const UniqueKernelHandle thread(info.hThread);
+    session.mainThread = UniqueKernelHandle(info.hThread);
     session.process = UniqueKernelHandle(info.hProcess);
     session.pid = info.dwProcessId;
     WriteLine(stdout, L"start: pid " + std::to_wstring(session.pid) + shown);
@@ -398,10 +413,385 @@ void WaitFile(Session&, Args args) {
     WriteLine(stdout, L"file: " + args[0]);
 }
 
+std::wstring Hex(DWORD value) {
+    wchar_t text[16] = {};
+    swprintf(text, 16, L"0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::wstring DescribeRect(const RECT& rect) {
+    return L"at " + std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L" size " +
+           std::to_wstring(rect.right - rect.left) + L"x" + std::to_wstring(rect.bottom - rect.top);
+}
+
+RECT ExpectedRect(Args args) {
+    const int x = *ParseCoordinate(args[0]);
+    const int y = *ParseCoordinate(args[1]);
+    return {x, y, x + *ParseCoordinate(args[2]), y + *ParseCoordinate(args[3])};
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Compares what was seen of a window with what the script expects, after printing it.
+void ExpectLooks(const std::wstring& what, DWORD style, DWORD exStyle, const RECT& rect,
+                 Args expected) {
+    const std::wstring seen =
+        L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
+    WriteLine(stdout, what + L": " + seen);
+    const RECT wantedRect = ExpectedRect(expected.subspan(2));
+    if (style != Number(expected[0]) || exStyle != Number(expected[1]) ||
+        !SameRect(rect, wantedRect)) {
+        Fail(L"style " + Hex(Number(expected[0])) + L" ex " + Hex(Number(expected[1])) + L" " +
+                 DescribeRect(wantedRect),
+             seen);
+    }
+}
+
+HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
+                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
+    const WindowQuery query{className, caption, session.pid};
+    return Await(session, query, timeoutMs, L"a " + Describe(query),
+                 [&] { return FindWindowMatching(query); });
+}
+
+// Windows add WS_VISIBLE on showing and WS_CLIPSIBLINGS to every top-level window, and
+// WS_EX_WINDOWEDGE to every one with a caption or a dialog frame: the rest is what the program
+// asked for. Whether the window is visible is checked on its own.
+constexpr DWORD kAddedStyles = WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr DWORD kAddedExStyles = WS_EX_WINDOWEDGE;
+
+void ExpectWindow(Session& session, Args args) {
+    const HWND window = AwaitVisibleWindow(session, args[0], args[1],
+                                           OptionalNumber(args, 8, kDefaultWindowTimeoutMs));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    // Awareness 2 is per monitor: the window's rectangle is in the monitor's own pixels.
+    const DPI_AWARENESS awareness =
+        GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
+    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]) + L" (DPI " +
+                    std::to_wstring(GetDpiForWindow(window)) + L", awareness " +
+                    std::to_wstring(static_cast<int>(awareness)) + L")",
+                static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~kAddedStyles,
+                static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~kAddedExStyles, rect,
+                args.subspan(2, 6));
+}
+
+// Every top-level window of the started process, shown or not.
+HWND FindAnyWindow(const Session& session, const std::wstring& className,
+                   const std::wstring& caption) {
+    for (const HWND window : Windows(nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == session.pid && SameIgnoringCase(ClassOf(window), className) &&
+            CaptionOf(window) == caption) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// Waits up to the default time-out for the state, since a posted click takes effect later.
+void ExpectVisibility(Session& session, Args args) {
+    std::wstring state;
+    HWND window = nullptr;
+    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;;
+         Sleep(kPollIntervalMs)) {
+        window = FindAnyWindow(session, args[0], args[1]);
+        state = window == nullptr ? L"none" : IsWindowVisible(window) ? L"visible" : L"hidden";
+        if (state == args[2] || GetTickCount64() >= deadline) {
+            break;
+        }
+    }
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state +
+                          (window == nullptr ? L"" : L" " + DescribeRect(rect)));
+    if (state != args[2]) {
+        Fail(args[0] + L" " + Quoted(args[1]) + L" " + args[2], state);
+    }
+    if (args.size() == 7 && !SameRect(rect, ExpectedRect(args.subspan(3)))) {
+        Fail(DescribeRect(ExpectedRect(args.subspan(3))), DescribeRect(rect));
+    }
+}
+
+// "main": the thread the process started with; "ui": the one that owns its QuillGuard windows.
+// Holding them lets a screenshot catch a state that passes in a moment.
+UniqueKernelHandle ThreadOf(const Session& session, const std::wstring& which) {
+    if (which == L"main") {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), session.mainThread.get(), GetCurrentProcess(), &copy,
+                        0, FALSE, DUPLICATE_SAME_ACCESS);
+        return UniqueKernelHandle(copy);
+    }
+    for (const HWND window : Windows(nullptr)) {
+        DWORD owner = 0;
+        const DWORD thread = GetWindowThreadProcessId(window, &owner);
+        if (owner == session.pid && SameIgnoringCase(ClassOf(window), L"QuillGuard")) {
+            return UniqueKernelHandle(OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread));
+        }
+    }
+    return {};
+}
+
+void SuspendOrResume(Session& session, Args args, bool suspend) {
+    const UniqueKernelHandle thread = ThreadOf(session, args[0]);
+    const DWORD result = thread
+                             ? (suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get()))
+                             : static_cast<DWORD>(-1);
+    if (result == static_cast<DWORD>(-1)) {
+        Fail(L"to " + std::wstring(suspend ? L"suspend" : L"resume") + L" the " + args[0] +
+                 L" thread",
+             L"error " + std::to_wstring(GetLastError()));
+    }
+    WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
+}
+
+void Suspend(Session& session, Args args) {
+    SuspendOrResume(session, args, true);
+}
+
+void Resume(Session& session, Args args) {
+    SuspendOrResume(session, args, false);
+}
+
+void Pause(Session&, Args args) {
+    Sleep(Number(args[0]));
+    WriteLine(stdout, L"pause: " + args[0] + L" ms");
+}
+
+// The INDEXth control of the window, in the order the program created them.
+HWND ControlOf(const Session& session, const std::wstring& caption, const std::wstring& index) {
+    const std::vector<HWND> controls = Windows(AwaitVisibleWindow(session, L"*", caption));
+    const DWORD wanted = Number(index);
+    if (wanted >= controls.size()) {
+        Fail(L"control " + index + L" of " + Quoted(caption),
+             std::to_wstring(controls.size()) + L" controls");
+    }
+    return controls[wanted];
+}
+
+// Asked of the control itself: for another process's window, GetWindowTextW gives only the
+// stored caption, which an edit control does not keep.
+std::wstring FullTextOf(HWND control) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPressTimeoutMs,
+                        &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, kPressTimeoutMs, &copied);
+    text.resize(copied);
+    return text;
+}
+
+void ExpectControl(Session& session, Args args) {
+    const HWND control = ControlOf(session, args[0], args[1]);
+    const std::wstring text = FullTextOf(control);
+    WriteLine(stdout, L"control " + args[1] + L": " + ClassOf(control) + L" " + Quoted(text));
+    if (!SameIgnoringCase(ClassOf(control), args[2]) || (args[3] != L"*" && text != args[3])) {
+        Fail(args[2] + L" " + Quoted(args[3]), ClassOf(control) + L" " + Quoted(text));
+    }
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    ExpectLooks(L"control " + args[1], static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)),
+                static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)), rect, args.subspan(4));
+}
+
+void ExpectAgreement(Session& session, Args args) {
+    const std::wstring text = FullTextOf(ControlOf(session, args[0], args[1]));
+    WriteLine(stdout, L"agreement: " + std::to_wstring(text.size()) + L" characters");
+    if (text != quillguard::EulaText()) {
+        Fail(L"the launcher's agreement, whole (" + std::to_wstring(quillguard::EulaText().size()) +
+                 L" characters)",
+             std::to_wstring(text.size()) + L" characters: " + Quoted(text.substr(0, 80)));
+    }
+}
+
+// A press and release of the left button in the middle of the control.
+void Click(Session& session, Args args) {
+    const HWND control = ControlOf(session, args[0], args[1]);
+    RECT client{};
+    GetClientRect(control, &client);
+    const LPARAM middle = MAKELPARAM(client.right / 2, client.bottom / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(control, WM_LBUTTONUP, 0, middle);
+    WriteLine(stdout, L"click: " + args[0] + L": control " + args[1]);
+}
+
+// Turns the mouse wheel over the control and pages down with its scroll bar, then waits until
+// its first visible line has moved.
+void Scroll(Session& session, Args args) {
+    const HWND control = ControlOf(session, args[0], args[1]);
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    // Three notches toward the user: the high word of wParam is -360.
+    constexpr WPARAM kWheelDown = static_cast<WPARAM>(static_cast<WORD>(-3 * WHEEL_DELTA)) << 16;
+    PostMessageW(control, WM_MOUSEWHEEL, kWheelDown,
+                 MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+    PostMessageW(control, WM_VSCROLL, SB_PAGEDOWN, 0);
+    DWORD_PTR line = 0;
+    for (const ULONGLONG deadline = GetTickCount64() + kPressTimeoutMs;
+         line == 0 && GetTickCount64() < deadline; Sleep(kPollIntervalMs)) {
+        SendMessageTimeoutW(control, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG,
+                            kPressTimeoutMs, &line);
+    }
+    WriteLine(stdout, L"scroll: " + args[0] + L": first visible line " + std::to_wstring(line));
+    if (line == 0) {
+        Fail(L"the text to scroll", L"first visible line still 0");
+    }
+}
+
+// "box": what the close box sends; "alt-f4": the keystroke, which the window's default
+// procedure turns into the same command.
+void Close(Session& session, Args args) {
+    const HWND window = AwaitVisibleWindow(session, L"*", args[0]);
+    if (args[1] == L"box") {
+        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+        constexpr LPARAM kAltDown = 1 << 29;
+        const LPARAM f4 = 1 | MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC) << 16 | kAltDown;
+        PostMessageW(window, WM_SYSKEYDOWN, VK_F4, f4);
+        PostMessageW(window, WM_SYSKEYUP, VK_F4, f4 | 3u << 30);
+    }
+    WriteLine(stdout, L"close: " + args[0] + L": " + args[1]);
+}
+
+// Counts how often the window was shown and hidden, from now until the process shows a message
+// box or exits; a window that does not exist yet counts as hidden.
+void ExpectTransitions(Session& session, Args args) {
+    HWND window = nullptr;
+    DWORD showings = 0;
+    DWORD hidings = 0;
+    bool visible = false;
+    const ULONGLONG deadline = GetTickCount64() + kDefaultExitTimeoutMs;
+    for (bool last = false; !last; Sleep(1)) {
+        last = FindWindowMatching({L"#32770", L"*", session.pid}) || ExitCode(session);
+        if (window == nullptr) {
+            window = FindAnyWindow(session, args[0], args[1]);
+        }
+        const bool now = window != nullptr && IsWindowVisible(window);
+        showings += !visible && now ? 1u : 0u;
+        hidings += visible && !now ? 1u : 0u;
+        visible = now;
+        if (GetTickCount64() >= deadline) {
+            Fail(L"a message box or the end of the process", L"neither");
+        }
+    }
+    const std::wstring seen =
+        std::to_wstring(showings) + L" shown, " + std::to_wstring(hidings) + L" hidden";
+    WriteLine(stdout, L"transitions: " + args[0] + L" " + Quoted(args[1]) + L": " + seen);
+    if (showings != Number(args[2]) || hidings != Number(args[3])) {
+        Fail(args[2] + L" shown, " + args[3] + L" hidden", seen);
+    }
+}
+
+void Mark(Session&, Args args) {
+    const quillguard::UniqueFileHandle file(CreateFileW(
+        args[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        Fail(L"to create " + Quoted(args[0]), L"error " + std::to_wstring(GetLastError()));
+    }
+    WriteLine(stdout, L"mark: " + args[0]);
+}
+
+std::wstring HexBytes(std::span<const BYTE> bytes) {
+    std::wstring text;
+    for (const BYTE byte : bytes) {
+        wchar_t pair[3] = {};
+        swprintf(pair, 3, L"%02x", byte);
+        text += pair;
+    }
+    return text;
+}
+
+// "none" or "TYPE HEXBYTES": the EULA value as the registry holds it.
+std::wstring RecordNow() {
+    quillguard::UniqueRegistryKey key;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, KEY_READ, key.put()) !=
+            ERROR_SUCCESS ||
+        RegQueryValueExW(key.get(), quillguard::kEulaRecordValue, nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS) {
+        return L"none";
+    }
+    std::vector<BYTE> data(size);
+    RegQueryValueExW(key.get(), quillguard::kEulaRecordValue, nullptr, nullptr, data.data(), &size);
+    return std::to_wstring(type) + L" " + HexBytes(data);
+}
+
+// Replaces the key's permissions with the ones the descriptor (in SDDL) gives.
+void SetKeyPermissions(HKEY key, const wchar_t* sddl) {
+    quillguard::UniqueLocalMemory descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put()),
+            nullptr) ||
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.get()) != ERROR_SUCCESS) {
+        Fail(L"to set the permissions " + std::wstring(sddl),
+             L"error " + std::to_wstring(GetLastError()));
+    }
+}
+
+// "none" removes the record; "TYPE HEXBYTES [read-only]" writes it, and "read-only" leaves a key
+// that can be read (and deleted by the driver) but not written.
+void SetRecord(Session&, Args args) {
+    if (args[0] != L"none" && (args.size() < 2 || !ParseNumber(args[0]))) {
+        Fail(L"none, or a value type and its bytes", args[0]);
+    }
+    {
+        quillguard::UniqueRegistryKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, WRITE_DAC, key.put()) ==
+            ERROR_SUCCESS) {
+            SetKeyPermissions(key.get(), L"D:(A;;KA;;;WD)");
+        }
+    }
+    const LSTATUS removed = RegDeleteKeyW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey);
+    if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
+        Fail(L"to remove the record", L"error " + std::to_wstring(removed));
+    }
+    if (args[0] != L"none") {
+        std::vector<BYTE> data;
+        for (std::size_t i = 0; i + 1 < args[1].size(); i += 2) {
+            data.push_back(
+                static_cast<BYTE>(std::wcstoul(args[1].substr(i, 2).c_str(), nullptr, 16)));
+        }
+        quillguard::UniqueRegistryKey key;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS ||
+            RegSetValueExW(key.get(), quillguard::kEulaRecordValue, 0, Number(args[0]), data.data(),
+                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+            Fail(L"to write the record", L"error " + std::to_wstring(GetLastError()));
+        }
+        if (args.size() == 3) {
+            // Everyone may read, change the permissions and delete; nobody may write.
+            SetKeyPermissions(key.get(), L"D:P(A;;KRWDSD;;;WD)");
+        }
+    }
+    WriteLine(stdout, L"record set: " + RecordNow());
+}
+
+// Waits up to the default time-out, since the launcher writes the record after a posted click.
+void ExpectRecord(Session&, Args args) {
+    const std::wstring wanted = args.size() == 1 ? args[0] : args[0] + L" " + args[1];
+    std::wstring now = RecordNow();
+    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;
+         now != wanted && GetTickCount64() < deadline; now = RecordNow()) {
+        Sleep(kPollIntervalMs);
+    }
+    WriteLine(stdout, L"record: " + now);
+    if (now != wanted) {
+        Fail(L"record " + wanted, now);
+    }
+}
+
 struct Verb {
     std::wstring_view name;
-    // One letter per argument: s any text, n non-empty text, u number, m "held" or "free".
-    // Arguments after '|' are optional; '*' accepts any further texts.
+    // One letter per argument: s any text, n non-empty text, u number, i coordinate, m "held" or
+    // "free", v "visible", "hidden" or "none", c "box" or "alt-f4", r "read-only", t "main" or
+    // "ui". Arguments after '|' are optional; '*' accepts any further texts.
     std::wstring_view pattern;
     std::wstring_view usage;
     void (*run)(Session&, Args);
@@ -417,13 +807,37 @@ constexpr std::array kVerbs{
     Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
     Verb{L"expect-exit", L"u|u", L"CODE [TIMEOUT_MS]", ExpectExit},
     Verb{L"wait-file", L"n|u", L"PATH [TIMEOUT_MS]", WaitFile},
+    Verb{L"mark", L"n", L"PATH (creates the file)", Mark},
+    Verb{L"expect-window", L"ssuuiiii|u",
+         L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]", ExpectWindow},
+    Verb{L"expect-visibility", L"ssv|iiii", L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
+         ExpectVisibility},
+    Verb{L"expect-transitions", L"ssuu",
+         L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
+    Verb{L"expect-control", L"sunsuuiiii",
+         L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT", ExpectControl},
+    Verb{L"expect-agreement", L"su", L"CAPTION INDEX (the control holds the agreement)",
+         ExpectAgreement},
+    Verb{L"click", L"su", L"CAPTION INDEX", Click},
+    Verb{L"scroll", L"su", L"CAPTION INDEX", Scroll},
+    Verb{L"close", L"sc", L"CAPTION box|alt-f4", Close},
+    Verb{L"suspend", L"t", L"main|ui (a thread of the started process)", Suspend},
+    Verb{L"resume", L"t", L"main|ui", Resume},
+    Verb{L"pause", L"u", L"MS", Pause},
+    Verb{L"set-record", L"n|nr", L"none|TYPE HEXBYTES [read-only]", SetRecord},
+    Verb{L"expect-record", L"n|n", L"none|TYPE HEXBYTES", ExpectRecord},
 };
 
 bool Fits(wchar_t kind, const std::wstring& argument) {
     const bool number = ParseNumber(argument).has_value();
     return kind == L'n'   ? !argument.empty()
            : kind == L'u' ? number
+           : kind == L'i' ? ParseCoordinate(argument).has_value()
            : kind == L'm' ? argument == L"held" || argument == L"free"
+           : kind == L'v' ? argument == L"visible" || argument == L"hidden" || argument == L"none"
+           : kind == L'c' ? argument == L"box" || argument == L"alt-f4"
+           : kind == L'r' ? argument == L"read-only"
+           : kind == L't' ? argument == L"main" || argument == L"ui"
                           : true;
 }
 
@@ -470,6 +884,8 @@ struct Step {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Window rectangles in the monitor's own pixels, whatever its DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     // Plain "\n" line ends, whatever reads the log.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Starts or stops the private wine session of one build folder: an Xvfb display of its own, the
 # wine prefix under WINE_DIR/prefix (made once, then reused) and a wineserver that lives until
-# "stop", so that every test under wine shares one server instead of starting its own.
+# "stop", so that every test under wine shares one server instead of starting its own. The screen
+# is 1280 x 800 unless a size is given.
 #
-#   wine-session.sh start|stop WINE_DIR
+#   wine-session.sh start|stop WINE_DIR [WIDTHxHEIGHT]
 set -euo pipefail
 
-usage() { echo "usage: $0 start|stop WINE_DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: $0 start|stop WINE_DIR [WIDTHxHEIGHT]" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || usage
 action=$1
 dir=$(realpath -m "$2")
+screen=${3:-1280x800}
 here=$(dirname "$(realpath "$0")")
 source "$here/wine-env.sh" "$dir"
 
@@ -35,7 +37,7 @@ start_session() {
 
     # Xvfb picks a free display itself and writes its number to fd 3. Its output goes to a file:
     # ctest waits for every process that still holds a test's output pipe.
-    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 \
+    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "${screen}x24" \
         3>"$dir/display.tmp" </dev/null >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
     for _ in $(seq 100); do

@@ -1,0 +1,48 @@
+#include "ui/window_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace quillguard {
+namespace {
+
+struct CentreCase {
+    int screenWidth, screenHeight, width, height;
+    WindowRect expected;
+};
+
+// Halves cut toward zero; a window larger than the screen sits at negative coordinates.
+TEST(WindowLayoutTest, CentresOnTheScreen) {
+    const CentreCase cases[] = {
+        {800, 600, 501, 301, {150, 150, 501, 301}},
+        {800, 600, 1001, 701, {-100, -50, 1001, 701}},
+        {1025, 769, 3, 1, {511, 384, 3, 1}},
+        {0, 0, 5, 5, {-2, -2, 5, 5}},
+    };
+    for (const CentreCase& c : cases) {
+        EXPECT_EQ(CentredOnScreen(c.screenWidth, c.screenHeight, c.width, c.height), c.expected)
+            << c.width << "x" << c.height;
+    }
+}
+
+struct DpiCase {
+    int dpi;
+    WindowRect window;  // on an 800 x 600 screen
+    WindowRect agreementBox;
+};
+
+// The sizes are given at 96 DPI and grow with the monitor's, to the nearest pixel.
+TEST(WindowLayoutTest, EulaWindowScalesWithTheDpi) {
+    const DpiCase cases[] = {
+        {96, {150, 100, 500, 400}, {10, 35, 460, 280}},
+        {120, {88, 50, 625, 500}, {13, 44, 575, 350}},
+        {144, {25, 0, 750, 600}, {15, 53, 690, 420}},
+        {192, {-100, -100, 1000, 800}, {20, 70, 920, 560}},
+    };
+    for (const DpiCase& c : cases) {
+        EXPECT_EQ(EulaWindowRect(800, 600, c.dpi), c.window) << c.dpi;
+        EXPECT_EQ(ScaledRect(EulaControls()[1].rect, c.dpi), c.agreementBox) << c.dpi;
+    }
+}
+
+}  // namespace
+}  // namespace quillguard
