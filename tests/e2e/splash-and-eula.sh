@@ -32,23 +32,7 @@ cancel=(click "$eula" 3)
 ends_in_error_box=(expect-box "$error_caption" "$error_text" -- press "$error_caption" OK
     -- expect-exit 1)
 
-# A picture of the given size in many colours, as a 24-bit bitmap.
-make_bitmap() {
-    convert -size "$2" gradient:'#ff4000-#0040ff' \( -size "$2" pattern:checkerboard \) \
-        -compose multiply -composite -type TrueColor "BMP3:$1"
-}
-
-# The driver marks NAME.shown, this side saves the screen as NAME.png, then marks NAME.taken.
-pause_for() { printf '%s\n' mark "$(windows "$work/$1.shown")" -- \
-    wait-file "$(windows "$work/$1.taken")" 60000; }
-shoot() {
-    for _ in $(seq 900); do [ -e "$work/$1.shown" ] && break; sleep 0.1; done
-    [ -e "$work/$1.shown" ] || { echo "the driver never got to $1"; return 1; }
-    sleep 0.5  # room for the window to paint
-    bash "$here/../harness/screenshot.sh" "$wine_dir" "$shots/$1.png"
-    touch "$work/$1.taken"
-}
-steps() { local -a list; mapfile -t list < <(pause_for "$1"); printf '%s\0' "${list[@]}"; }
+source "$here/screenshots.sh"
 
 case $scenario in
 first_start)

@@ -38,12 +38,14 @@ say "2. The player starts Foo_QG.exe -windowed \"Player One\" for the first time
 driver set-record none
 mapfile -d '' eula_pause < <(steps eula)
 mapfile -d '' splash_pause < <(steps splash)
-# The splash stays up only while the launcher works; its main thread is held for the picture.
+# The splash is up only while the launcher works: the driver holds the launcher's threads so
+# that its main thread stops inside the call that shows the splash again, for the picture.
 driver start "$(windows "$launcher")" -windowed "Player One" \
-    -- expect-window QuillGuard "$eula" 0x00C80000 0x00000001 -1 -1 -1 -1 60000 \
-    -- "${eula_pause[@]}" -- click "$eula" 2 \
-    -- expect-visibility QuillGuard "" visible -- suspend main -- "${splash_pause[@]}" \
-    -- resume main -- expect-exit 0 "$exit_ms" &
+    -- expect-visibility QuillGuard "$eula" visible -- "${eula_pause[@]}" \
+    -- suspend main -- click "$eula" 2 -- expect-visibility QuillGuard "$eula" none \
+    -- suspend ui -- resume main -- pause 500 -- suspend main -- resume ui \
+    -- expect-visibility QuillGuard "" visible -- "${splash_pause[@]}" -- resume main \
+    -- expect-exit 0 "$exit_ms" &
 driver_job=$!
 shoot eula
 echo "the EULA window asked; \"I Accept\" was pressed"
