@@ -48,9 +48,9 @@ driver start "$(windows "$launcher")" -windowed "Player One" \
     -- expect-exit 0 "$exit_ms" &
 driver_job=$!
 shoot eula
-echo "the EULA window asked; \"I Accept\" was pressed"
+echo "picture taken of the EULA window; the player presses \"I Accept\""
 shoot splash
-echo "the splash came back while the launcher updated itself"
+echo "picture taken of the splash, back on screen while the launcher updates itself"
 wait "$driver_job"
 driver_job=
 driver expect-record 4 01000000
