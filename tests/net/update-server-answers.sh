@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks, with curl against the tests' nginx, the answers docs/update-server.md promises: manifests
-# as JSON with short caching, builds byte for byte with no content encoding even when the client
+# as JSON with short caching, builds byte for byte (those named by their digest cached for long) with no content encoding even when the client
 # would accept one, 404 for what is not published, and a certificate the test CA vouches for.
 #
 #   update-server-answers.sh CERT_DIR UPDATE_TREE
@@ -9,7 +9,8 @@ set -euo pipefail
 certs=$1 tree=$2
 base=https://localhost:47443
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+published=$tree/files/answers-check.exe
+trap 'rm -rf "$work" "$published"' EXIT
 
 mkdir -p "$tree/answers/stub/0123456789abcdef0123456789abcdef01234567"
 printf '{"sha1":"%s","url":"%s"}' "$(printf 'x%.0s' {1..40})" "$base/answers/build.bin" \
@@ -37,6 +38,13 @@ grep -qi '^Content-Encoding' "$work/h" && fail "build: served with a content enc
 grep -qi '^Content-Length: 200000' "$work/h" || fail "build: no exact Content-Length"
 grep -qi '^Cache-Control: no-transform' "$work/h" || fail "build: caches may transform it"
 cmp -s "$work/b" "$tree/answers/build.bin" || fail "build: body differs"
+
+mkdir -p "$tree/files"
+cp "$tree/answers/build.bin" "$published"
+code=$(get /files/answers-check.exe)
+[ "$code" = 200 ] || fail "published build: status $code"
+grep -qi '^Cache-Control: max-age=31536000' "$work/h" || fail "published build: no long caching"
+grep -qi '^Cache-Control: immutable, no-transform' "$work/h" || fail "published build: may change"
 
 code=$(get /answers/stub/ffffffffffffffffffffffffffffffffffffffff/manifest.json)
 [ "$code" = 404 ] || fail "unknown stub: status $code, not 404"
