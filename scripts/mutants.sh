@@ -32,7 +32,7 @@ fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.
 cmd-escaping	native	src/update/replace_command.cpp	            escaped.push_back(L'^');	            escaped.push_back(L' ');
 self-update-clean-up	windows	src/update/self_update.cpp	        files.RemoveFile(download);	        (void)download;	qg_update_win32_tests
 read-only-launcher	windows	src/update/self_update.cpp	        (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)) != 0 ||	        (attributes & kFileAttributeDirectory) != 0 ||	qg_update_win32_tests|e2e.self_update.errors
-interpreter-by-path	windows	src/base/win32_processes.cpp	    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,	    if (!::CreateProcessW(program.empty() ? program.c_str() : nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,	e2e.self_update.replaces
+interpreter-by-path	windows	src/base/win32_processes.cpp	    return StartDetached(program.c_str(), commandLine, CREATE_NO_WINDOW, startup);	    return StartDetached(program.empty() ? program.c_str() : nullptr, commandLine, CREATE_NO_WINDOW, startup);	e2e.self_update.replaces
 manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesystem::path temporary = TemporaryBeside(path);	    const std::filesystem::path temporary = path;
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (ReadUpTo(target, text.size()) == text) {	    if (false && ReadUpTo(target, text.size()) == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {

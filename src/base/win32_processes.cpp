@@ -9,6 +9,24 @@
 #include "base/unique_handle.h"
 
 namespace quillguard {
+namespace {
+
+// Starts a program with this process's environment and current folder and does not wait for it:
+// it runs on by itself, and only the handles to it are closed. False with the system's last error
+// set when it cannot be started.
+bool StartDetached(const wchar_t* program, std::wstring commandLine, DWORD creationFlags,
+                   STARTUPINFOW startup) {
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, creationFlags,
+                          nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    const UniqueProcessInformation owned{UniqueKernelHandle(started.hProcess),
+                                         UniqueKernelHandle(started.hThread)};
+    return true;
+}
+
+}  // namespace
 
 std::wstring Win32Processes::GetLauncherPath() {
     return quillguard::GetLauncherPath();
@@ -21,18 +39,12 @@ std::wstring Win32Processes::GetForwardedArguments() {
 bool Win32Processes::StartProcess(const std::wstring& commandLine, std::uint32_t& error) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    std::wstring writableCommandLine = commandLine;
     // No application name: the program is the command line's first token, quoted, so a path with
     // spaces cannot be read as a shorter program's name.
-    if (!::CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &started)) {
+    if (!StartDetached(nullptr, commandLine, CREATE_NEW_CONSOLE, startup)) {
         error = ::GetLastError();
         return false;
     }
-    // The program runs on by itself; only the handles to it are closed.
-    const UniqueProcessInformation owned{UniqueKernelHandle(started.hProcess),
-                                         UniqueKernelHandle(started.hThread)};
     return true;
 }
 
@@ -69,17 +81,9 @@ bool Win32Processes::StartHidden(const std::wstring& program, const std::wstring
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION started{};
-    std::wstring writableCommandLine = commandLine;
     // The program is named by its full path: a program of the same name in the current folder,
     // often the game folder that players can write to, is never run instead.
-    if (!::CreateProcessW(program.c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
-        return false;
-    }
-    const UniqueProcessInformation owned{UniqueKernelHandle(started.hProcess),
-                                         UniqueKernelHandle(started.hThread)};
-    return true;
+    return StartDetached(program.c_str(), commandLine, CREATE_NO_WINDOW, startup);
 }
 
 std::wstring Win32Processes::GetSystemFolder() {

@@ -26,6 +26,7 @@ trap cleanup EXIT
 run() { bash "$here/../harness/wine-run.sh" "$build/wine" "$@" | tr -d '\r'; }
 windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 sha1() { sha1sum "$1" | cut -d' ' -f1; }
+source "$here/../e2e/screenshots.sh"  # make_bitmap
 
 bash "$here/../net/servers/make-certificates.sh" "$state/certificates" >/dev/null
 bash "$here/../harness/wine-session.sh" start "$build/wine" >/dev/null
@@ -38,12 +39,7 @@ mkdir -p "$game" "$state/www/launcher" "$state/out"
 cp "$bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
 cp "$bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
 cp "$bin/fixtures/QGClient.dll" "$game/"
-# A splash bitmap of 501 x 301 pixels, 24 bits, bottom-up rows of 1,504 bytes.
-python3 -c 'import struct, sys
-w, h = 501, 301; row = (w * 3 + 3) // 4 * 4
-sys.stdout.buffer.write(b"BM" + struct.pack("<IHHI", 54 + row * h, 0, 0, 54)
-    + struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, row * h, 2835, 2835, 0, 0)
-    + (bytes([40, 90, 160]) * w + bytes(row - w * 3)) * h)' >"$game/quillguard.bmp"
+make_bitmap "$game/quillguard.bmp" 501x301
 stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1)
 mkdir -p "$state/www/stub/$stub"
 printf '{"sha1":"%s"}' "$(sha1 "$game/Foo_QG.exe")" >"$state/www/launcher/manifest.json"
