@@ -2,38 +2,27 @@
 # Downloads a 256 MiB build from the tests' nginx, under wine, with HttpClient::DownloadToFile and
 # with the shortest WinHTTP loop making the same calls; prints the best of RUNS times of each, their
 # ratio and the peak working sets. Then updates a 64 MiB client library (fetch, download, verify,
-# replace) and compares it with a bare DownloadToFile of the same file plus one HashFile. Starts and stops everything it needs (the build's wine session,
-# nginx) and leaves nothing running.
+# replace) and compares it with a bare DownloadToFile of the same file plus one HashFile.
+# Starts and stops everything it needs (the build's wine session, nginx).
 #
 #   download-benchmark.sh [WINDOWS_BUILD_DIR] [RUNS]     (default build/windows, 3)
 set -euo pipefail
-here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:-build/windows}")
 runs=${2:-3}
 state="$build/bench-server"
 [ -x "$build/bin/qg_download_benchmark.exe" ] || { echo "build $build first" >&2; exit 2; }
-
-cleanup() {
-    bash "$here/../net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
-    bash "$here/../harness/wine-session.sh" stop "$build/wine" >/dev/null 2>&1 || true
-    rm -rf "$state/www" "$state/out" "$state/game"
-}
-trap cleanup EXIT
-run() { bash "$here/../harness/wine-run.sh" "$build/wine" "$build/bin/$1" "${@:2}" | tr -d '\r'; }
-
-bash "$here/../net/servers/make-certificates.sh" "$state/certificates" >/dev/null
-bash "$here/../harness/wine-session.sh" start "$build/wine" >/dev/null
-run qg_trust_certificate.exe "Z:${state//\//\\}\\certificates\\trusted-ca.der" >/dev/null
+source "$(dirname "$(realpath "$0")")/bench-servers.sh" "$build" "$state"
+start_bench_servers
+rm -rf "$state/out"
 mkdir -p "$state/www/bench" "$state/out"
 head -c $((256 * 1024 * 1024)) /dev/urandom >"$state/www/bench/build.bin"
 expected=$(sha1sum <"$state/www/bench/build.bin" | cut -d' ' -f1)
-bash "$here/../net/servers/nginx-server.sh" start "$state/nginx" "$state/certificates" \
-    "$state/www" >/dev/null
 
+bench() { run "$build/bin/qg_download_benchmark.exe" "$@"; }
 for _ in $(seq "$runs"); do
     for mode in client loop; do
-        run qg_download_benchmark.exe "$mode" https://localhost:47443/bench/build.bin \
-            "Z:${state//\//\\}\\out\\build.bin" >>"$state/out/times"
+        bench "$mode" https://localhost:47443/bench/build.bin "$(windows "$state/out/build.bin")" \
+            >>"$state/out/times"
         [ "$(sha1sum <"$state/out/build.bin" | cut -d' ' -f1)" = "$expected" ] ||
             { echo "$mode: the downloaded file differs from the published one" >&2; exit 1; }
         rm "$state/out/build.bin"
@@ -41,21 +30,21 @@ for _ in $(seq "$runs"); do
 done
 
 # A client target that cannot be read has the stub id of forty "0" digits.
-stub=$state/www/stub/0000000000000000000000000000000000000000
-mkdir -p "$stub" "$state/game"
-head -c $((64 * 1024 * 1024)) /dev/urandom >"$stub/QGClient.dll"
-library_sha1=$(sha1sum <"$stub/QGClient.dll" | cut -d' ' -f1)
+stub=0000000000000000000000000000000000000000
+mkdir -p "$state/www/stub/$stub" "$state/game"
+library=$state/www/stub/$stub/QGClient.dll
+head -c $((64 * 1024 * 1024)) /dev/urandom >"$library"
+library_sha1=$(sha1sum <"$library" | cut -d' ' -f1)
 printf '{"sha1":"%s","url":"https://localhost:47443/stub/%s/QGClient.dll"}' "$library_sha1" \
-    "$(basename "$stub")" >"$stub/manifest.json"
+    "$stub" >"$state/www/stub/$stub/manifest.json"
 for _ in $(seq "$runs"); do
     echo "the installed library" >"$state/game/QGClient.dll"
-    run qg_download_benchmark.exe library https://localhost:47443 "Z:${state//\//\\}\\game" \
-        >>"$state/out/library-times"
+    bench library https://localhost:47443 "$(windows "$state/game")" >>"$state/out/library-times"
     [ "$(sha1sum <"$state/game/QGClient.dll" | cut -d' ' -f1)" = "$library_sha1" ] ||
         { echo "the update did not install the published library" >&2; exit 1; }
-    run qg_download_benchmark.exe client "https://localhost:47443/stub/$(basename "$stub")/QGClient.dll" \
-        "Z:${state//\//\\}\\out\\library.bin" >>"$state/out/library-times"
-    run qg_download_benchmark.exe hash "Z:${state//\//\\}\\out\\library.bin" >>"$state/out/library-times"
+    bench client "https://localhost:47443/stub/$stub/QGClient.dll" \
+        "$(windows "$state/out/library.bin")" >>"$state/out/library-times"
+    bench hash "$(windows "$state/out/library.bin")" >>"$state/out/library-times"
     rm "$state/out/library.bin"
 done
 

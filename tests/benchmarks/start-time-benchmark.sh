@@ -10,31 +10,19 @@
 #
 #   start-time-benchmark.sh [WINDOWS_BUILD_DIR] [RUNS]     (default build/windows, 20)
 set -euo pipefail
-here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:-build/windows}")
 runs=${2:-20}
 state="$build/bench-start"
 bin=$build/bin
 [ -x "$bin/qg_start_time_benchmark.exe" ] || { echo "build $build first" >&2; exit 2; }
-
-cleanup() {
-    bash "$here/../net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true
-    bash "$here/../harness/wine-session.sh" stop "$build/wine" >/dev/null 2>&1 || true
-    rm -rf "$state/www" "$state/game"
-}
-trap cleanup EXIT
-run() { bash "$here/../harness/wine-run.sh" "$build/wine" "$@" | tr -d '\r'; }
-windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
-sha1() { sha1sum "$1" | cut -d' ' -f1; }
+here=$(dirname "$(realpath "$0")")
+source "$here/bench-servers.sh" "$build" "$state"
 source "$here/../e2e/screenshots.sh"  # make_bitmap
+sha1() { sha1sum "$1" | cut -d' ' -f1; }
 
-bash "$here/../net/servers/make-certificates.sh" "$state/certificates" >/dev/null
-bash "$here/../harness/wine-session.sh" start "$build/wine" >/dev/null
-run "$bin/qg_trust_certificate.exe" "$(windows "$state/certificates/trusted-ca.der")" >/dev/null
+start_bench_servers
 run reg add 'HKCU\Software\QuillGuard' /v EULA /t REG_DWORD /d 1 /f >/dev/null
-
 game=$state/game
-rm -rf "$game" "$state/www"
 mkdir -p "$game" "$state/www/launcher" "$state/out"
 cp "$bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
 cp "$bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
@@ -44,8 +32,6 @@ stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' 
 mkdir -p "$state/www/stub/$stub"
 printf '{"sha1":"%s"}' "$(sha1 "$game/Foo_QG.exe")" >"$state/www/launcher/manifest.json"
 printf '{"sha1":"%s"}' "$(sha1 "$game/QGClient.dll")" >"$state/www/stub/$stub/manifest.json"
-bash "$here/../net/servers/nginx-server.sh" start "$state/nginx" "$state/certificates" \
-    "$state/www" >/dev/null
 log=$state/nginx/access.log
 
 # The game records its start here and stays long enough for its creation time to be read.
