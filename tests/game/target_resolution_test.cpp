@@ -4,7 +4,6 @@
 
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/fake_file_system.h"
@@ -30,55 +29,41 @@ struct Tree {
 };
 
 const std::wstring kDir = L"D:\\Foo";
-const std::wstring kLauncher = kDir + L"\\Foo_QG.exe";
 
 struct ResolveCase {
     std::wstring launcher;
-    std::vector<std::pair<std::wstring, std::wstring>> folders;  // path, names
-    std::set<std::wstring> targets;
     LauncherError code;
     std::wstring gamePath = {};
     std::wstring targetPath = {};
 };
 
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
-    const std::wstring exe = kDir + L"\\Foo.exe";
-    const std::wstring bin = kDir + L"\\Foo.bin";
-    const std::wstring sub = kDir + L"\\Bin\\Game.exe";
+    Tree tree;
+    tree.files.folder(L"D:", L"X.exe X_QG.exe\\")
+        .folder(kDir, L"Foo_QG.exe Foo.exe QGClient.dll")
+        .folder(L"D:\\Bin", L"Foo.exe\\ Foo.bin")
+        .folder(L"D:\\Other", L"Other.exe")
+        .folder(L"D:\\Sub", L"Foo.exe Bin\\")
+        .folder(L"D:\\Sub\\Bin", L"Game.exe")
+        .folder(L"D:\\Locked", L"Foo.exe Locked\\");
+    tree.targets = {L"D:\\X.exe", kDir + L"\\Foo.exe", L"D:\\Bin\\Foo.bin", L"D:\\Other\\Other.exe",
+                    L"D:\\Sub\\Bin\\Game.exe"};
     const ResolveCase cases[] = {
-        {kLauncher, {{kDir, L"Foo_QG.exe Foo.exe QGClient.dll"}}, {exe}, kSuccess, exe, exe},
-        {L"", {}, {}, kInvalidLauncherName},
-        {L"_QG.ex", {}, {}, kInvalidLauncherName},
-        {kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
-        {kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
-        {exe, {}, {}, kInvalidLauncherName},
+        {kDir + L"\\Foo_QG.exe", kSuccess, kDir + L"\\Foo.exe", kDir + L"\\Foo.exe"},
+        {L"", kInvalidLauncherName},
+        {kDir + L"\\Foo_qg.exe", kInvalidLauncherName},
+        {kDir + L"\\Foo_QG.EXE", kInvalidLauncherName},
+        {kDir + L"\\Foo.exe", kInvalidLauncherName},
         // The first suffix in the whole path counts, and what follows it is dropped.
-        {L"D:\\X_QG.exe\\Foo_QG.exe",
-         {{L"D:", L"X.exe X_QG.exe\\"}, {L"D:\\X_QG.exe", L""}},
-         {L"D:\\X.exe"},
-         kSuccess,
-         L"D:\\X.exe",
-         L"D:\\X.exe"},
-        {kDir + L"\\Foo_QG.exe.old", {{kDir, L"Foo.exe"}}, {exe}, kSuccess, exe, exe},
-        {kLauncher, {{kDir, L"Foo.bin"}}, {bin}, kSuccess, bin, bin},
-        {kLauncher, {{kDir, L"Foo.exe\\ Foo.bin"}}, {bin}, kSuccess, bin, bin},
+        {L"D:\\X_QG.exe\\Foo_QG.exe", kSuccess, L"D:\\X.exe", L"D:\\X.exe"},
+        {L"D:\\Bin\\Foo_QG.exe", kSuccess, L"D:\\Bin\\Foo.bin", L"D:\\Bin\\Foo.bin"},
         // No game, even beside a client target.
-        {kLauncher, {{kDir, L"Other.exe"}}, {kDir + L"\\Other.exe"}, kGameExecutableNotFound},
-        {kLauncher,
-         {{kDir, L"Foo.exe Bin\\"}, {kDir + L"\\Bin", L"Game.exe"}},
-         {sub},
-         kSuccess,
-         exe,
-         sub},
+        {L"D:\\Other\\Foo_QG.exe", kGameExecutableNotFound},
+        {L"D:\\Sub\\Foo_QG.exe", kSuccess, L"D:\\Sub\\Foo.exe", L"D:\\Sub\\Bin\\Game.exe"},
         // "Locked" is never described, so it cannot be listed.
-        {kLauncher, {{kDir, L"Foo.exe Locked\\"}}, {}, kClientTargetNotFound, exe},
+        {L"D:\\Locked\\Foo_QG.exe", kClientTargetNotFound, L"D:\\Locked\\Foo.exe"},
     };
     for (const ResolveCase& c : cases) {
-        Tree tree;
-        for (const auto& [path, names] : c.folders) {
-            tree.files.folder(path, names);
-        }
-        tree.targets = c.targets;
         GameTargets targets;
         const std::string shown = ::testing::PrintToString(c.launcher);
         EXPECT_EQ(ResolveGameTargets(c.launcher, tree.files, tree.isClientTarget, targets), c.code)
