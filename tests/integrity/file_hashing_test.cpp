@@ -90,7 +90,8 @@ TEST(HashCodeSectionTest, HashesTheCodeSectionOrSaysWhatIsWrong) {
         {{valid.begin(), valid.begin() + PeImageBuilder::kPeOffset + 4},
          "not a PE image: the file header is cut short"},
         {PeImageBuilder().Build(), "no code section: the image has no sections"},
-        {text().sectionCount(0xFFFF).Build(), "not a PE image: the section table is cut short"},
+        {patched(PeImageBuilder::kPeOffset + 6, 0xFFFF),  // the section count
+         "not a PE image: the section table is cut short"},
         {two({".data", kData, code}, {".text2", kData, code}),
          "no code section: no \".text\" section and none marked as code"},
     };

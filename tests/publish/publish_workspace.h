@@ -34,6 +34,15 @@ inline std::string Image(const std::string& code, std::vector<std::string> impor
     return std::string(bytes.begin(), bytes.end());
 }
 
+// Exit status, standard output and standard error of one run of the tool.
+inline std::tuple<int, std::string, std::string> RunTool(
+    const std::vector<std::filesystem::path>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = publish::RunPublishCommand(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
 // A scratch folder holding the inputs of a publication and the tree it goes to; removed after.
 class PublishWorkspace {
   public:
@@ -63,22 +72,13 @@ class PublishWorkspace {
         return ReadWholeFile(folder_ / name).value_or("<none>");
     }
 
-    // Exit status, standard output and standard error of one run of the tool.
-    std::tuple<int, std::string, std::string> Run(
-        const std::vector<std::filesystem::path>& arguments) const {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = publish::RunPublishCommand(arguments, out, err);
-        return {status, out.str(), err.str()};
-    }
-
     // publish with the usual root and base URL, then the given arguments.
     std::tuple<int, std::string, std::string> Publish(
         std::vector<std::filesystem::path> more) const {
         std::vector<std::filesystem::path> arguments = {"publish", "--root", Root(), "--base-url",
                                                         kBaseUrl};
         arguments.insert(arguments.end(), more.begin(), more.end());
-        return Run(arguments);
+        return RunTool(arguments);
     }
 
     // Launcher, client library 2, both games.
@@ -89,7 +89,7 @@ class PublishWorkspace {
     }
 
     std::tuple<int, std::string, std::string> Verify(const std::string& baseUrl = kBaseUrl) const {
-        return Run({"verify", "--root", Root(), "--base-url", baseUrl});
+        return RunTool({"verify", "--root", Root(), "--base-url", baseUrl});
     }
 
     // Every file under the root, by its path in the tree, with its bytes.
