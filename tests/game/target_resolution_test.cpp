@@ -22,10 +22,6 @@ struct Tree {
         calls.push_back(L"examine " + path);
         return targets.count(path) != 0;
     };
-
-    bool Find(const std::wstring& folder, std::wstring& result) {
-        return FindClientTarget(folder, files, isClientTarget, result);
-    }
 };
 
 const std::wstring kDir = L"D:\\Foo";
@@ -87,7 +83,7 @@ TEST(FindClientTargetTest, ExaminesOnlyCandidateExtensionsDepthFirstWithoutEnter
         .folder(kDir + L"\\A\\Deep", L"deep.dll");
     tree.targets = {kDir + L"\\Link\\linked.exe", kDir + L"\\A\\.dll", kDir + L"\\top.exe"};
     std::wstring result;
-    EXPECT_TRUE(tree.Find(kDir, result));
+    EXPECT_TRUE(FindClientTarget(kDir, tree.files, tree.isClientTarget, result));
     // A subfolder listed before a qualifying file is searched first, and its hit wins; a
     // junction or link, which may lead anywhere, is never entered.
     EXPECT_EQ(result, kDir + L"\\A\\.dll");
@@ -100,13 +96,13 @@ TEST(FindClientTargetTest, ExaminesOnlyCandidateExtensionsDepthFirstWithoutEnter
     Tree none;
     none.files.folder(L"C:\\", L"a.exe").folder(L"", L"b.exe");
     none.targets = {L"C:\\a.exe", L"b.exe"};
-    EXPECT_TRUE(none.Find(L"C:\\", result));
+    EXPECT_TRUE(FindClientTarget(L"C:\\", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"C:\\a.exe");  // one backslash between folder and name
-    EXPECT_TRUE(none.Find(L"", result));
+    EXPECT_TRUE(FindClientTarget(L"", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"b.exe");
     none.targets.clear();
     result = L"untouched";
-    EXPECT_FALSE(none.Find(L"C:\\", result));
+    EXPECT_FALSE(FindClientTarget(L"C:\\", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"untouched");
 }
 

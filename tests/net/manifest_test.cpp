@@ -13,26 +13,19 @@ const std::string kUrl = "https://localhost:47443/launcher/QuillGuardLauncher-1.
 const std::wstring kWideUrl(kUrl.begin(), kUrl.end());
 const std::string kGood = R"({"sha1":")" + kDigest + R"("})";
 
-std::string WithSha1(const std::string& value) {
-    return R"({"sha1":)" + value + "}";
-}
-
 struct Case {
     std::string body;
     ManifestFinding finding;
     std::optional<std::wstring> url = std::nullopt;  // checked only when the manifest is read
 };
 
-// The digest's own forms are Sha1FromHex's test; here, where the manifest finds it.
+// The digest's own forms are Sha1FromHex's test, and the other forms of a manifest the launcher
+// reads (upper case, spaces, more members) the publisher's verify test.
 TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
     using enum ManifestFinding;
     const Case cases[] = {
         {R"({"sha1":")" + kDigest + R"(","url":")" + kUrl + R"("})", Read, kWideUrl},
         {kGood, Read},
-        {R"({"v":"1.2","sha1":")" + kDigest + R"(","n":{"a":[1,2]},"url":")" + kUrl + R"("})", Read,
-         kWideUrl},
-        {R"({"sha1":"A9993E364706816ABA3E25717850C26C9CD0D89D"})", Read},
-        {" \r\n\t{ \"sha1\" : \"" + kDigest + "\" }\n\n", Read},
         {R"({"sha1":")" + kDigest + R"(","url":""})", Read, L""},
         // A "url" that is not a string counts as absent.
         {R"({"sha1":")" + kDigest + R"(","URL":")" + kUrl + R"("})", Read},
@@ -43,13 +36,12 @@ TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
 
         {"[" + kGood + "]", NotAnObject},
         {"\"" + kDigest + "\"", NotAnObject},
-        {"null", NotAnObject},
 
         {R"({"url":")" + kUrl + R"("})", NoUsableSha1},
         {R"({"SHA1":")" + kDigest + R"("})", NoUsableSha1},
-        {WithSha1("1234"), NoUsableSha1},
-        {WithSha1("\"" + kDigest.substr(1) + "\""), NoUsableSha1},
-        {WithSha1("\"g" + kDigest.substr(1) + "\""), NoUsableSha1},
+        {R"({"sha1":1234})", NoUsableSha1},
+        {R"({"sha1":")" + kDigest.substr(1) + R"("})", NoUsableSha1},
+        {R"({"sha1":"g)" + kDigest.substr(1) + R"("})", NoUsableSha1},
 
         {"", NotOneJsonValue},
         {"<html><body><h1>Welcome</h1></body></html>", NotOneJsonValue},
@@ -69,11 +61,6 @@ TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
             EXPECT_EQ(reading.manifest.sha1, Sha1FromHex(kDigest)) << shown;
             EXPECT_EQ(reading.manifest.url, c.url) << shown;
         }
-    }
-    // Every truncation of a manifest is a syntax error.
-    const std::string body = R"({"sha1":")" + kDigest + R"(","url":")" + kUrl + R"("})";
-    for (std::size_t size = 0; size < body.size(); ++size) {
-        EXPECT_EQ(ReadManifest(body.substr(0, size)).finding, NotOneJsonValue) << size;
     }
 }
 

@@ -72,11 +72,7 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
     const PublishWorkspace w;
     w.Put("Other.exe", Image(Code("Other"), {"QGClient.dll", "KERNEL32.dll"}));
     w.Put("notes.txt", "not an image");
-    const auto with = [&](Arguments more) {
-        Arguments arguments = {"publish", "--root", w.Root(), "--base-url", kBaseUrl};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        return arguments;
-    };
+    const auto with = [&](Arguments more) { return w.PublishArguments(std::move(more)); };
     const auto library = w.Input("QGClient.dll");
     const auto launcher = w.Input("launcher.exe");
     const auto foo = w.Input("Foo.exe");
@@ -126,9 +122,7 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
 TEST(PublishTreeTest, AReaderNeverSeesAPartialManifestOrOneWhoseBuildIsMissing) {
     const PublishWorkspace w;
     const auto publish = [&](int round) {
-        const char* library = round % 2 == 0 ? "QGClient-1.dll" : "QGClient.dll";
-        return std::get<0>(
-            w.Publish({"--client-library", w.Input(library), "--game", w.Input("Foo.exe")}));
+        return std::get<0>(w.PublishAll(round % 2 == 0 ? "QGClient-1.dll" : "QGClient.dll"));
     };
     ASSERT_EQ(publish(0), 0);
     std::atomic<bool> done = false;

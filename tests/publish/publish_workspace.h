@@ -73,23 +73,22 @@ class PublishWorkspace {
     }
 
     // publish with the usual root and base URL, then the given arguments.
-    std::tuple<int, std::string, std::string> Publish(
+    std::vector<std::filesystem::path> PublishArguments(
         std::vector<std::filesystem::path> more) const {
-        std::vector<std::filesystem::path> arguments = {"publish", "--root", Root(), "--base-url",
-                                                        kBaseUrl};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        return RunTool(arguments);
+        more.insert(more.begin(), {"publish", "--root", Root(), "--base-url", kBaseUrl});
+        return more;
     }
 
-    // Launcher, client library 2, both games.
+    // Launcher, a client library, both games.
     std::tuple<int, std::string, std::string> PublishAll(
         const std::string& library = "QGClient.dll") const {
-        return Publish({"--launcher", Input("launcher.exe"), "--client-library", Input(library),
-                        "--game", Input("Foo.exe"), Input("Bar.exe")});
+        return RunTool(
+            PublishArguments({"--launcher", Input("launcher.exe"), "--client-library",
+                              Input(library), "--game", Input("Foo.exe"), Input("Bar.exe")}));
     }
 
-    std::tuple<int, std::string, std::string> Verify(const std::string& baseUrl = kBaseUrl) const {
-        return RunTool({"verify", "--root", Root(), "--base-url", baseUrl});
+    std::tuple<int, std::string, std::string> Verify() const {
+        return RunTool({"verify", "--root", Root(), "--base-url", kBaseUrl});
     }
 
     // Every file under the root, by its path in the tree, with its bytes.

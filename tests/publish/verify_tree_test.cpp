@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +17,7 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     const std::string base = kBaseUrl;
     const std::string url = base + "/" + build;
     const std::string launcher = "launcher/manifest.json";
+    // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
     const std::string stub = "stub/" + HexDigestOf(Code("Foo")) + "/manifest.json";
     const std::string zeros = "stub/" + std::string(40, '0');
     const auto manifest = [](const std::string& sha1, const std::string& url) {
@@ -70,12 +70,6 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
             EXPECT_NE(err.find("qg-publish: " + c.problem), std::string::npos) << err;
         }
     }
-    // Verified against another server, every manifest names builds it does not serve.
-    const PublishWorkspace w;
-    ASSERT_EQ(std::get<0>(w.PublishAll()), 0);
-    const auto [status, out, err] = w.Verify("https://updates.example.com");
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;
 }
 
 }  // namespace

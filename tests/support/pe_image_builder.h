@@ -15,17 +15,15 @@ class PeImageBuilder {
     struct Section {
         std::string name;  // up to 8 bytes, NUL-padded
         std::uint32_t characteristics = 0;
-        std::vector<std::uint8_t> rawData;
-        // Where the raw data is said to be and how long; left unset they describe rawData, placed
-        // behind the headers.
-        std::int64_t pointerToRawData = -1;
-        std::int64_t sizeOfRawData = -1;
+        std::vector<std::uint8_t> rawData;  // placed behind the headers, in table order
     };
 
     static constexpr std::uint32_t kCode = 0x00000020;
     static constexpr std::uint32_t kInitializedData = 0x00000040;
-    // Where the PE signature goes: right behind the DOS header.
+    // Where the PE signature goes: right behind the DOS header; the first section header follows
+    // the file header and the 64-bit optional header.
     static constexpr std::uint32_t kPeOffset = 64;
+    static constexpr std::uint32_t kFirstSectionHeader = kPeOffset + 24 + 0xF0;
 
     PeImageBuilder& optionalHeaderSize(std::uint16_t size) {
         return Set(optionalHeaderSize_, size);
@@ -69,18 +67,12 @@ class PeImageBuilder {
             for (std::size_t i = 0; i < section.name.size() && i < 8; ++i) {
                 image[header + i] = static_cast<std::uint8_t>(section.name[i]);
             }
-            const auto end = static_cast<std::int64_t>(image.size());
-            const auto length = static_cast<std::int64_t>(section.rawData.size());
-            if (section.pointerToRawData < 0) {
-                image.insert(image.end(), section.rawData.begin(), section.rawData.end());
-            }
-            const auto given = [](std::int64_t value, std::int64_t otherwise) {
-                return static_cast<std::uint32_t>(value >= 0 ? value : otherwise);
-            };
-            Put(image, header + 8, static_cast<std::uint32_t>(length));
+            const auto length = static_cast<std::uint32_t>(section.rawData.size());
+            Put(image, header + 8, length);
             Put(image, header + 12, static_cast<std::uint32_t>(0x10000 * (index + 1)));
-            Put(image, header + 16, given(section.sizeOfRawData, length));
-            Put(image, header + 20, given(section.pointerToRawData, end));
+            Put(image, header + 16, length);
+            Put(image, header + 20, static_cast<std::uint32_t>(image.size()));
+            image.insert(image.end(), section.rawData.begin(), section.rawData.end());
             Put(image, header + 36, section.characteristics);
             header += 40;
         }

@@ -9,8 +9,6 @@
 
 #include <utility>
 
-#include "support/fake_processes.h"
-
 namespace quillguard {
 namespace {
 
@@ -49,16 +47,6 @@ TEST(ReplaceCommandTest, WaitsCopiesDeletesAndRestartsWithTheArguments) {
     EXPECT_EQ(BuildReplaceCommand(temp, launcher, L"", system), start + L"\"");
     EXPECT_EQ(BuildReplaceCommand(temp, launcher, L"\"a b\" c&d", system),
               start + L" ^\"a b^\" c^&d\"");
-}
-
-TEST(ReplaceCommandTest, StartsTheSystemFoldersInterpreter) {
-    testing::CallLog calls;
-    testing::FakeProcesses processes(calls);
-    EXPECT_TRUE(StartReplaceCommand(L"cmd.exe /c \"x\"", L"C:\\Windows\\system32", processes));
-    processes.hiddenStarts = false;
-    EXPECT_FALSE(StartReplaceCommand(L"cmd.exe /c \"x\"", L"C:\\Windows\\system32", processes));
-    EXPECT_EQ(calls,
-              testing::CallLog(2, L"hidden C:\\Windows\\system32\\cmd.exe: cmd.exe /c \"x\""));
 }
 
 }  // namespace
