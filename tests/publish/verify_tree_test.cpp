@@ -20,8 +20,8 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
     const std::string stub = "stub/" + HexDigestOf(Code("Foo")) + "/manifest.json";
     const std::string zeros = "stub/" + std::string(40, '0');
-    const auto manifest = [](const std::string& sha1, const std::string& url) {
-        return ManifestText(sha1, std::wstring(url.begin(), url.end()));
+    const auto manifest = [](const std::string& digest, const std::string& address) {
+        return ManifestText(digest, std::wstring(address.begin(), address.end()));
     };
     const struct {
         std::string path;                  // in the tree
