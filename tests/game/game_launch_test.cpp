@@ -29,7 +29,6 @@ TEST(LaunchGameTest, ElevatesOnlyWhenWindowsDemandsItAndTheLauncherIsNotElevated
         {L"-w", 0, false, 0, kSuccess, 0, L"create \"C:\\Game\\Foo.exe\" -w --quillguard-launcher"},
         {L"", 2, false, 0, kCreateProcessFailed, 2, create},
         {L"", 740, true, 0, kCreateProcessFailed, 740, create + L"; elevated?"},
-        {L"", 5, true, 0, kCreateProcessFailed, 5, create + L"; elevated?"},
         // No arguments: no parameters at all (no brackets), not an empty text.
         {L"", 5, false, 0, kSuccess, 0, handOver + L"; exit 0"},
         // The switch is for the game only; the copy gets the forwarded arguments alone.
