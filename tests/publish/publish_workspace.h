@@ -94,12 +94,10 @@ class PublishWorkspace {
     // Every file under the root, by its path in the tree, with its bytes.
     std::map<std::string, std::string> Tree() const {
         std::map<std::string, std::string> tree;
-        std::error_code error;
-        for (std::filesystem::recursive_directory_iterator it(Root(), error), end;
-             !error && it != end; it.increment(error)) {
-            if (it->is_regular_file()) {
-                tree[it->path().lexically_relative(Root()).generic_string()] =
-                    ReadWholeFile(it->path()).value_or("<unreadable>");
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Root())) {
+            if (entry.is_regular_file()) {
+                tree[entry.path().lexically_relative(Root()).generic_string()] =
+                    ReadWholeFile(entry.path()).value_or("<unreadable>");
             }
         }
         return tree;
