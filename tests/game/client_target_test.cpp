@@ -13,15 +13,18 @@ namespace {
 
 using testing::Importing;
 
-// The verdict; how each structure is read is the PE reader's test.
 TEST(IsClientTargetTest, OnlyImagesImportingTheClientLibraryAloneAreTargets) {
     const auto isTarget = [](std::span<const std::uint8_t> image) {
         return IsClientTarget(testing::ScratchFile(image).path());
     };
+    const auto client = [] { return Importing({"QGClient.dll"}); };
+    // The optional header's magic must match the machine, and its directory count must reach the
+    // imports; the section table is looked for behind the standard-size optional header.
     for (const auto& other :
          {Importing({"QGClient.dll", "KERNEL32.dll"}), Importing({"KERNEL32.dll", "QGClient.dll"}),
           Importing({"QGClient.dll.bak"}), Importing({"XQGClient.dll"}), Importing({"QGClient"}),
-          Importing({}), Importing({"QGClient.dll"}).machine(0xAA64)}) {
+          Importing({}), client().machine(0xAA64), client().magic(0x10B),
+          client().x86().magic(0x20B), client().rvaCount(1), client().optionalHeaderSize(0x100)}) {
         EXPECT_FALSE(isTarget(other.Build()));
     }
     // Cut anywhere before the end of the name, an image is none; only the name's NUL may go.

@@ -4,7 +4,6 @@
 
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/fake_file_system.h"
@@ -23,62 +22,44 @@ struct Tree {
         calls.push_back(L"examine " + path);
         return targets.count(path) != 0;
     };
-
-    bool Find(const std::wstring& folder, std::wstring& result) {
-        return FindClientTarget(folder, files, isClientTarget, result);
-    }
 };
 
 const std::wstring kDir = L"D:\\Foo";
-const std::wstring kLauncher = kDir + L"\\Foo_QG.exe";
 
 struct ResolveCase {
     std::wstring launcher;
-    std::vector<std::pair<std::wstring, std::wstring>> folders;  // path, names
-    std::set<std::wstring> targets;
     LauncherError code;
     std::wstring gamePath = {};
     std::wstring targetPath = {};
 };
 
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
-    const std::wstring exe = kDir + L"\\Foo.exe";
-    const std::wstring bin = kDir + L"\\Foo.bin";
-    const std::wstring sub = kDir + L"\\Bin\\Game.exe";
+    Tree tree;
+    tree.files.folder(L"D:", L"X.exe X_QG.exe\\")
+        .folder(kDir, L"Foo_QG.exe Foo.exe QGClient.dll")
+        .folder(L"D:\\Bin", L"Foo.exe\\ Foo.bin")
+        .folder(L"D:\\Other", L"Other.exe")
+        .folder(L"D:\\Sub", L"Foo.exe Bin\\")
+        .folder(L"D:\\Sub\\Bin", L"Game.exe")
+        .folder(L"D:\\Locked", L"Foo.exe Locked\\");
+    tree.targets = {L"D:\\X.exe", kDir + L"\\Foo.exe", L"D:\\Bin\\Foo.bin", L"D:\\Other\\Other.exe",
+                    L"D:\\Sub\\Bin\\Game.exe"};
     const ResolveCase cases[] = {
-        {kLauncher, {{kDir, L"Foo_QG.exe Foo.exe QGClient.dll"}}, {exe}, kSuccess, exe, exe},
-        {L"", {}, {}, kInvalidLauncherName},
-        {L"_QG.ex", {}, {}, kInvalidLauncherName},
-        {kDir + L"\\Foo_qg.exe", {}, {}, kInvalidLauncherName},
-        {kDir + L"\\Foo_QG.EXE", {}, {}, kInvalidLauncherName},
-        {exe, {}, {}, kInvalidLauncherName},
+        {kDir + L"\\Foo_QG.exe", kSuccess, kDir + L"\\Foo.exe", kDir + L"\\Foo.exe"},
+        {L"", kInvalidLauncherName},
+        {kDir + L"\\Foo_qg.exe", kInvalidLauncherName},
+        {kDir + L"\\Foo_QG.EXE", kInvalidLauncherName},
+        {kDir + L"\\Foo.exe", kInvalidLauncherName},
         // The first suffix in the whole path counts, and what follows it is dropped.
-        {L"D:\\X_QG.exe\\Foo_QG.exe",
-         {{L"D:", L"X.exe X_QG.exe\\"}, {L"D:\\X_QG.exe", L""}},
-         {L"D:\\X.exe"},
-         kSuccess,
-         L"D:\\X.exe",
-         L"D:\\X.exe"},
-        {kDir + L"\\Foo_QG.exe.old", {{kDir, L"Foo.exe"}}, {exe}, kSuccess, exe, exe},
-        {kLauncher, {{kDir, L"Foo.bin"}}, {bin}, kSuccess, bin, bin},
-        {kLauncher, {{kDir, L"Foo.exe\\ Foo.bin"}}, {bin}, kSuccess, bin, bin},
+        {L"D:\\X_QG.exe\\Foo_QG.exe", kSuccess, L"D:\\X.exe", L"D:\\X.exe"},
+        {L"D:\\Bin\\Foo_QG.exe", kSuccess, L"D:\\Bin\\Foo.bin", L"D:\\Bin\\Foo.bin"},
         // No game, even beside a client target.
-        {kLauncher, {{kDir, L"Other.exe"}}, {kDir + L"\\Other.exe"}, kGameExecutableNotFound},
-        {kLauncher,
-         {{kDir, L"Foo.exe Bin\\"}, {kDir + L"\\Bin", L"Game.exe"}},
-         {sub},
-         kSuccess,
-         exe,
-         sub},
+        {L"D:\\Other\\Foo_QG.exe", kGameExecutableNotFound},
+        {L"D:\\Sub\\Foo_QG.exe", kSuccess, L"D:\\Sub\\Foo.exe", L"D:\\Sub\\Bin\\Game.exe"},
         // "Locked" is never described, so it cannot be listed.
-        {kLauncher, {{kDir, L"Foo.exe Locked\\"}}, {}, kClientTargetNotFound, exe},
+        {L"D:\\Locked\\Foo_QG.exe", kClientTargetNotFound, L"D:\\Locked\\Foo.exe"},
     };
     for (const ResolveCase& c : cases) {
-        Tree tree;
-        for (const auto& [path, names] : c.folders) {
-            tree.files.folder(path, names);
-        }
-        tree.targets = c.targets;
         GameTargets targets;
         const std::string shown = ::testing::PrintToString(c.launcher);
         EXPECT_EQ(ResolveGameTargets(c.launcher, tree.files, tree.isClientTarget, targets), c.code)
@@ -102,7 +83,7 @@ TEST(FindClientTargetTest, ExaminesOnlyCandidateExtensionsDepthFirstWithoutEnter
         .folder(kDir + L"\\A\\Deep", L"deep.dll");
     tree.targets = {kDir + L"\\Link\\linked.exe", kDir + L"\\A\\.dll", kDir + L"\\top.exe"};
     std::wstring result;
-    EXPECT_TRUE(tree.Find(kDir, result));
+    EXPECT_TRUE(FindClientTarget(kDir, tree.files, tree.isClientTarget, result));
     // A subfolder listed before a qualifying file is searched first, and its hit wins; a
     // junction or link, which may lead anywhere, is never entered.
     EXPECT_EQ(result, kDir + L"\\A\\.dll");
@@ -115,13 +96,13 @@ TEST(FindClientTargetTest, ExaminesOnlyCandidateExtensionsDepthFirstWithoutEnter
     Tree none;
     none.files.folder(L"C:\\", L"a.exe").folder(L"", L"b.exe");
     none.targets = {L"C:\\a.exe", L"b.exe"};
-    EXPECT_TRUE(none.Find(L"C:\\", result));
+    EXPECT_TRUE(FindClientTarget(L"C:\\", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"C:\\a.exe");  // one backslash between folder and name
-    EXPECT_TRUE(none.Find(L"", result));
+    EXPECT_TRUE(FindClientTarget(L"", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"b.exe");
     none.targets.clear();
     result = L"untouched";
-    EXPECT_FALSE(none.Find(L"C:\\", result));
+    EXPECT_FALSE(FindClientTarget(L"C:\\", none.files, none.isClientTarget, result));
     EXPECT_EQ(result, L"untouched");
 }
 

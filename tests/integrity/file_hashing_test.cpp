@@ -59,9 +59,6 @@ TEST(HashCodeSectionTest, HashesTheCodeSectionOrSaysWhatIsWrong) {
     const auto two = [](PeImageBuilder::Section first, PeImageBuilder::Section second) {
         return PeImageBuilder().addSection(first).addSection(second).Build();
     };
-    const auto sized = [&](std::int64_t pointer, std::int64_t size) {
-        return PeImageBuilder().addSection({".text", kCode, code, pointer, size}).Build();
-    };
     const auto valid = text().Build();
     const auto patched = [&](std::size_t offset, std::uint32_t value) {
         auto image = valid;
@@ -79,9 +76,9 @@ TEST(HashCodeSectionTest, HashesTheCodeSectionOrSaysWhatIsWrong) {
         {two({"CODE", kCode, Filled(300)}, {".text", kData, code}), "", DigestOf(code)},
         {two({".textbss", kData, Filled(300)}, {"CODE", kCode, code}), "", DigestOf(code)},
         {two({"CODE", kCode, code}, {"MORE", kCode, Filled(300)}), "", DigestOf(code)},
-        {sized(-1, 100000), "", DigestOf(code)},  // said to be longer than the file holds
-        {sized(-1, 0), "", DigestOf({})},
-        {sized(1 << 20, 64), "", DigestOf({})},  // said to start past the end
+        // The raw data said to be longer than the file holds, or to start past its end.
+        {patched(PeImageBuilder::kFirstSectionHeader + 16, 100000), "", DigestOf(code)},
+        {patched(PeImageBuilder::kFirstSectionHeader + 20, 1 << 20), "", DigestOf({})},
         {std::vector<std::uint8_t>(100, 'h'), "not a PE image: no MZ header"},
         {patched(60, 0x80000000), "not a PE image: the PE header offset is negative"},  // e_lfanew
         {patched(PeImageBuilder::kPeOffset, 0x00584550),
@@ -90,7 +87,8 @@ TEST(HashCodeSectionTest, HashesTheCodeSectionOrSaysWhatIsWrong) {
         {{valid.begin(), valid.begin() + PeImageBuilder::kPeOffset + 4},
          "not a PE image: the file header is cut short"},
         {PeImageBuilder().Build(), "no code section: the image has no sections"},
-        {text().sectionCount(0xFFFF).Build(), "not a PE image: the section table is cut short"},
+        {patched(PeImageBuilder::kPeOffset + 6, 0xFFFF),  // the section count
+         "not a PE image: the section table is cut short"},
         {two({".data", kData, code}, {".text2", kData, code}),
          "no code section: no \".text\" section and none marked as code"},
     };

@@ -13,68 +13,44 @@ const std::string kUrl = "https://localhost:47443/launcher/QuillGuardLauncher-1.
 const std::wstring kWideUrl(kUrl.begin(), kUrl.end());
 const std::string kGood = R"({"sha1":")" + kDigest + R"("})";
 
-std::string WithSha1(const std::string& value) {
-    return R"({"sha1":)" + value + "}";
-}
-
 struct Case {
     std::string body;
     ManifestFinding finding;
     std::optional<std::wstring> url = std::nullopt;  // checked only when the manifest is read
 };
 
+// The digest's own forms are Sha1FromHex's test, and the other forms of a manifest the launcher
+// reads (upper case, spaces, more members) the publisher's verify test.
 TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
     using enum ManifestFinding;
     const Case cases[] = {
         {R"({"sha1":")" + kDigest + R"(","url":")" + kUrl + R"("})", Read, kWideUrl},
         {kGood, Read},
-        {R"({"url":")" + kUrl + R"(","sha1":")" + kDigest + R"("})", Read, kWideUrl},
-        {R"({"v":"1.2","sha1":")" + kDigest + R"(","n":{"a":[1,2]},"url":")" + kUrl + R"("})", Read,
-         kWideUrl},
-        {R"({"sha1":"A9993E364706816ABA3E25717850C26C9CD0D89D"})", Read},
-        {" \r\n\t{ \"sha1\" : \"" + kDigest + "\" }\n\n", Read},
-        {R"({"\u0073ha1":")" + kDigest + R"("})", Read},
         {R"({"sha1":")" + kDigest + R"(","url":""})", Read, L""},
         // A "url" that is not a string counts as absent.
         {R"({"sha1":")" + kDigest + R"(","URL":")" + kUrl + R"("})", Read},
         {R"({"sha1":")" + kDigest + R"(","url":42})", Read},
-        {R"({"sha1":")" + kDigest + R"(","url":null})", Read},
+        // Widened byte by byte as signed chars: "é" (C3 A9 in UTF-8) is not decoded.
+        {"{\"sha1\":\"" + kDigest + "\",\"url\":\"h/\xc3\xa9\x7f\"}", Read,
+         std::wstring{L'h', L'/', 0xFFC3, 0xFFA9, 0x7F}},
 
-        {"[]", NotAnObject},
         {"[" + kGood + "]", NotAnObject},
         {"\"" + kDigest + "\"", NotAnObject},
-        {"42", NotAnObject},
-        {"null", NotAnObject},
 
         {R"({"url":")" + kUrl + R"("})", NoUsableSha1},
-        {"{}", NoUsableSha1},
         {R"({"SHA1":")" + kDigest + R"("})", NoUsableSha1},
-        {WithSha1("1234"), NoUsableSha1},
-        {WithSha1("null"), NoUsableSha1},
-        {WithSha1("[\"" + kDigest + "\"]"), NoUsableSha1},
-        {WithSha1("\"" + kDigest.substr(1) + "\""), NoUsableSha1},
-        {WithSha1("\"" + kDigest + "0\""), NoUsableSha1},
-        {WithSha1("\"\""), NoUsableSha1},
-        {WithSha1("\"g" + kDigest.substr(1) + "\""), NoUsableSha1},
-        {WithSha1("\"0x" + kDigest.substr(2) + "\""), NoUsableSha1},
-        {WithSha1("\"\\u0000" + kDigest.substr(1) + "\""), NoUsableSha1},
-        {WithSha1("\"\\u00e9" + kDigest.substr(2) + "\""), NoUsableSha1},
+        {R"({"sha1":1234})", NoUsableSha1},
+        {R"({"sha1":")" + kDigest.substr(1) + R"("})", NoUsableSha1},
+        {R"({"sha1":"g)" + kDigest.substr(1) + R"("})", NoUsableSha1},
 
         {"", NotOneJsonValue},
-        {" \n", NotOneJsonValue},
         {"<html><body><h1>Welcome</h1></body></html>", NotOneJsonValue},
         {"// current build\n" + kGood, NotOneJsonValue},
-        {R"({/* current */"sha1":")" + kDigest + R"("})", NotOneJsonValue},
         {R"({"sha1":")" + kDigest + R"(",})", NotOneJsonValue},
-        {R"({"sha1":")" + kDigest + R"(","x":[1,]})", NotOneJsonValue},
-        {kGood + kGood, NotOneJsonValue},
         {kGood + " x", NotOneJsonValue},
         // The library would stop at a zero byte and take what came before for the whole body.
         {kGood + std::string(1, '\0') + "<html>", NotOneJsonValue},
-        {std::string(1, '\0') + kGood, NotOneJsonValue},
-        {"{\"sha1\":\"" + kDigest + "\",\"url\":\"a\x01\"}", NotOneJsonValue},
         {"{\"sha1\":\"" + kDigest + "\",\"url\":\"\xff\"}", NotOneJsonValue},
-        {"{'sha1':'" + kDigest + "'}", NotOneJsonValue},
         {std::string(100000, '[') + std::string(99999, ']'), NotOneJsonValue},
     };
     for (const Case& c : cases) {
@@ -86,22 +62,6 @@ TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
             EXPECT_EQ(reading.manifest.url, c.url) << shown;
         }
     }
-}
-
-TEST(ReadManifestTest, EveryTruncationOfAManifestIsNotOneJsonValue) {
-    const std::string body = R"({"sha1":")" + kDigest + R"(","url":")" + kUrl + R"("})";
-    for (std::size_t size = 0; size < body.size(); ++size) {
-        EXPECT_EQ(ReadManifest(body.substr(0, size)).finding, ManifestFinding::NotOneJsonValue)
-            << "first " << size << " bytes";
-    }
-}
-
-TEST(ReadManifestTest, WidensTheUrlByteByByteAsSignedChars) {
-    // "é" is C3 A9 in UTF-8; each byte becomes one unit, sign-extended, with no decoding.
-    const ManifestReading reading =
-        ReadManifest("{\"sha1\":\"" + kDigest + "\",\"url\":\"h/\xc3\xa9\x7f\"}");
-    const std::wstring expected = {L'h', L'/', 0xFFC3, 0xFFA9, 0x7F};
-    EXPECT_EQ(reading.manifest.url, expected);
 }
 
 }  // namespace

@@ -34,6 +34,15 @@ inline std::string Image(const std::string& code, std::vector<std::string> impor
     return std::string(bytes.begin(), bytes.end());
 }
 
+// Exit status, standard output and standard error of one run of the tool.
+inline std::tuple<int, std::string, std::string> RunTool(
+    const std::vector<std::filesystem::path>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = publish::RunPublishCommand(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
 // A scratch folder holding the inputs of a publication and the tree it goes to; removed after.
 class PublishWorkspace {
   public:
@@ -63,44 +72,32 @@ class PublishWorkspace {
         return ReadWholeFile(folder_ / name).value_or("<none>");
     }
 
-    // Exit status, standard output and standard error of one run of the tool.
-    std::tuple<int, std::string, std::string> Run(
-        const std::vector<std::filesystem::path>& arguments) const {
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = publish::RunPublishCommand(arguments, out, err);
-        return {status, out.str(), err.str()};
-    }
-
     // publish with the usual root and base URL, then the given arguments.
-    std::tuple<int, std::string, std::string> Publish(
+    std::vector<std::filesystem::path> PublishArguments(
         std::vector<std::filesystem::path> more) const {
-        std::vector<std::filesystem::path> arguments = {"publish", "--root", Root(), "--base-url",
-                                                        kBaseUrl};
-        arguments.insert(arguments.end(), more.begin(), more.end());
-        return Run(arguments);
+        more.insert(more.begin(), {"publish", "--root", Root(), "--base-url", kBaseUrl});
+        return more;
     }
 
-    // Launcher, client library 2, both games.
+    // Launcher, a client library, both games.
     std::tuple<int, std::string, std::string> PublishAll(
         const std::string& library = "QGClient.dll") const {
-        return Publish({"--launcher", Input("launcher.exe"), "--client-library", Input(library),
-                        "--game", Input("Foo.exe"), Input("Bar.exe")});
+        return RunTool(
+            PublishArguments({"--launcher", Input("launcher.exe"), "--client-library",
+                              Input(library), "--game", Input("Foo.exe"), Input("Bar.exe")}));
     }
 
-    std::tuple<int, std::string, std::string> Verify(const std::string& baseUrl = kBaseUrl) const {
-        return Run({"verify", "--root", Root(), "--base-url", baseUrl});
+    std::tuple<int, std::string, std::string> Verify() const {
+        return RunTool({"verify", "--root", Root(), "--base-url", kBaseUrl});
     }
 
     // Every file under the root, by its path in the tree, with its bytes.
     std::map<std::string, std::string> Tree() const {
         std::map<std::string, std::string> tree;
-        std::error_code error;
-        for (std::filesystem::recursive_directory_iterator it(Root(), error), end;
-             !error && it != end; it.increment(error)) {
-            if (it->is_regular_file()) {
-                tree[it->path().lexically_relative(Root()).generic_string()] =
-                    ReadWholeFile(it->path()).value_or("<unreadable>");
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Root())) {
+            if (entry.is_regular_file()) {
+                tree[entry.path().lexically_relative(Root()).generic_string()] =
+                    ReadWholeFile(entry.path()).value_or("<unreadable>");
             }
         }
         return tree;

@@ -15,23 +15,20 @@ class PeImageBuilder {
     struct Section {
         std::string name;  // up to 8 bytes, NUL-padded
         std::uint32_t characteristics = 0;
-        std::vector<std::uint8_t> rawData;
-        // Where the raw data is said to be and how long; left unset they describe rawData, placed
-        // behind the headers.
-        std::int64_t pointerToRawData = -1;
-        std::int64_t sizeOfRawData = -1;
+        std::vector<std::uint8_t> rawData;  // placed behind the headers, in table order
     };
 
     static constexpr std::uint32_t kCode = 0x00000020;
     static constexpr std::uint32_t kInitializedData = 0x00000040;
-    // Where the PE signature goes: right behind the DOS header.
+    // Where the PE signature goes: right behind the DOS header; the first section header follows
+    // the file header and the 64-bit optional header.
     static constexpr std::uint32_t kPeOffset = 64;
+    static constexpr std::uint32_t kFirstSectionHeader = kPeOffset + 24 + 0xF0;
 
     PeImageBuilder& optionalHeaderSize(std::uint16_t size) {
         return Set(optionalHeaderSize_, size);
     }
     PeImageBuilder& machine(std::uint16_t machine) { return Set(machine_, machine); }
-    PeImageBuilder& sectionCount(std::uint16_t count) { return Set(sectionCountOverride_, count); }
     PeImageBuilder& magic(std::uint16_t magic) { return Set(magic_, magic); }
     PeImageBuilder& rvaCount(std::uint32_t count) { return Set(rvaCount_, count); }
     PeImageBuilder& addSection(Section section) {
@@ -47,41 +44,35 @@ class PeImageBuilder {
         return Set(importNames_, std::move(names));
     }
 
-    // Offset of the first byte after the section table.
-    std::size_t HeadersEnd() const {
-        return kPeOffset + 4 + 20 + optionalHeaderSize_ + 40 * AllSections().size();
-    }
-
     std::vector<std::uint8_t> Build() const {
         const std::vector<Section> sections = AllSections();
-        std::vector<std::uint8_t> image(HeadersEnd(), 0);
+        std::size_t header = kPeOffset + 24 + optionalHeaderSize_;  // the section table's start
+        std::vector<std::uint8_t> image(header + 40 * sections.size(), 0);
         Put<std::uint16_t>(image, 0, 0x5A4D);
         Put(image, 60, kPeOffset);
         Put<std::uint32_t>(image, kPeOffset, 0x00004550);
         Put(image, kPeOffset + 4, machine_);
-        Put(image, kPeOffset + 6,
-            sectionCountOverride_.value_or(static_cast<std::uint16_t>(sections.size())));
+        Put(image, kPeOffset + 6, static_cast<std::uint16_t>(sections.size()));
         Put(image, kPeOffset + 20, optionalHeaderSize_);
-        WriteOptionalHeader(image, kPeOffset + 24, sections.size());
-        std::size_t header = kPeOffset + 24 + optionalHeaderSize_;
+        // The optional header's magic, directory count and import directory.
+        const bool x86 = machine_ == 0x014C;
+        const std::size_t optional = kPeOffset + 24;
+        Put(image, optional,
+            magic_ != 0 ? magic_ : static_cast<std::uint16_t>(x86 ? 0x10B : 0x20B));
+        Put(image, optional + (x86 ? 92 : 108), rvaCount_);
+        Put(image, optional + (x86 ? 104 : 120),
+            importNames_ ? static_cast<std::uint32_t>(0x10000 * sections.size()) : 0u);
         for (std::size_t index = 0; index < sections.size(); ++index) {
             const Section& section = sections[index];
             for (std::size_t i = 0; i < section.name.size() && i < 8; ++i) {
                 image[header + i] = static_cast<std::uint8_t>(section.name[i]);
             }
-            std::uint32_t pointer = static_cast<std::uint32_t>(image.size());
-            if (section.pointerToRawData >= 0) {
-                pointer = static_cast<std::uint32_t>(section.pointerToRawData);
-            } else {
-                image.insert(image.end(), section.rawData.begin(), section.rawData.end());
-            }
-            const auto size = section.sizeOfRawData >= 0
-                                  ? static_cast<std::uint32_t>(section.sizeOfRawData)
-                                  : static_cast<std::uint32_t>(section.rawData.size());
-            Put(image, header + 8, static_cast<std::uint32_t>(section.rawData.size()));
+            const auto length = static_cast<std::uint32_t>(section.rawData.size());
+            Put(image, header + 8, length);
             Put(image, header + 12, static_cast<std::uint32_t>(0x10000 * (index + 1)));
-            Put(image, header + 16, size);
-            Put(image, header + 20, pointer);
+            Put(image, header + 16, length);
+            Put(image, header + 20, static_cast<std::uint32_t>(image.size()));
+            image.insert(image.end(), section.rawData.begin(), section.rawData.end());
             Put(image, header + 36, section.characteristics);
             header += 40;
         }
@@ -122,18 +113,8 @@ class PeImageBuilder {
         return sections;
     }
 
-    void WriteOptionalHeader(std::vector<std::uint8_t>& image, std::size_t at,
-                             std::size_t sectionCount) const {
-        const bool x86 = machine_ == 0x014C;
-        Put(image, at, magic_ != 0 ? magic_ : static_cast<std::uint16_t>(x86 ? 0x10B : 0x20B));
-        Put(image, at + (x86 ? 92 : 108), rvaCount_);
-        Put(image, at + (x86 ? 104 : 120),
-            importNames_ ? static_cast<std::uint32_t>(0x10000 * sectionCount) : 0u);
-    }
-
     std::uint16_t optionalHeaderSize_ = 0xF0;
     std::uint16_t machine_ = 0x8664;
-    std::optional<std::uint16_t> sectionCountOverride_;
     std::uint16_t magic_ = 0;
     std::uint32_t rvaCount_ = 16;
     std::optional<std::vector<std::string>> importNames_;

