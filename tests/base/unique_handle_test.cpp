@@ -25,31 +25,29 @@ TEST(UniqueHandleTest, ClosesExactlyWhatItOwnsAndKeepsTheLastError) {
     }
     EXPECT_FALSE(IsOpen(raw));
 
-    UniqueKernelHandle event = NewEvent();
+    // Moving transfers ownership; the handle that a move replaces is closed.
+    UniqueKernelHandle first = NewEvent();
+    raw = first.get();
+    UniqueKernelHandle second(std::move(first));
+    EXPECT_FALSE(first.valid());
+    EXPECT_EQ(second.get(), raw);
+    UniqueKernelHandle third = NewEvent();
+    const HANDLE replaced = third.get();
+    third = std::move(second);
+    EXPECT_TRUE(IsOpen(raw));
+    EXPECT_FALSE(IsOpen(replaced));
+
     ::SetLastError(ERROR_ACCESS_DENIED);
-    event.reset();
+    third.reset();
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_FALSE(event.valid());
+    EXPECT_FALSE(third.valid());
+    EXPECT_FALSE(IsOpen(raw));
 
     UniqueKernelHandle kept = NewEvent();
     raw = kept.release();
     EXPECT_FALSE(kept.valid());
     EXPECT_TRUE(IsOpen(raw));
     ::CloseHandle(raw);
-}
-
-TEST(UniqueHandleTest, MovingTransfersOwnershipAndClosesTheReplacedHandle) {
-    UniqueKernelHandle first = NewEvent();
-    const HANDLE raw = first.get();
-    UniqueKernelHandle second(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(second.get(), raw);
-
-    UniqueKernelHandle third = NewEvent();
-    const HANDLE replaced = third.get();
-    third = std::move(second);
-    EXPECT_TRUE(IsOpen(raw));
-    EXPECT_FALSE(IsOpen(replaced));
 }
 
 }  // namespace

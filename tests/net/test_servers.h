@@ -8,41 +8,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quillguard::testing {
 
-// A variable that ctest sets for the test program; the program cannot run without it.
-inline std::wstring ServerSetting(const wchar_t* name) {
-    const wchar_t* value = _wgetenv(name);
+// A folder that ctest names for the test program, which cannot run without it.
+inline std::filesystem::path ServerFolder(const wchar_t* variable) {
+    const wchar_t* value = _wgetenv(variable);
     if (value == nullptr || *value == L'\0') {
         throw std::runtime_error("the test needs its servers' settings from ctest");
     }
     return value;
 }
 
-// http://127.0.0.1:PORT with the port that the fault server wrote to file.
-inline std::wstring FaultServer(const wchar_t* file) {
-    std::ifstream in(std::filesystem::path(ServerSetting(L"QG_FAULT_STATE")) / file);
+// A path on the fault-injecting server (see servers/fault_server.py), or on the port that the
+// server keeps bound but refuses connections on.
+inline std::wstring FaultUrl(const std::wstring& path, const wchar_t* portFile = L"fault.port") {
     unsigned port = 0;
-    if (!(in >> port)) {
+    if (!(std::ifstream(ServerFolder(L"QG_FAULT_STATE") / portFile) >> port)) {
         throw std::runtime_error("the fault server is not running");
     }
-    return L"http://127.0.0.1:" + std::to_wstring(port);
-}
-
-// A path on the fault-injecting server; see servers/fault_server.py.
-inline std::wstring FaultUrl(const std::wstring& path) {
-    static const std::wstring base = FaultServer(L"fault.port");
-    return base + path;
-}
-
-// A port on 127.0.0.1 that refuses connections.
-inline std::wstring RefusedUrl() {
-    static const std::wstring base = FaultServer(L"refused.port");
-    return base + L"/refused";
+    return L"http://127.0.0.1:" + std::to_wstring(port) + path;
 }
 
 // nginx with the certificate that the test prefix trusts, and with one from an authority that
@@ -52,7 +41,7 @@ inline const std::wstring kUnknownAuthorityServer = L"https://localhost:47444";
 
 // Puts bytes at a path under /transport/ of the tree nginx serves and returns that URL path.
 inline std::wstring Publish(const std::wstring& name, const std::string& bytes) {
-    const auto folder = std::filesystem::path(ServerSetting(L"QG_NGINX_ROOT")) / L"transport";
+    const auto folder = ServerFolder(L"QG_NGINX_ROOT") / L"transport";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << bytes;
     return L"/transport/" + name;
@@ -61,9 +50,7 @@ inline std::wstring Publish(const std::wstring& name, const std::string& bytes) 
 // size bytes counting 0, 1, .. 255, 0, ..: what the fault server sends as a body.
 inline std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(i % 256);
-    }
+    std::iota(bytes.begin(), bytes.end(), '\0');  // wrapping from 255 to 0
     return bytes;
 }
 

@@ -9,19 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <vector>
-
-#include "base/unique_handle.h"
-
-namespace {
-
-struct CertificateStoreTraits {
-    using pointer = HCERTSTORE;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer value) noexcept { ::CertCloseStore(value, 0); }
-};
-
-}  // namespace
+#include <string>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {
@@ -29,24 +17,18 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     std::ifstream file(std::filesystem::path(argv[1]), std::ios::binary | std::ios::ate);
-    std::vector<char> der(file ? static_cast<std::size_t>(file.tellg()) : 0);
-    file.seekg(0);
-    if (der.empty() || !file.read(der.data(), static_cast<std::streamsize>(der.size()))) {
-        std::fputs("cannot read the certificate\n", stderr);
-        return 1;
-    }
-    const quillguard::UniqueHandle<CertificateStoreTraits> store(
-        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
-    if (!store) {
-        std::fprintf(stderr, "CertOpenStore failed: %lu\n", ::GetLastError());
-        return 1;
-    }
-    if (!::CertAddEncodedCertificateToStore(
-            store.get(), X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+    std::string der(file ? static_cast<std::size_t>(file.tellg()) : 0, '\0');
+    file.seekg(0).read(der.data(), static_cast<std::streamsize>(der.size()));
+    const HCERTSTORE store =
+        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    if (der.empty() || !file || store == nullptr ||
+        !::CertAddEncodedCertificateToStore(
+            store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr)) {
-        std::fprintf(stderr, "CertAddEncodedCertificateToStore failed: %lu\n", ::GetLastError());
+        std::fprintf(stderr, "cannot add the certificate: %lu\n", ::GetLastError());
         return 1;
     }
+    ::CertCloseStore(store, 0);
     std::puts("certificate added to LocalMachine\\Root");
     return 0;
 }

@@ -9,39 +9,25 @@
 
 #include "net/http_client.h"
 
-namespace {
-
-int PrintModulePath() {
-    const HMODULE module = ::GetModuleHandleW(L"winhttp.dll");
-    if (module == nullptr) {
-        std::puts("winhttp.dll is not loaded");
-        return 1;
-    }
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(module, path, MAX_PATH);
-    std::printf("%ls\n", path);
-    return 0;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 2 ? argv[1] : L"";
     if (mode == L"client") {
-        quillguard::HttpClient client;
+        const quillguard::HttpClient client;
         if (client.lastError() != 0) {
             std::printf("the session did not open: %lu\n", client.lastError());
             return 1;
         }
-        return PrintModulePath();
+    } else if (mode != L"search" || ::LoadLibraryW(L"winhttp.dll") == nullptr) {
+        std::printf("usage: qg_winhttp_probe client|search; or LoadLibraryW failed: %lu\n",
+                    ::GetLastError());
+        return 2;
     }
-    if (mode == L"search") {
-        if (::LoadLibraryW(L"winhttp.dll") == nullptr) {
-            std::printf("LoadLibraryW failed: %lu\n", ::GetLastError());
-            return 1;
-        }
-        return PrintModulePath();
+    wchar_t path[MAX_PATH] = {};
+    const HMODULE module = ::GetModuleHandleW(L"winhttp.dll");
+    if (module == nullptr || ::GetModuleFileNameW(module, path, MAX_PATH) == 0) {
+        std::puts("winhttp.dll is not loaded");
+        return 1;
     }
-    std::fputs("usage: qg_winhttp_probe client|search\n", stderr);
-    return 2;
+    std::printf("%ls\n", path);
+    return 0;
 }

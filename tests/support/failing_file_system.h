@@ -13,7 +13,6 @@ class FailingFileSystem final : public FileSystem {
   public:
     bool failTemporaryFolder = false;
     bool failTemporary = false;
-    bool failMove = false;
     std::wstring unwritableFolder;  // no temporary file can be made in it
 
     std::uint32_t ReadFileAttributes(const std::wstring& path) override {
@@ -31,7 +30,7 @@ class FailingFileSystem final : public FileSystem {
                real_.CreateTemporaryFile(folder, prefix, path);
     }
     bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
-        return !failMove && real_.MoveReplacing(from, to);
+        return real_.MoveReplacing(from, to);
     }
     void RemoveFile(const std::wstring& path) override { real_.RemoveFile(path); }
 

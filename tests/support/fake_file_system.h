@@ -1,7 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,16 +24,11 @@ class FakeFileSystem final : public FileSystem {
     // The same from names separated by spaces, a folder's name ending in a backslash.
     FakeFileSystem& folder(const std::wstring& path, std::wstring_view names) {
         std::vector<FolderEntry> entries;
-        for (std::size_t start = 0; start < names.size();) {
-            const std::size_t end = std::min(names.find(L' ', start), names.size());
-            const std::wstring_view name = names.substr(start, end - start);
-            if (name.ends_with(L'\\')) {
-                entries.push_back(
-                    {std::wstring(name.substr(0, name.size() - 1)), kFileAttributeDirectory});
-            } else {
-                entries.push_back({std::wstring(name), 0x20});
-            }
-            start = end + 1;
+        std::wistringstream words{std::wstring(names)};
+        for (std::wstring name; words >> name;) {
+            const bool isFolder = name.ends_with(L'\\');
+            entries.push_back({isFolder ? name.substr(0, name.size() - 1) : name,
+                               isFolder ? kFileAttributeDirectory : 0x20});
         }
         return folder(path, std::move(entries));
     }

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "net/http_session.h"
 #include "support/call_log.h"
@@ -36,46 +35,29 @@ class FakeHttpSession final : public HttpSession {
                         ProgressCallback) override {
         log_.push_back(L"download " + url);
         const auto found = bodies.find(url);
-        const std::string* bytes = brokenDownload          ? &*brokenDownload
-                                   : found != bodies.end() ? &found->second
-                                                           : nullptr;
-        if (bytes != nullptr) {
-            std::ofstream(std::filesystem::path(filePath), std::ios::binary | std::ios::trunc)
-                << *bytes;
+        if (!brokenDownload && found == bodies.end()) {
+            return false;
         }
-        return bytes != nullptr && !brokenDownload;
+        std::ofstream(std::filesystem::path(filePath), std::ios::binary | std::ios::trunc)
+            << (brokenDownload ? *brokenDownload : found->second);
+        return !brokenDownload;
     }
 
   private:
     CallLog& log_;
 };
 
-// Opens sessions that all answer from one scripted session.
+// Opens sessions that each answer as the scripted session does when it is opened.
 class FakeDownloads final : public Downloads {
   public:
-    explicit FakeDownloads(FakeHttpSession& session) : session_(session) {}
+    explicit FakeDownloads(const FakeHttpSession& session) : session_(session) {}
 
     std::unique_ptr<HttpSession> OpenSession() override {
-        return std::make_unique<Forwarding>(session_);
+        return std::make_unique<FakeHttpSession>(session_);
     }
 
   private:
-    class Forwarding final : public HttpSession {
-      public:
-        explicit Forwarding(HttpSession& target) : target_(target) {}
-        bool FetchString(const std::wstring& url, std::string& text) override {
-            return target_.FetchString(url, text);
-        }
-        bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                            ProgressCallback progress) override {
-            return target_.DownloadToFile(url, filePath, std::move(progress));
-        }
-
-      private:
-        HttpSession& target_;
-    };
-
-    FakeHttpSession& session_;
+    const FakeHttpSession& session_;
 };
 
 }  // namespace quillguard::testing

@@ -1,30 +1,33 @@
-// The window thread under wine: whatever of it cannot be made, the launcher never waits for ever.
+// The Win32 user interface under wine: whatever of the window thread cannot be made, the launcher
+// never waits for ever; and the message boxes' style.
 #include <gtest/gtest.h>
 
 #include <string_view>
 #include <thread>
 
+#include "support/failing_call.h"
 #include "ui/win32_launcher_windows.h"
+#include "ui/win32_user_interface.h"
 
 namespace quillguard {
 namespace {
+
+using testing::FailWithNoMemory;
+
+// A second launcher is told with the information icon, every failure with the error icon; both
+// boxes have the OK button alone (0).
+TEST(MessageBoxStyleTest, InformationAndErrorIcons) {
+    EXPECT_EQ(MessageBoxStyle(MessageIcon::Information), 0x40u);
+    EXPECT_EQ(MessageBoxStyle(MessageIcon::Error), 0x10u);
+}
 
 int eventsLeft = 0;  // events that may still be created
 DWORD windowThreadId = 0;
 
 HANDLE WINAPI CountedCreateEvent(LPSECURITY_ATTRIBUTES attributes, BOOL manual, BOOL initial,
                                  LPCWSTR name) {
-    if (eventsLeft-- <= 0) {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return ::CreateEventW(attributes, manual, initial, name);
-}
-
-HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
-                                  DWORD, LPDWORD) {
-    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
+    return eventsLeft-- > 0 ? ::CreateEventW(attributes, manual, initial, name)
+                            : FailWithNoMemory<HANDLE>(attributes, manual, initial, name);
 }
 
 HANDLE WINAPI RecordingCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stack,
@@ -35,50 +38,29 @@ HANDLE WINAPI RecordingCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T sta
     return thread;
 }
 
-HWND WINAPI FailingCreateWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU,
-                                HINSTANCE, LPVOID) {
-    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-}
-
-enum class Then { Nothing, EndTheWindowThread };
-
-struct NoHangCase {
-    const char* name;
-    int events;
-    WindowCalls calls;
-    Then then;
-};
-
 // Without the ready event or the thread there is no window thread; without the window, or once
 // the thread has gone, nobody can be asked: the agreement is not accepted, at once.
 TEST(WindowThreadTest, NothingWaitsForWindowsThatCannotBe) {
-    const NoHangCase cases[] = {
-        {"no ready event",
-         0,
-         {CountedCreateEvent, ::CreateThread, ::CreateWindowExW},
-         Then::Nothing},
-        {"no thread",
-         2,
-         {CountedCreateEvent, FailingCreateThread, ::CreateWindowExW},
-         Then::Nothing},
-        {"no EULA done event",
-         1,
-         {CountedCreateEvent, ::CreateThread, ::CreateWindowExW},
-         Then::Nothing},
-        {"no window", 2, {CountedCreateEvent, ::CreateThread, FailingCreateWindow}, Then::Nothing},
-        {"thread gone",
-         2,
-         {CountedCreateEvent, RecordingCreateThread, ::CreateWindowExW},
-         Then::EndTheWindowThread},
+    struct Case {
+        const char* name;
+        int events;
+        WindowCalls calls;
+        bool endTheWindowThread = false;
     };
-    for (const NoHangCase& c : cases) {
+    const Case cases[] = {
+        {"no ready event", 0, {CountedCreateEvent, ::CreateThread, ::CreateWindowExW}},
+        {"no thread", 2, {CountedCreateEvent, FailWithNoMemory, ::CreateWindowExW}},
+        {"no EULA done event", 1, {CountedCreateEvent, ::CreateThread, ::CreateWindowExW}},
+        {"no window", 2, {CountedCreateEvent, ::CreateThread, FailWithNoMemory}},
+        {"thread gone", 2, {CountedCreateEvent, RecordingCreateThread, ::CreateWindowExW}, true},
+    };
+    for (const Case& c : cases) {
         eventsLeft = c.events;
         Win32LauncherWindows windows(c.calls);
         windows.StartSplashThread();
         windows.HideSplash();
         windows.ShowSplash();
-        if (c.then == Then::EndTheWindowThread) {
+        if (c.endTheWindowThread) {
             ASSERT_TRUE(::PostThreadMessageW(windowThreadId, WM_QUIT, 0, 0)) << c.name;
         }
         EXPECT_FALSE(windows.RunEulaDialog()) << c.name;

@@ -10,8 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
@@ -35,54 +36,45 @@ const std::wstring kBuildUrl = kBase + L"/builds/launcher.exe";
 const std::wstring kFetch = L"fetch " + kManifestUrl;
 const std::wstring kDownload = L"download " + kBuildUrl;
 
-class SelfUpdateTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::filesystem::remove_all(Root());
-        std::filesystem::create_directories(Temporary());
-        std::filesystem::create_directories(Folder());
-        // A temporary folder of this test's own, which no other test's launcher writes to.
-        ::SetEnvironmentVariableW(L"TMP", Temporary().c_str());
-        ::SetEnvironmentVariableW(L"TEMP", Temporary().c_str());
-        std::ofstream(Launcher(), std::ios::binary) << kOld;
-        processes.launcherPath = Launcher().wstring();
+namespace fs = std::filesystem;
+
+// A game folder with the running launcher in it and a temporary folder of its own, which no
+// other test's launcher writes to; both are removed before and after.
+struct Installation {
+    Installation() {
+        fs::remove_all(root);
+        fs::create_directories(temporary);
+        fs::create_directories(launcher.parent_path());
+        ::SetEnvironmentVariableW(L"TMP", temporary.c_str());
+        ::SetEnvironmentVariableW(L"TEMP", temporary.c_str());
+        std::ofstream(launcher, std::ios::binary) << kOld;
+        processes.launcherPath = launcher.wstring();
         processes.forwarded = L"\"a b\" x&y";
-        processes.hiddenStarts = true;
-        processes.systemFolder = L"C:\\Windows\\system32";
-        files.failTemporaryFolder = files.failTemporary = false;
-        files.unwritableFolder.clear();
         session.bodies = {{kBuildUrl, kNew}};
-        session.brokenDownload.reset();
-        calls.clear();
     }
-    void TearDown() override {
-        ::SetFileAttributesW(Launcher().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(Root());
+    ~Installation() {
+        ::SetFileAttributesW(launcher.c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(root);
     }
 
-    static std::filesystem::path Root() {
-        static const std::filesystem::path root =
-            std::filesystem::temp_directory_path() /
-            (L"qg-self-update-" + std::to_wstring(::GetCurrentProcessId()));
-        return root;
-    }
-    static std::filesystem::path Temporary() { return Root() / L"temp"; }
-    static std::filesystem::path Folder() { return Root() / L"game"; }
-    static std::filesystem::path Launcher() { return Folder() / L"Foo_QG.exe"; }
-    std::string LauncherBytes() const {
-        return testing::ReadWholeFile(Launcher()).value_or("<missing>");
-    }
     // What the update left in the temporary folder.
-    static std::vector<std::filesystem::path> Downloads() {
-        return {std::filesystem::directory_iterator(Temporary()),
-                std::filesystem::directory_iterator()};
+    std::vector<fs::path> Downloads() const {
+        return {fs::directory_iterator(temporary), fs::directory_iterator()};
     }
-    static std::size_t FilesBesideLauncher() {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(Folder()),
-                                                      std::filesystem::directory_iterator()));
+    // The launcher's bytes, checked to be alone in its folder.
+    std::string Launcher() const {
+        const auto count =
+            std::distance(fs::directory_iterator(launcher.parent_path()), fs::directory_iterator());
+        return count == 1 ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
+                          : std::to_string(count) + " files";
     }
     LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes); }
 
+    // Found once: each installation points TMP into itself.
+    inline static const fs::path root =
+        fs::temp_directory_path() / (L"qg-self-update-" + std::to_wstring(::GetCurrentProcessId()));
+    const fs::path temporary = root / L"temp";
+    const fs::path launcher = root / L"game" / L"Foo_QG.exe";
     CallLog calls;
     testing::FakeHttpSession session{calls};
     testing::FakeDownloads downloads{session};
@@ -90,89 +82,75 @@ class SelfUpdateTest : public ::testing::Test {
     testing::FakeProcesses processes{calls};
 };
 
-struct Case {
-    std::string manifest;  // "<none>": the fetch fails
-    LauncherError code;
-    CallLog calls;
-};
-
-TEST_F(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
+TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
+    struct Case {
+        std::string manifest;  // "<none>": the fetch fails
+        LauncherError code;
+        CallLog calls;
+    };
     const Case cases[] = {
         {ManifestText(HexDigestOf(kOld)), kSuccess, {kFetch}},
-        // A current launcher needs no "url".
-        {ManifestText(HexDigestOf(kOld, true)), kSuccess, {kFetch}},
         {"<none>", kLauncherManifestFetchFailed, {kFetch}},
         {"<html>", kLauncherManifestFetchFailed, {kFetch}},
         {R"({"url":"https://updates.test/x"})", kLauncherManifestMissingSha1, {kFetch}},
-        {"[" + ManifestText(HexDigestOf(kNew), kBuildUrl) + "]",
-         kLauncherManifestMissingSha1,
-         {kFetch}},
         {ManifestText(HexDigestOf(kNew)), kLauncherManifestMissingUrl, {kFetch}},
         {ManifestText(HexDigestOf(kNew + "!"), kBuildUrl),
          kLauncherChecksumMismatch,
          {kFetch, kDownload}},
     };
     for (const Case& c : cases) {
-        SetUp();
+        Installation installation;
         if (c.manifest != "<none>") {
-            session.bodies[kManifestUrl] = c.manifest;
+            installation.session.bodies[kManifestUrl] = c.manifest;
         }
-        EXPECT_EQ(Update(), c.code) << c.manifest;
-        EXPECT_EQ(calls, c.calls) << c.manifest;
-        EXPECT_EQ(LauncherBytes(), kOld) << c.manifest;
-        EXPECT_TRUE(Downloads().empty()) << c.manifest;
-        EXPECT_EQ(FilesBesideLauncher(), 1u) << c.manifest;
+        EXPECT_EQ(installation.Update(), c.code) << c.manifest;
+        EXPECT_EQ(installation.calls, c.calls) << c.manifest;
+        EXPECT_EQ(installation.Launcher(), kOld) << c.manifest;
+        EXPECT_TRUE(installation.Downloads().empty()) << c.manifest;
     }
 }
 
-TEST_F(SelfUpdateTest, HandsTheVerifiedDownloadToTheReplaceCommandAndEnds) {
-    session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
-    EXPECT_EQ(Update(), kSuccess);
-    const auto left = Downloads();
+TEST(SelfUpdateTest, HandsTheVerifiedDownloadToTheReplaceCommandAndEnds) {
+    Installation installation;
+    installation.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
+    EXPECT_EQ(installation.Update(), kSuccess);
+    const auto left = installation.Downloads();
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(testing::ReadWholeFile(left[0]), kNew);
-    const std::wstring download = left[0].wstring();
-    const std::wstring launcher = Launcher().wstring();
-    EXPECT_EQ(calls, (CallLog{kFetch, kDownload,
-                              L"hidden C:\\Windows\\system32\\cmd.exe: " +
-                                  BuildReplaceCommand(download, launcher, L"\"a b\" x&y",
-                                                      L"C:\\Windows\\system32"),
-                              L"exit 0"}));
+    const std::wstring command =
+        BuildReplaceCommand(left[0].wstring(), installation.launcher.wstring(), L"\"a b\" x&y",
+                            L"C:\\Windows\\system32");
+    EXPECT_EQ(installation.calls,
+              (CallLog{kFetch, kDownload, L"hidden C:\\Windows\\system32\\cmd.exe: " + command,
+                       L"exit 0"}));
     // The command replaces the launcher after the process has ended; the probe of its folder
     // is gone.
-    EXPECT_EQ(LauncherBytes(), kOld);
-    EXPECT_EQ(FilesBesideLauncher(), 1u);
+    EXPECT_EQ(installation.Launcher(), kOld);
 }
 
-TEST_F(SelfUpdateTest, EveryFailedStepAfterTheCheckRemovesItsDownload) {
-    struct Failure {
-        const char* what;
-        LauncherError code;
-        std::function<void()> arrange;
-    };
-    const Failure failures[] = {
-        {"no temporary folder", kNoTemporaryPath, [&] { files.failTemporaryFolder = true; }},
-        {"no temporary file", kNoTemporaryFile, [&] { files.failTemporary = true; }},
+TEST(SelfUpdateTest, EveryFailedStepAfterTheCheckRemovesItsDownload) {
+    std::optional<Installation> i;
+    const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
+        {"no temporary folder", kNoTemporaryPath, [&] { i->files.failTemporaryFolder = true; }},
+        {"no temporary file", kNoTemporaryFile, [&] { i->files.failTemporary = true; }},
         {"broken download", kLauncherDownloadFailed,
-         [&] { session.brokenDownload = kNew.substr(0, 4); }},
-        {"command not started", kUpdateProcessFailed, [&] { processes.hiddenStarts = false; }},
-        {"no system folder", kUpdateProcessFailed, [&] { processes.systemFolder.clear(); }},
+         [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
+        {"command not started", kUpdateProcessFailed, [&] { i->processes.hiddenStarts = false; }},
+        {"no system folder", kUpdateProcessFailed, [&] { i->processes.systemFolder.clear(); }},
         // The copy over the launcher would fail unseen after the launcher has ended.
         {"folder cannot be written", kUpdateProcessFailed,
-         [&] { files.unwritableFolder = Folder().wstring(); }},
+         [&] { i->files.unwritableFolder = i->launcher.parent_path().wstring(); }},
         {"read-only launcher", kUpdateProcessFailed,
-         [&] { ::SetFileAttributesW(Launcher().c_str(), FILE_ATTRIBUTE_READONLY); }},
+         [&] { ::SetFileAttributesW(i->launcher.c_str(), FILE_ATTRIBUTE_READONLY); }},
     };
-    for (const Failure& failure : failures) {
-        TearDown();
-        SetUp();
-        session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
-        failure.arrange();
-        EXPECT_EQ(Update(), failure.code) << failure.what;
-        EXPECT_EQ(LauncherBytes(), kOld) << failure.what;
-        EXPECT_TRUE(Downloads().empty()) << failure.what;
-        EXPECT_EQ(FilesBesideLauncher(), 1u) << failure.what;
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), L"exit 0"), 0) << failure.what;
+    for (const auto& [what, code, arrange] : failures) {
+        i.emplace();
+        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
+        arrange();
+        EXPECT_EQ(i->Update(), code) << what;
+        EXPECT_EQ(i->Launcher(), kOld) << what;
+        EXPECT_TRUE(i->Downloads().empty()) << what;
+        EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
     }
 }
 
