@@ -39,6 +39,8 @@ constexpr DWORD kTerminateWaitMs = 5000;
 // A click whose handler opens a nested modal dialog only returns once that closes; past this the
 // driver carries on so that a later step can answer that dialog.
 constexpr UINT kPressTimeoutMs = 5000;
+// Room for the script to take a screenshot.
+constexpr DWORD kShotTimeoutMs = 60000;
 // Distinctive, so that a process the driver had to kill is recognisable in any log.
 constexpr UINT kTerminatedExitCode = 0xDEAD;
 // The control id of a message box's text.
@@ -73,31 +75,23 @@ std::wstring Quoted(std::wstring_view text) {
     return L"\"" + std::wstring(text) + L"\"";
 }
 
-// Decimal, or hexadecimal after "0x" (handy for NTSTATUS exit codes).
+// Decimal, possibly negative (a coordinate), or hexadecimal after "0x" (styles, NTSTATUS codes).
 std::optional<DWORD> ParseNumber(const std::wstring& text) {
     const bool hex = text.starts_with(L"0x");
-    const wchar_t* digits = text.c_str() + (hex ? 2 : 0);
+    const bool negative = text.starts_with(L"-");
+    const wchar_t* digits = text.c_str() + (hex ? 2 : negative ? 1 : 0);
     wchar_t* end = nullptr;
     const unsigned long long value = std::wcstoull(digits, &end, hex ? 16 : 10);
-    if (!iswxdigit(*digits) || *end != L'\0' || value > MAXDWORD) {
+    if (!iswxdigit(*digits) || *end != L'\0' || value > (negative ? 1000000 : MAXDWORD)) {
         return std::nullopt;
     }
-    return static_cast<DWORD>(value);
+    return negative ? static_cast<DWORD>(-static_cast<long long>(value))
+                    : static_cast<DWORD>(value);
 }
 
 // Numbers were checked against the verb's pattern before any step ran.
 DWORD Number(const std::wstring& text) {
     return *ParseNumber(text);
-}
-
-// A coordinate, possibly negative.
-std::optional<int> ParseCoordinate(const std::wstring& text) {
-    const bool negative = text.starts_with(L"-");
-    const std::optional<DWORD> magnitude = ParseNumber(text.substr(negative ? 1 : 0));
-    if (!magnitude || *magnitude > 1000000) {
-        return std::nullopt;
-    }
-    return negative ? -static_cast<int>(*magnitude) : static_cast<int>(*magnitude);
 }
 
 DWORD OptionalNumber(Args args, std::size_t index, DWORD fallback) {
@@ -185,22 +179,14 @@ std::vector<HWND> Windows(HWND parent) {
     return windows;
 }
 
-std::vector<HWND> VisibleTopLevelWindows(DWORD pid) {
-    std::vector<HWND> visible;
+// Top-level windows that match, only the visible ones unless told otherwise.
+std::vector<HWND> FindWindows(const WindowQuery& query, bool visibleOnly = true) {
+    std::vector<HWND> found;
     for (const HWND window : Windows(nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (IsWindowVisible(window) && (pid == 0 || owner == pid)) {
-            visible.push_back(window);
-        }
-    }
-    return visible;
-}
-
-std::vector<HWND> FindWindows(const WindowQuery& query) {
-    std::vector<HWND> found;
-    for (const HWND window : VisibleTopLevelWindows(query.pid)) {
-        if ((query.className == L"*" || SameIgnoringCase(ClassOf(window), query.className)) &&
+        if ((query.pid == 0 || owner == query.pid) && (!visibleOnly || IsWindowVisible(window)) &&
+            (query.className == L"*" || SameIgnoringCase(ClassOf(window), query.className)) &&
             (query.caption == L"*" || CaptionOf(window) == query.caption)) {
             found.push_back(window);
         }
@@ -208,8 +194,8 @@ std::vector<HWND> FindWindows(const WindowQuery& query) {
     return found;
 }
 
-HWND FindWindowMatching(const WindowQuery& query) {
-    const std::vector<HWND> found = FindWindows(query);
+HWND FindWindowMatching(const WindowQuery& query, bool visibleOnly = true) {
+    const std::vector<HWND> found = FindWindows(query, visibleOnly);
     return found.empty() ? nullptr : found.front();
 }
 
@@ -226,7 +212,7 @@ std::wstring Describe(const WindowQuery& query) {
 
 std::wstring DescribeVisibleWindows(DWORD pid) {
     std::wstring text;
-    for (const HWND window : VisibleTopLevelWindows(pid)) {
+    for (const HWND window : FindWindows({L"*", L"*", pid})) {
         text += (text.empty() ? L"" : L", ") + ClassOf(window) + L" " + Quoted(CaptionOf(window));
     }
     return text.empty() ? L"none" : text;
@@ -251,6 +237,24 @@ HWND Await(const Session& session, const WindowQuery& query, DWORD timeoutMs,
                                L" ms; visible windows: " + DescribeVisibleWindows(query.pid));
         }
     }
+}
+
+HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
+                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
+    const WindowQuery query{className, caption, session.pid};
+    return Await(session, query, timeoutMs, L"a " + Describe(query),
+                 [&] { return FindWindowMatching(query); });
+}
+
+// Asks the probe until it gives the wanted state or the time is up, and returns the last answer.
+template <typename Probe>
+std::wstring AwaitState(DWORD timeoutMs, const std::wstring& wanted, Probe probe) {
+    std::wstring state = probe();
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+         state != wanted && GetTickCount64() < deadline; state = probe()) {
+        Sleep(kPollIntervalMs);
+    }
+    return state;
 }
 
 HWND FindButton(HWND window, const std::wstring& label) {
@@ -301,22 +305,22 @@ void HoldMutex(Session& session, Args args) {
     WriteLine(stdout, L"mutex: " + args[0] + L": held");
 }
 
-void ExpectMutex(Session&, Args args) {
-    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, args[0].c_str()));
+std::wstring MutexState(const std::wstring& name) {
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
     const DWORD error = GetLastError();
-    const std::wstring expected = L"mutex " + Quoted(args[0]) + L" " + args[1];
-    std::wstring state;
     // Access denied still proves that the mutex exists.
     if (mutex || error == ERROR_ACCESS_DENIED) {
-        state = L"held";
-    } else if (error == ERROR_FILE_NOT_FOUND) {
-        state = L"free";
-    } else {
-        Fail(expected, L"probe failed with error " + std::to_wstring(error));
+        return L"held";
     }
+    return error == ERROR_FILE_NOT_FOUND ? L"free" : L"unknown: error " + std::to_wstring(error);
+}
+
+void ExpectMutex(Session&, Args args) {
+    const std::wstring state =
+        AwaitState(OptionalNumber(args, 2, 0), args[1], [&] { return MutexState(args[0]); });
     WriteLine(stdout, L"mutex: " + args[0] + L": " + state);
     if (state != args[1]) {
-        Fail(expected, state);
+        Fail(L"mutex " + Quoted(args[0]) + L" " + args[1], state);
     }
 }
 
@@ -329,20 +333,14 @@ void Start(Session& session, Args args) {
     Launch(session, args[0], std::move(commandLine));
 }
 
-void StartRaw(Session& session, Args args) {
-    Launch(session, args[0], args[1]);
-}
-
 void InFolder(Session& session, Args args) {
     session.folder = args[0];
     WriteLine(stdout, L"folder: " + session.folder);
 }
 
 void ExpectBox(Session& session, Args args) {
-    const WindowQuery query{L"#32770", args[0], session.pid};
-    const HWND box = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
-                           L"a " + Describe(query), [&] { return FindWindowMatching(query); });
-    const std::wstring text = BoxText(box);
+    const std::wstring text = BoxText(AwaitVisibleWindow(
+        session, L"#32770", args[0], OptionalNumber(args, 2, kDefaultWindowTimeoutMs)));
     WriteLine(stdout, L"box: " + args[0] + L": " + text);
     if (text != args[1]) {
         Fail(L"text " + Quoted(args[1]), L"text " + Quoted(text));
@@ -352,7 +350,7 @@ void ExpectBox(Session& session, Args args) {
 void Press(Session& session, Args args) {
     const WindowQuery query{L"*", args[0], session.pid};
     const std::wstring label = WithoutAccelerators(args[1]);
-    const HWND button = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
+    const HWND button = Await(session, query, kDefaultWindowTimeoutMs,
                               L"button " + Quoted(label) + L" in a " + Describe(query), [&] {
                                   for (const HWND window : FindWindows(query)) {
                                       if (const HWND found = FindButton(window, label)) {
@@ -400,16 +398,17 @@ void ExpectExit(Session& session, Args args) {
     }
 }
 
-void WaitFile(Session&, Args args) {
-    const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultWindowTimeoutMs);
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (GetFileAttributesW(args[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount64() >= deadline) {
-            Fail(L"file " + Quoted(args[0]) + L" to appear",
-                 L"none within " + std::to_wstring(timeoutMs) + L" ms");
-        }
-        Sleep(kPollIntervalMs);
+void AwaitFile(const std::wstring& path, DWORD timeoutMs) {
+    const std::wstring state = AwaitState(timeoutMs, L"there", [&] {
+        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? L"none" : L"there";
+    });
+    if (state != L"there") {
+        Fail(L"file " + Quoted(path), L"none within " + std::to_wstring(timeoutMs) + L" ms");
     }
+}
+
+void WaitFile(Session&, Args args) {
+    AwaitFile(args[0], OptionalNumber(args, 1, kDefaultWindowTimeoutMs));
     WriteLine(stdout, L"file: " + args[0]);
 }
 
@@ -425,35 +424,25 @@ std::wstring DescribeRect(const RECT& rect) {
 }
 
 RECT ExpectedRect(Args args) {
-    const int x = *ParseCoordinate(args[0]);
-    const int y = *ParseCoordinate(args[1]);
-    return {x, y, x + *ParseCoordinate(args[2]), y + *ParseCoordinate(args[3])};
+    const auto x = static_cast<int>(Number(args[0]));
+    const auto y = static_cast<int>(Number(args[1]));
+    return {x, y, x + static_cast<int>(Number(args[2])), y + static_cast<int>(Number(args[3]))};
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+std::wstring DescribeLooks(DWORD style, DWORD exStyle, const RECT& rect) {
+    return L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
 }
 
 // Compares what was seen of a window with what the script expects, after printing it.
 void ExpectLooks(const std::wstring& what, DWORD style, DWORD exStyle, const RECT& rect,
                  Args expected) {
-    const std::wstring seen =
-        L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
+    const std::wstring seen = DescribeLooks(style, exStyle, rect);
     WriteLine(stdout, what + L": " + seen);
-    const RECT wantedRect = ExpectedRect(expected.subspan(2));
-    if (style != Number(expected[0]) || exStyle != Number(expected[1]) ||
-        !SameRect(rect, wantedRect)) {
-        Fail(L"style " + Hex(Number(expected[0])) + L" ex " + Hex(Number(expected[1])) + L" " +
-                 DescribeRect(wantedRect),
-             seen);
+    const std::wstring wanted =
+        DescribeLooks(Number(expected[0]), Number(expected[1]), ExpectedRect(expected.subspan(2)));
+    if (seen != wanted) {
+        Fail(wanted, seen);
     }
-}
-
-HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
-                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
-    const WindowQuery query{className, caption, session.pid};
-    return Await(session, query, timeoutMs, L"a " + Describe(query),
-                 [&] { return FindWindowMatching(query); });
 }
 
 // Windows add WS_VISIBLE on showing and WS_CLIPSIBLINGS to every top-level window, and
@@ -478,41 +467,24 @@ void ExpectWindow(Session& session, Args args) {
                 args.subspan(2, 6));
 }
 
-// Every top-level window of the started process, shown or not.
-HWND FindAnyWindow(const Session& session, const std::wstring& className,
-                   const std::wstring& caption) {
-    for (const HWND window : Windows(nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == session.pid && SameIgnoringCase(ClassOf(window), className) &&
-            CaptionOf(window) == caption) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-// Waits up to the default time-out for the state, since a posted click takes effect later.
+// Waits up to the default time-out for the state, since a posted click takes effect later. The
+// rectangle counts when the script gives one.
 void ExpectVisibility(Session& session, Args args) {
-    std::wstring state;
-    HWND window = nullptr;
-    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;;
-         Sleep(kPollIntervalMs)) {
-        window = FindAnyWindow(session, args[0], args[1]);
-        state = window == nullptr ? L"none" : IsWindowVisible(window) ? L"visible" : L"hidden";
-        if (state == args[2] || GetTickCount64() >= deadline) {
-            break;
-        }
-    }
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state +
-                          (window == nullptr ? L"" : L" " + DescribeRect(rect)));
-    if (state != args[2]) {
-        Fail(args[0] + L" " + Quoted(args[1]) + L" " + args[2], state);
-    }
-    if (args.size() == 7 && !SameRect(rect, ExpectedRect(args.subspan(3)))) {
-        Fail(DescribeRect(ExpectedRect(args.subspan(3))), DescribeRect(rect));
+    const bool placed = args.size() == 7;
+    const std::wstring wanted =
+        args[2] + (placed ? L" " + DescribeRect(ExpectedRect(args.subspan(3))) : L"");
+    const std::wstring state = AwaitState(kDefaultWindowTimeoutMs, wanted, [&] {
+        const HWND window = FindWindowMatching({args[0], args[1], session.pid}, false);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        const std::wstring seen = window == nullptr         ? L"none"
+                                  : IsWindowVisible(window) ? L"visible"
+                                                            : L"hidden";
+        return placed && window != nullptr ? seen + L" " + DescribeRect(rect) : seen;
+    });
+    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state);
+    if (state != wanted) {
+        Fail(args[0] + L" " + Quoted(args[1]) + L" " + wanted, state);
     }
 }
 
@@ -525,14 +497,9 @@ UniqueKernelHandle ThreadOf(const Session& session, const std::wstring& which) {
                         0, FALSE, DUPLICATE_SAME_ACCESS);
         return UniqueKernelHandle(copy);
     }
-    for (const HWND window : Windows(nullptr)) {
-        DWORD owner = 0;
-        const DWORD thread = GetWindowThreadProcessId(window, &owner);
-        if (owner == session.pid && SameIgnoringCase(ClassOf(window), L"QuillGuard")) {
-            return UniqueKernelHandle(OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread));
-        }
-    }
-    return {};
+    const HWND window = FindWindowMatching({L"QuillGuard", L"*", session.pid}, false);
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    return UniqueKernelHandle(thread ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread) : nullptr);
 }
 
 void SuspendOrResume(Session& session, Args args, bool suspend) {
@@ -546,14 +513,6 @@ void SuspendOrResume(Session& session, Args args, bool suspend) {
              L"error " + std::to_wstring(GetLastError()));
     }
     WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
-}
-
-void Suspend(Session& session, Args args) {
-    SuspendOrResume(session, args, true);
-}
-
-void Resume(Session& session, Args args) {
-    SuspendOrResume(session, args, false);
 }
 
 void Pause(Session&, Args args) {
@@ -670,7 +629,7 @@ void ExpectTransitions(Session& session, Args args) {
     for (bool last = false; !last; Sleep(1)) {
         last = FindWindowMatching({L"#32770", L"*", session.pid}) || ExitCode(session);
         if (window == nullptr) {
-            window = FindAnyWindow(session, args[0], args[1]);
+            window = FindWindowMatching({args[0], args[1], session.pid}, false);
         }
         const bool now = window != nullptr && IsWindowVisible(window);
         showings += !visible && now ? 1u : 0u;
@@ -688,13 +647,17 @@ void ExpectTransitions(Session& session, Args args) {
     }
 }
 
-void Mark(Session&, Args args) {
+// Holds the run for a screenshot: NAME.shown tells the script that the screen is ready, and the
+// run goes on once the script has made NAME.taken.
+void Shot(Session&, Args args) {
+    const std::wstring shown = args[0] + L".shown";
     const quillguard::UniqueFileHandle file(CreateFileW(
-        args[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        shown.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        Fail(L"to create " + Quoted(args[0]), L"error " + std::to_wstring(GetLastError()));
+        Fail(L"to create " + Quoted(shown), L"error " + std::to_wstring(GetLastError()));
     }
-    WriteLine(stdout, L"mark: " + args[0]);
+    AwaitFile(args[0] + L".taken", kShotTimeoutMs);
+    WriteLine(stdout, L"shot: " + args[0]);
 }
 
 std::wstring HexBytes(std::span<const BYTE> bytes) {
@@ -776,11 +739,7 @@ void SetRecord(Session&, Args args) {
 // Waits up to the default time-out, since the launcher writes the record after a posted click.
 void ExpectRecord(Session&, Args args) {
     const std::wstring wanted = args.size() == 1 ? args[0] : args[0] + L" " + args[1];
-    std::wstring now = RecordNow();
-    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;
-         now != wanted && GetTickCount64() < deadline; now = RecordNow()) {
-        Sleep(kPollIntervalMs);
-    }
+    const std::wstring now = AwaitState(kDefaultWindowTimeoutMs, wanted, RecordNow);
     WriteLine(stdout, L"record: " + now);
     if (now != wanted) {
         Fail(L"record " + wanted, now);
@@ -789,7 +748,7 @@ void ExpectRecord(Session&, Args args) {
 
 struct Verb {
     std::wstring_view name;
-    // One letter per argument: s any text, n non-empty text, u number, i coordinate, m "held" or
+    // One letter per argument: s any text, n non-empty text, u number, m "held" or
     // "free", v "visible", "hidden" or "none", c "box" or "alt-f4", r "read-only", t "main" or
     // "ui". Arguments after '|' are optional; '*' accepts any further texts.
     std::wstring_view pattern;
@@ -799,30 +758,33 @@ struct Verb {
 
 constexpr std::array kVerbs{
     Verb{L"hold-mutex", L"n", L"NAME", HoldMutex},
-    Verb{L"expect-mutex", L"nm", L"NAME held|free", ExpectMutex},
+    Verb{L"expect-mutex", L"nm|u", L"NAME held|free [TIMEOUT_MS]", ExpectMutex},
     Verb{L"start", L"n*", L"EXE [ARG...]", Start},
-    Verb{L"start-raw", L"ns", L"EXE COMMANDLINE", StartRaw},
+    Verb{L"start-raw", L"ns", L"EXE COMMANDLINE",
+         [](Session& session, Args args) { Launch(session, args[0], args[1]); }},
     Verb{L"in-folder", L"n", L"FOLDER (where later starts run)", InFolder},
     Verb{L"expect-box", L"ss|u", L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
-    Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
+    Verb{L"press", L"ss", L"CAPTION BUTTON_TEXT", Press},
     Verb{L"expect-exit", L"u|u", L"CODE [TIMEOUT_MS]", ExpectExit},
     Verb{L"wait-file", L"n|u", L"PATH [TIMEOUT_MS]", WaitFile},
-    Verb{L"mark", L"n", L"PATH (creates the file)", Mark},
-    Verb{L"expect-window", L"ssuuiiii|u",
+    Verb{L"shot", L"n", L"NAME (makes NAME.shown, waits for NAME.taken)", Shot},
+    Verb{L"expect-window", L"ssuuuuuu|u",
          L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]", ExpectWindow},
-    Verb{L"expect-visibility", L"ssv|iiii", L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
+    Verb{L"expect-visibility", L"ssv|uuuu", L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
          ExpectVisibility},
     Verb{L"expect-transitions", L"ssuu",
          L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
-    Verb{L"expect-control", L"sunsuuiiii",
+    Verb{L"expect-control", L"sunsuuuuuu",
          L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT", ExpectControl},
     Verb{L"expect-agreement", L"su", L"CAPTION INDEX (the control holds the agreement)",
          ExpectAgreement},
     Verb{L"click", L"su", L"CAPTION INDEX", Click},
     Verb{L"scroll", L"su", L"CAPTION INDEX", Scroll},
     Verb{L"close", L"sc", L"CAPTION box|alt-f4", Close},
-    Verb{L"suspend", L"t", L"main|ui (a thread of the started process)", Suspend},
-    Verb{L"resume", L"t", L"main|ui", Resume},
+    Verb{L"suspend", L"t", L"main|ui (a thread of the started process)",
+         [](Session& session, Args args) { SuspendOrResume(session, args, true); }},
+    Verb{L"resume", L"t", L"main|ui",
+         [](Session& session, Args args) { SuspendOrResume(session, args, false); }},
     Verb{L"pause", L"u", L"MS", Pause},
     Verb{L"set-record", L"n|nr", L"none|TYPE HEXBYTES [read-only]", SetRecord},
     Verb{L"expect-record", L"n|n", L"none|TYPE HEXBYTES", ExpectRecord},
@@ -832,7 +794,6 @@ bool Fits(wchar_t kind, const std::wstring& argument) {
     const bool number = ParseNumber(argument).has_value();
     return kind == L'n'   ? !argument.empty()
            : kind == L'u' ? number
-           : kind == L'i' ? ParseCoordinate(argument).has_value()
            : kind == L'm' ? argument == L"held" || argument == L"free"
            : kind == L'v' ? argument == L"visible" || argument == L"hidden" || argument == L"none"
            : kind == L'c' ? argument == L"box" || argument == L"alt-f4"
