@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Checks, with curl against the tests' nginx, the answers docs/update-server.md promises: manifests
-# as JSON with short caching, builds byte for byte (those named by their digest cached for long)
-# with no content encoding even when the client would accept one, 404 for what is not published,
-# and a certificate the test CA vouches for.
+# Checks with curl against the tests' nginx the answers docs/update-server.md promises, over a
+# certificate the test CA vouches for.
 #
 #   update-server-answers.sh CERT_DIR UPDATE_TREE
 set -euo pipefail
@@ -20,8 +18,8 @@ head -c 200000 < <(yes 'QuillGuard build bytes') >"$tree/answers/build.bin"
 cp "$tree/answers/build.bin" "$tree/files/answers-check.exe"
 
 status=0
-# expect PATH STATUS [FILE] [HEADER_PATTERN...]: the answer's status, its body the file's bytes,
-# and a header matching each pattern; "!PATTERN" for a header that must not be there.
+# expect PATH STATUS [FILE] [HEADER...]: the answer's status, its body the file's bytes, and a
+# header starting with each HEADER.
 expect() {
     local path=$1 code
     code=$(curl -sS --cacert "$certs/trusted-ca.pem" -H 'Accept-Encoding: gzip, deflate, br' \
@@ -30,18 +28,15 @@ expect() {
     [ "$code" = "$2" ] || { echo "FAIL: $path: status $code, not $2"; status=1; }
     [ -z "${3:-}" ] || cmp -s "$work/b" "$3" || { echo "FAIL: $path: body differs"; status=1; }
     for header in "${@:4}"; do
-        if [[ $header == !* ]]; then
-            ! grep -qi "^${header#!}" "$work/h" || { echo "FAIL: $path: ${header#!}"; status=1; }
-        else
-            grep -qi "^$header" "$work/h" || { echo "FAIL: $path: no $header"; status=1; }
-        fi
+        grep -qi "^$header" "$work/h" || { echo "FAIL: $path: no $header"; status=1; }
     done
 }
 
 expect "/answers/$stub/manifest.json" 200 "$tree/answers/$stub/manifest.json" \
-    'Content-Type: application/json' 'Cache-Control: max-age=30'
-expect /answers/build.bin 200 "$tree/answers/build.bin" '!Content-Encoding' \
-    'Content-Length: 200000' 'Cache-Control: no-transform'
+    'Content-Type: application/json' 'Cache-Control: max-age=30[^0-9]'
+expect /answers/build.bin 200 "$tree/answers/build.bin" 'Content-Length: 200000[^0-9]' \
+    'Cache-Control: no-transform'
+! grep -qi '^Content-Encoding' "$work/h" || { echo "FAIL: a build is served encoded"; status=1; }
 expect /files/answers-check.exe 200 "$tree/answers/build.bin" 'Cache-Control: max-age=31536000' \
     'Cache-Control: immutable, no-transform'
 expect /answers/stub/ffffffffffffffffffffffffffffffffffffffff/manifest.json 404

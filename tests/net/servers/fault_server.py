@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
-"""A plain HTTP server on 127.0.0.1 that answers badly on demand, for what nginx will not do.
-
-    fault_server.py start|stop STATE_DIR
-
-Its pid, log and port live in STATE_DIR: fault.port, and refused.port for a socket that is bound
-but never listens. Bodies count 0, 1, .. 255, 0, ..; pieces are sent 300 ms apart. Paths:
-/status/N (status N), /bytes/A,B,.. (Content-Length A+B+.. in pieces of A, B, .. bytes),
-/no-length/A,B,.. (the same, ended by closing), /chunked/N, /reset/N, /short/N and /stall/N
-(Content-Length 2N, N bytes, then a reset, a close, or silence past WinHTTP's 30 s receive
-time-out), /hangup (closed unanswered), /garbage (not HTTP), /headers (the request's head).
-"""
+"""fault_server.py start|stop STATE_DIR: a plain HTTP server on 127.0.0.1 that answers badly on
+demand, for what nginx will not do. Its pid, log and port live in STATE_DIR: fault.port, and
+refused.port for a socket that is bound but never listens. Bodies count 0, 1, .. 255, 0, ..;
+pieces are sent 300 ms apart. Paths: /status/N (status N), /bytes/A,B,.. (Content-Length A+B+..
+in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /chunked/N,
+/reset/N, /short/N and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or silence
+past WinHTTP's 30 s receive time-out), /hangup (closed unanswered), /garbage (not HTTP),
+/headers (the request's head)."""
 
 import contextlib
 import os
@@ -109,11 +106,8 @@ def serve(state):
 
 
 def stop(state):
-    try:
-        with open(os.path.join(state, "fault.pid")) as file:
-            os.kill(int(file.read()), signal.SIGKILL)
-    except (OSError, ValueError):
-        pass
+    with contextlib.suppress(OSError, ValueError), open(os.path.join(state, "fault.pid")) as file:
+        os.kill(int(file.read()), signal.SIGKILL)
     for name in ("fault.pid", "fault.port", "refused.port"):
         with contextlib.suppress(FileNotFoundError):
             os.remove(os.path.join(state, name))
