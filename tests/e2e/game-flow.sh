@@ -55,7 +55,5 @@ refusals)
     expect_game_error "$launcher" "Could not find a valid QGClient target executable."
     ;;
 *)
-    echo "unknown scenario $scenario" >&2
-    exit 2
-    ;;
+    echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac

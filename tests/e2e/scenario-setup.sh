@@ -1,8 +1,7 @@
-# Sourced by the end-to-end scenarios. Lays out a game folder the way a publisher ships it (the
-# launcher renamed to <Game>_QG.exe beside QGClient.dll, the game left to the scenario) and, with a
-# tree, publishes the launcher as current on the tests' update server. Expects wine_dir, bin and
-# work to be set; tree (the folder the server serves) and access_log (its request log) when the
-# scenario uses the server; game_dir when the game folder is not the usual one.
+# Sourced by the end-to-end scenarios, with wine_dir, bin and work set, and tree (the folder the
+# tests' nginx serves) and access_log when they use the server. Lays out a game folder (game_dir,
+# if set) as a publisher ships it: the launcher as <Game>_QG.exe beside QGClient.dll; with a tree,
+# the launcher is published as current.
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 fixtures=$bin/fixtures
 server=https://localhost:47443
@@ -21,18 +20,20 @@ launcher=$game_dir/Foo_QG.exe
 cp "$bin/QuillGuardLauncher.exe" "$launcher"
 cp "$fixtures/QGClient.dll" "$game_dir/"
 
-# The game records its command line and folder here; QG_GAME_LINGER_MS keeps it running longer
-# than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so that the
-# launcher's own exit shows it did not wait for the game.
+# The game records its command line and folder in record; QG_GAME_LINGER_MS keeps it running
+# longer than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so
+# that the launcher's own exit shows it did not wait for the game. Planted fixtures make
+# planted_marker when something loads or runs them.
 record=$work/launch-record.txt
-export QG_LAUNCH_RECORD
+planted_marker=$work/planted-ran
+export QG_LAUNCH_RECORD QG_PLANTED_MARKER QG_GAME_LINGER_MS=15000
 QG_LAUNCH_RECORD=$(windows "$record")
-export QG_GAME_LINGER_MS=15000
+QG_PLANTED_MARKER=$(windows "$planted_marker")
 exit_ms=12000
 
 # Expects the game to have been started with exactly this command line, in the folder the
-# launcher was started in (the launcher's own, unless a second argument names another). A
-# launcher that updated itself starts the game some seconds after it has ended.
+# launcher was started in (the launcher's own, unless a second argument names another), within
+# the seconds a launcher that updated itself takes to restart.
 expect_launch() {
     for _ in $(seq 300); do [ -s "$record" ] && break; sleep 0.1; done
     [ -s "$record" ] || { echo "the game did not start"; exit 1; }
@@ -56,14 +57,14 @@ qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.
 # The stub id of a client target, as the publisher tool computes it.
 stub_id() { qg_publish stub-id "$(windows "$1")" | cut -d' ' -f1 | tr -d '\r'; }
 
-# publish ID BODY [LIBRARY]: serves BODY as the stub's manifest (none when empty) and LIBRARY as
-# its build.
+# publish FOLDER BODY [LIBRARY]: serves BODY (none if empty) as the manifest in FOLDER of the tree,
+# and LIBRARY beside it.
 publish() {
-    rm -rf "${tree:?}/stub/$1"
+    rm -rf "${tree:?}/$1"
     [ -n "$2" ] || return 0
-    mkdir -p "$tree/stub/$1"
-    [ -z "${3:-}" ] || cp "$3" "$tree/stub/$1/QGClient.dll"
-    printf '%s' "$2" >"$tree/stub/$1/manifest.json"
+    mkdir -p "$tree/$1"
+    [ -z "${3:-}" ] || cp "$3" "$tree/$1/QGClient.dll"
+    printf '%s' "$2" >"$tree/$1/manifest.json"
 }
 
 # The manifest naming a digest and, when given, a build's URL.
@@ -71,7 +72,7 @@ manifest() { printf '{"sha1":"%s"%s}' "$1" "${2:+,\"url\":\"$2\"}"; }
 
 # Publishes the library the game folder holds as the current one for this client target.
 publish_current() {
-    publish "$(stub_id "$1")" "$(manifest "$(sha1 "$fixtures/QGClient.dll")")"
+    publish "stub/$(stub_id "$1")" "$(manifest "$(sha1 "$fixtures/QGClient.dll")")"
 }
 
 # How often the server was asked for paths matching this pattern so far.
@@ -97,10 +98,4 @@ install_timeout_stand_in() {
         echo "$WINEPREFIX/drive_c/windows/system32")"
 }
 
-# publish_launcher BODY: serves BODY as the launcher manifest, or none when BODY is empty.
-publish_launcher() {
-    rm -rf "${tree:?}/launcher"
-    mkdir -p "$tree/launcher"
-    [ -z "$1" ] || printf '%s' "$1" >"$tree/launcher/manifest.json"
-}
-[ -z "${tree:-}" ] || publish_launcher "$(manifest "$(sha1 "$launcher")")"
+[ -z "${tree:-}" ] || publish launcher "$(manifest "$(sha1 "$launcher")")"

@@ -7,7 +7,7 @@ make_bitmap() {
         -compose multiply -composite -type TrueColor "BMP3:$1"
 }
 
-# shooting NAME... -- STEP...: runs the driver's steps in work, where each step "shot NAME" stops
+# shooting NAME... -- STEP...: runs the driver's steps in work, where each step "hold NAME" stops
 # the run while this side saves the screen as NAME.png, in the order the names are given.
 shooting() {
     local names=()
@@ -17,13 +17,13 @@ shooting() {
     driver_job=$!
     for name in "${names[@]}"; do
         for _ in $(seq 900); do
-            [ -e "$work/$name.shown" ] || ! kill -0 "$driver_job" 2>/dev/null && break
+            [ -e "$work/$name.held" ] || ! kill -0 "$driver_job" 2>/dev/null && break
             sleep 0.1
         done
-        [ -e "$work/$name.shown" ] || { echo "the driver never got to $name"; return 1; }
+        [ -e "$work/$name.held" ] || { echo "the driver never got to $name"; return 1; }
         sleep 0.5  # room for the window to paint
-        bash "$here/../harness/screenshot.sh" "$wine_dir" "$shots/$name.png"
-        touch "$work/$name.taken"
+        (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$name.png")
+        touch "$work/$name.released"
     done
     wait "$driver_job"
     driver_job=

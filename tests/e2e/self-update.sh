@@ -30,14 +30,11 @@ case $scenario in
 replaces_itself_and_restarts_with_the_same_arguments)
     # Programs and scripts that a player could plant in the game folder, the replace command's
     # current folder, under the names of what the command runs.
-    marker=$work/planted-program-ran
-    export QG_PLANTED_MARKER
-    QG_PLANTED_MARKER=$(windows "$marker")
     for name in cmd.exe timeout.exe; do cp "$fixtures/planted.exe" "$game_dir/$name"; done
     for name in timeout.bat timeout.cmd; do
         printf '@type nul > "%%QG_PLANTED_MARKER%%"\r\n' >"$game_dir/$name"
     done
-    publish_launcher "$(manifest "$(sha1 "$next")" "$next_url")"
+    publish launcher "$(manifest "$(sha1 "$next")" "$next_url")"
     # Every character cmd.exe gives a meaning to. Two arguments would run a command that makes a
     # file in the game folder if they reached cmd.exe unescaped. Wine's cmd.exe expands
     # "^%NAME^%" where Windows keeps it, so a variable's name between two percent signs is shown
@@ -53,7 +50,7 @@ replaces_itself_and_restarts_with_the_same_arguments)
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" $forwarded --quillguard-launcher"
     cmp "$next" "$launcher"
     [ "$(downloads)" = 0 ] || { echo "the download was left in the temporary folder"; exit 1; }
-    for file in "$game_dir/injected" "$game_dir/piped" "$marker"; do
+    for file in "$game_dir/injected" "$game_dir/piped" "$planted_marker"; do
         [ ! -e "$file" ] || { echo "FAIL: $file was made: something ran that must not"; exit 1; }
     done
     [ "$(requests /launcher/manifest.json)" -ge 2 ] && [ "$(requests /builds/Foo_QG.exe)" -ge 1 ]
@@ -63,7 +60,7 @@ errors_leave_the_launcher_as_it_was)
     # A launcher the player cannot replace (read-only): the copy would fail after it has ended.
     while IFS='|' read -r body text read_only; do
         echo "== ${body:-no manifest} $read_only"
-        publish_launcher "$body"
+        publish launcher "$body"
         [ -z "$read_only" ] || chmod a-w "$launcher"
         driver start "$(windows "$launcher")" -- expect-box "Launcher Update Error" "$text" 45000 \
             -- press "Launcher Update Error" OK -- expect-exit 1
@@ -79,5 +76,5 @@ $(manifest "$(sha1 "$next")" "$next_url")|Failed to create update process.|read-
 ROWS
     ;;
 *)
-    echo "unknown scenario: $scenario"; exit 2 ;;
+    echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The splash and the EULA window of the real launcher on an 800 x 600 screen under wine, played
-# by the UI driver as a person would, with the agreement's record set before each start. The
-# launcher cannot reach an update server there, so a run that goes on past the agreement ends in
-# the self-update's message box. Screenshots of the splash, the EULA window and that box are kept.
+# by the UI driver as a person would, with the agreement's record set before each start.
+# Screenshots of the splash, the EULA window and the error box after them are kept.
 #
 #   splash-and-eula.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO SCREENSHOT_DIR
 set -euo pipefail
@@ -40,14 +39,14 @@ first_start)
         -- expect-control "$eula" 1 Edit "*" 0x50200844 0x00000200 10 35 460 280 \
         -- expect-control "$eula" 2 Button "I Accept" 0x50000000 0 280 330 90 25 \
         -- expect-control "$eula" 3 Button "Cancel" 0x50000000 0 380 330 90 25 \
-        -- expect-agreement "$eula" 1 -- shot eula \
+        -- expect-agreement "$eula" 1 -- hold eula \
         -- suspend main -- "${accept[@]}" -- expect-visibility QuillGuard "$eula" none \
         -- suspend ui -- resume main -- expect-record 4 01000000 -- pause 500 \
         -- suspend main -- resume ui \
         -- expect-window "${splash[@]}" 0x80000000 0x00000088 150 150 501 301 \
-        -- shot splash -- resume main \
+        -- hold splash -- resume main \
         -- expect-box "$error_caption" "$error_text" \
-        -- expect-visibility "${splash[@]}" hidden -- shot error-box \
+        -- expect-visibility "${splash[@]}" hidden -- hold error-box \
         -- press "$error_caption" OK -- expect-exit 1 \
         -- expect-record 4 01000000
     # On screen, the splash is the bitmap pixel for pixel.
@@ -68,12 +67,8 @@ answers)
     driver start "$launcher" -- "${eula_window[@]}" -- click "$eula" 1 -- scroll "$eula" 1 \
         -- click "$eula" 0 -- "${eula_window[@]}" -- "${cancel[@]}" -- expect-exit 1 \
         -- expect-record 4 00000000
-    for how in box alt-f4; do
-        driver start "$launcher" -- "${eula_window[@]}" -- close "$eula" $how -- expect-exit 1 \
-            -- expect-record 4 00000000
-    done
-    ;;
-records)
+    driver start "$launcher" -- "${eula_window[@]}" -- close "$eula" alt-f4 -- expect-exit 1 \
+        -- expect-record 4 00000000
     # Only the 4 bytes 1 count, whatever the type; accepting writes the REG_DWORD 1.
     driver set-record 1 31000000 -- start "$launcher" -- "${eula_window[@]}" -- "${accept[@]}" \
         -- "${ends_in_error_box[@]}" -- expect-record 4 01000000
@@ -119,7 +114,5 @@ dpi_144)
         -- "${cancel[@]}" -- expect-exit 1
     ;;
 *)
-    echo "unknown scenario: $scenario" >&2
-    exit 2
-    ;;
+    echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac
