@@ -19,13 +19,13 @@ count() {
 }
 count
 
-# Expects the library to hold these bytes, the game folder nothing else than what the scenario
-# put there, and the server asked this often for the manifest and the build since the last check.
+# Expects the library to hold these bytes, the game folder the files the scenario put there and
+# nothing else, and the server asked this often for the manifest and the build since the last check.
 expect_after() {
     cmp "$1" "$game_dir/QGClient.dll" || { echo "the library is not $1"; exit 1; }
     local left manifests_before=$manifests builds_before=$builds
-    left=$(cd "$game_dir" && ls | grep -vxE 'Foo_QG.exe|Foo.exe|QGClient.dll' || true)
-    [ -z "$left" ] || { echo "left in the game folder: $left"; exit 1; }
+    left=$(cd "$game_dir" && LC_ALL=C ls | paste -sd' ')
+    [ "$left" = "${files:-Foo.exe Foo_QG.exe QGClient.dll}" ] || { echo "folder: $left"; exit 1; }
     count
     local asked="$((manifests - manifests_before)) $((builds - builds_before))"
     echo "server asked for the manifest and the build: $asked"
@@ -86,7 +86,7 @@ ROWS
 killed_mid_update)
     # The launcher killed at random moments from the manifest fetch to the replacement: the
     # library is always the old one or the verified new one. A temporary file that a killed run
-    # left behind is removed by the next run's update.
+    # left behind is removed by the next run's update, and a player's own one is left alone.
     export QG_GAME_LINGER_MS=0
     mkdir -p "$tree/slow/stub/$id"
     cp "$next" "$tree/slow/stub/$id/QGClient.dll"
@@ -102,6 +102,8 @@ killed_mid_update)
     done
     echo "temporary files left by the killed runs: $(cd "$game_dir" && ls | grep -c '^QGC' || true)"
     cp "$old" "$game_dir/QGClient.dll"
+    printf 'mine' >"$game_dir/notes.tmp"
+    files="Foo.exe Foo_QG.exe QGClient.dll notes.tmp"
     count
     launches
     expect_after "$next" 1 1
