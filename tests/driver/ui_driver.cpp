@@ -1,5 +1,5 @@
 // Plays the person in front of the launcher for the end-to-end tests: runs a script of steps
-// (holding mutexes, starting programs, answering message boxes, waiting for files) separated
+// (holding mutexes, starting programs, answering message boxes, waiting for the script) separated
 // by a lone "--", and stops at the first step that does not see what it expects.
 // Exit status: 0 all steps passed, 1 a step failed, 2 the script is malformed.
 #include <windows.h>
@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
-#include <exception>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -39,6 +38,8 @@ constexpr DWORD kTerminateWaitMs = 5000;
 // A click whose handler opens a nested modal dialog only returns once that closes; past this the
 // driver carries on so that a later step can answer that dialog.
 constexpr UINT kPressTimeoutMs = 5000;
+// Room for the script to act while the run is held.
+constexpr DWORD kHoldTimeoutMs = 60000;
 // Distinctive, so that a process the driver had to kill is recognisable in any log.
 constexpr UINT kTerminatedExitCode = 0xDEAD;
 // The control id of a message box's text.
@@ -73,31 +74,18 @@ std::wstring Quoted(std::wstring_view text) {
     return L"\"" + std::wstring(text) + L"\"";
 }
 
-// Decimal, or hexadecimal after "0x" (handy for NTSTATUS exit codes).
-std::optional<DWORD> ParseNumber(const std::wstring& text) {
+// Decimal, possibly negative (a coordinate), or hexadecimal after "0x" (styles, NTSTATUS codes).
+DWORD Number(const std::wstring& text) {
     const bool hex = text.starts_with(L"0x");
-    const wchar_t* digits = text.c_str() + (hex ? 2 : 0);
+    const bool negative = text.starts_with(L"-");
+    const wchar_t* digits = text.c_str() + (hex ? 2 : negative ? 1 : 0);
     wchar_t* end = nullptr;
     const unsigned long long value = std::wcstoull(digits, &end, hex ? 16 : 10);
-    if (!iswxdigit(*digits) || *end != L'\0' || value > MAXDWORD) {
-        return std::nullopt;
+    if (!iswxdigit(*digits) || *end != L'\0' || value > (negative ? 1000000 : MAXDWORD)) {
+        Fail(L"a number", Quoted(text));
     }
-    return static_cast<DWORD>(value);
-}
-
-// Numbers were checked against the verb's pattern before any step ran.
-DWORD Number(const std::wstring& text) {
-    return *ParseNumber(text);
-}
-
-// A coordinate, possibly negative.
-std::optional<int> ParseCoordinate(const std::wstring& text) {
-    const bool negative = text.starts_with(L"-");
-    const std::optional<DWORD> magnitude = ParseNumber(text.substr(negative ? 1 : 0));
-    if (!magnitude || *magnitude > 1000000) {
-        return std::nullopt;
-    }
-    return negative ? -static_cast<int>(*magnitude) : static_cast<int>(*magnitude);
+    return negative ? static_cast<DWORD>(-static_cast<long long>(value))
+                    : static_cast<DWORD>(value);
 }
 
 DWORD OptionalNumber(Args args, std::size_t index, DWORD fallback) {
@@ -143,11 +131,22 @@ std::wstring CaptionOf(HWND window) {
     return caption;
 }
 
-std::wstring BoxText(HWND box) {
-    const int length = GetWindowTextLengthW(GetDlgItem(box, kMessageTextId));
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(GetDlgItemTextW(box, kMessageTextId, text.data(), length + 1));
+// Asked of the control itself: for another process's window, GetWindowTextW gives only the
+// stored caption, which an edit control does not keep.
+std::wstring FullTextOf(HWND control) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPressTimeoutMs,
+                        &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, kPressTimeoutMs, &copied);
+    text.resize(copied);
     return text;
+}
+
+std::wstring BoxText(HWND box) {
+    return FullTextOf(GetDlgItem(box, kMessageTextId));
 }
 
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -155,16 +154,10 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// "&&" shows a literal '&'; a single '&' only underlines the letter after it.
-std::wstring WithoutAccelerators(std::wstring_view label) {
-    std::wstring plain;
-    for (std::size_t i = 0; i < label.size(); ++i) {
-        if (label[i] == L'&' && ++i == label.size()) {
-            break;
-        }
-        plain.push_back(label[i]);
-    }
-    return plain;
+// An '&' only underlines the letter after it.
+std::wstring WithoutAccelerators(std::wstring label) {
+    std::erase(label, L'&');
+    return label;
 }
 
 struct WindowQuery {
@@ -185,22 +178,14 @@ std::vector<HWND> Windows(HWND parent) {
     return windows;
 }
 
-std::vector<HWND> VisibleTopLevelWindows(DWORD pid) {
-    std::vector<HWND> visible;
+// Top-level windows that match, only the visible ones unless told otherwise.
+std::vector<HWND> FindWindows(const WindowQuery& query, bool visibleOnly = true) {
+    std::vector<HWND> found;
     for (const HWND window : Windows(nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (IsWindowVisible(window) && (pid == 0 || owner == pid)) {
-            visible.push_back(window);
-        }
-    }
-    return visible;
-}
-
-std::vector<HWND> FindWindows(const WindowQuery& query) {
-    std::vector<HWND> found;
-    for (const HWND window : VisibleTopLevelWindows(query.pid)) {
-        if ((query.className == L"*" || SameIgnoringCase(ClassOf(window), query.className)) &&
+        if ((query.pid == 0 || owner == query.pid) && (!visibleOnly || IsWindowVisible(window)) &&
+            (query.className == L"*" || SameIgnoringCase(ClassOf(window), query.className)) &&
             (query.caption == L"*" || CaptionOf(window) == query.caption)) {
             found.push_back(window);
         }
@@ -208,25 +193,19 @@ std::vector<HWND> FindWindows(const WindowQuery& query) {
     return found;
 }
 
-HWND FindWindowMatching(const WindowQuery& query) {
-    const std::vector<HWND> found = FindWindows(query);
+HWND FindWindowMatching(const WindowQuery& query, bool visibleOnly = true) {
+    const std::vector<HWND> found = FindWindows(query, visibleOnly);
     return found.empty() ? nullptr : found.front();
 }
 
 std::wstring Describe(const WindowQuery& query) {
-    std::wstring text = L"visible window";
-    if (query.className != L"*") {
-        text += L" of class " + Quoted(query.className);
-    }
-    if (query.caption != L"*") {
-        text += L" captioned " + Quoted(query.caption);
-    }
-    return query.pid == 0 ? text : text + L" of pid " + std::to_wstring(query.pid);
+    return L"visible window of class " + Quoted(query.className) + L" captioned " +
+           Quoted(query.caption) + L" of pid " + std::to_wstring(query.pid);
 }
 
 std::wstring DescribeVisibleWindows(DWORD pid) {
     std::wstring text;
-    for (const HWND window : VisibleTopLevelWindows(pid)) {
+    for (const HWND window : FindWindows({L"*", L"*", pid})) {
         text += (text.empty() ? L"" : L", ") + ClassOf(window) + L" " + Quoted(CaptionOf(window));
     }
     return text.empty() ? L"none" : text;
@@ -253,6 +232,24 @@ HWND Await(const Session& session, const WindowQuery& query, DWORD timeoutMs,
     }
 }
 
+HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
+                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
+    const WindowQuery query{className, caption, session.pid};
+    return Await(session, query, timeoutMs, L"a " + Describe(query),
+                 [&] { return FindWindowMatching(query); });
+}
+
+// Asks the probe until it gives the wanted state or the time is up, and returns the last answer.
+template <typename Probe>
+std::wstring AwaitState(DWORD timeoutMs, const std::wstring& wanted, Probe probe) {
+    std::wstring state = probe();
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+         state != wanted && GetTickCount64() < deadline; state = probe()) {
+        Sleep(kPollIntervalMs);
+    }
+    return state;
+}
+
 HWND FindButton(HWND window, const std::wstring& label) {
     for (const HWND child : Windows(window)) {
         // A person can neither see nor click a hidden or disabled button.
@@ -270,7 +267,8 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
         Fail(L"no started process still running",
              L"pid " + std::to_wstring(session.pid) + L" is still running");
     }
-    const std::filesystem::path path = std::filesystem::absolute(exe);
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(exe, error);
     const std::wstring shown = L": " + commandLine;
 
     STARTUPINFOW startup{};
@@ -301,22 +299,22 @@ void HoldMutex(Session& session, Args args) {
     WriteLine(stdout, L"mutex: " + args[0] + L": held");
 }
 
-void ExpectMutex(Session&, Args args) {
-    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, args[0].c_str()));
+std::wstring MutexState(const std::wstring& name) {
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
     const DWORD error = GetLastError();
-    const std::wstring expected = L"mutex " + Quoted(args[0]) + L" " + args[1];
-    std::wstring state;
     // Access denied still proves that the mutex exists.
     if (mutex || error == ERROR_ACCESS_DENIED) {
-        state = L"held";
-    } else if (error == ERROR_FILE_NOT_FOUND) {
-        state = L"free";
-    } else {
-        Fail(expected, L"probe failed with error " + std::to_wstring(error));
+        return L"held";
     }
+    return error == ERROR_FILE_NOT_FOUND ? L"free" : L"unknown: error " + std::to_wstring(error);
+}
+
+void ExpectMutex(Session&, Args args) {
+    const std::wstring state =
+        AwaitState(OptionalNumber(args, 2, 0), args[1], [&] { return MutexState(args[0]); });
     WriteLine(stdout, L"mutex: " + args[0] + L": " + state);
     if (state != args[1]) {
-        Fail(expected, state);
+        Fail(L"mutex " + Quoted(args[0]) + L" " + args[1], state);
     }
 }
 
@@ -329,20 +327,14 @@ void Start(Session& session, Args args) {
     Launch(session, args[0], std::move(commandLine));
 }
 
-void StartRaw(Session& session, Args args) {
-    Launch(session, args[0], args[1]);
-}
-
 void InFolder(Session& session, Args args) {
     session.folder = args[0];
     WriteLine(stdout, L"folder: " + session.folder);
 }
 
 void ExpectBox(Session& session, Args args) {
-    const WindowQuery query{L"#32770", args[0], session.pid};
-    const HWND box = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
-                           L"a " + Describe(query), [&] { return FindWindowMatching(query); });
-    const std::wstring text = BoxText(box);
+    const std::wstring text = BoxText(AwaitVisibleWindow(
+        session, L"#32770", args[0], OptionalNumber(args, 2, kDefaultWindowTimeoutMs)));
     WriteLine(stdout, L"box: " + args[0] + L": " + text);
     if (text != args[1]) {
         Fail(L"text " + Quoted(args[1]), L"text " + Quoted(text));
@@ -352,7 +344,7 @@ void ExpectBox(Session& session, Args args) {
 void Press(Session& session, Args args) {
     const WindowQuery query{L"*", args[0], session.pid};
     const std::wstring label = WithoutAccelerators(args[1]);
-    const HWND button = Await(session, query, OptionalNumber(args, 2, kDefaultWindowTimeoutMs),
+    const HWND button = Await(session, query, kDefaultWindowTimeoutMs,
                               L"button " + Quoted(label) + L" in a " + Describe(query), [&] {
                                   for (const HWND window : FindWindows(query)) {
                                       if (const HWND found = FindButton(window, label)) {
@@ -400,19 +392,6 @@ void ExpectExit(Session& session, Args args) {
     }
 }
 
-void WaitFile(Session&, Args args) {
-    const DWORD timeoutMs = OptionalNumber(args, 1, kDefaultWindowTimeoutMs);
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (GetFileAttributesW(args[0].c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount64() >= deadline) {
-            Fail(L"file " + Quoted(args[0]) + L" to appear",
-                 L"none within " + std::to_wstring(timeoutMs) + L" ms");
-        }
-        Sleep(kPollIntervalMs);
-    }
-    WriteLine(stdout, L"file: " + args[0]);
-}
-
 std::wstring Hex(DWORD value) {
     wchar_t text[16] = {};
     swprintf(text, 16, L"0x%08X", static_cast<unsigned>(value));
@@ -425,35 +404,28 @@ std::wstring DescribeRect(const RECT& rect) {
 }
 
 RECT ExpectedRect(Args args) {
-    const int x = *ParseCoordinate(args[0]);
-    const int y = *ParseCoordinate(args[1]);
-    return {x, y, x + *ParseCoordinate(args[2]), y + *ParseCoordinate(args[3])};
+    if (args.size() != 4) {
+        Fail(L"X Y WIDTH HEIGHT", std::to_wstring(args.size()) + L" numbers");
+    }
+    const auto x = static_cast<int>(Number(args[0]));
+    const auto y = static_cast<int>(Number(args[1]));
+    return {x, y, x + static_cast<int>(Number(args[2])), y + static_cast<int>(Number(args[3]))};
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+std::wstring DescribeLooks(DWORD style, DWORD exStyle, const RECT& rect) {
+    return L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
 }
 
 // Compares what was seen of a window with what the script expects, after printing it.
 void ExpectLooks(const std::wstring& what, DWORD style, DWORD exStyle, const RECT& rect,
                  Args expected) {
-    const std::wstring seen =
-        L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
+    const std::wstring seen = DescribeLooks(style, exStyle, rect);
     WriteLine(stdout, what + L": " + seen);
-    const RECT wantedRect = ExpectedRect(expected.subspan(2));
-    if (style != Number(expected[0]) || exStyle != Number(expected[1]) ||
-        !SameRect(rect, wantedRect)) {
-        Fail(L"style " + Hex(Number(expected[0])) + L" ex " + Hex(Number(expected[1])) + L" " +
-                 DescribeRect(wantedRect),
-             seen);
+    const std::wstring wanted =
+        DescribeLooks(Number(expected[0]), Number(expected[1]), ExpectedRect(expected.subspan(2)));
+    if (seen != wanted) {
+        Fail(wanted, seen);
     }
-}
-
-HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
-                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
-    const WindowQuery query{className, caption, session.pid};
-    return Await(session, query, timeoutMs, L"a " + Describe(query),
-                 [&] { return FindWindowMatching(query); });
 }
 
 // Windows add WS_VISIBLE on showing and WS_CLIPSIBLINGS to every top-level window, and
@@ -467,72 +439,48 @@ void ExpectWindow(Session& session, Args args) {
                                            OptionalNumber(args, 8, kDefaultWindowTimeoutMs));
     RECT rect{};
     GetWindowRect(window, &rect);
-    // Awareness 2 is per monitor: the window's rectangle is in the monitor's own pixels.
-    const DPI_AWARENESS awareness =
-        GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window));
-    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]) + L" (DPI " +
-                    std::to_wstring(GetDpiForWindow(window)) + L", awareness " +
-                    std::to_wstring(static_cast<int>(awareness)) + L")",
+    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]),
                 static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~kAddedStyles,
                 static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~kAddedExStyles, rect,
                 args.subspan(2, 6));
 }
 
-// Every top-level window of the started process, shown or not.
-HWND FindAnyWindow(const Session& session, const std::wstring& className,
-                   const std::wstring& caption) {
-    for (const HWND window : Windows(nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == session.pid && SameIgnoringCase(ClassOf(window), className) &&
-            CaptionOf(window) == caption) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
-// Waits up to the default time-out for the state, since a posted click takes effect later.
+// Waits up to the default time-out for the state, since a posted click takes effect later. The
+// rectangle counts when the script gives one.
 void ExpectVisibility(Session& session, Args args) {
-    std::wstring state;
-    HWND window = nullptr;
-    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;;
-         Sleep(kPollIntervalMs)) {
-        window = FindAnyWindow(session, args[0], args[1]);
-        state = window == nullptr ? L"none" : IsWindowVisible(window) ? L"visible" : L"hidden";
-        if (state == args[2] || GetTickCount64() >= deadline) {
-            break;
-        }
-    }
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state +
-                          (window == nullptr ? L"" : L" " + DescribeRect(rect)));
-    if (state != args[2]) {
-        Fail(args[0] + L" " + Quoted(args[1]) + L" " + args[2], state);
-    }
-    if (args.size() == 7 && !SameRect(rect, ExpectedRect(args.subspan(3)))) {
-        Fail(DescribeRect(ExpectedRect(args.subspan(3))), DescribeRect(rect));
+    const bool placed = args.size() > 3;
+    const std::wstring wanted =
+        args[2] + (placed ? L" " + DescribeRect(ExpectedRect(args.subspan(3))) : L"");
+    const std::wstring state = AwaitState(kDefaultWindowTimeoutMs, wanted, [&] {
+        const HWND window = FindWindowMatching({args[0], args[1], session.pid}, false);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        const std::wstring seen = window == nullptr         ? L"none"
+                                  : IsWindowVisible(window) ? L"visible"
+                                                            : L"hidden";
+        return placed && window != nullptr ? seen + L" " + DescribeRect(rect) : seen;
+    });
+    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state);
+    if (state != wanted) {
+        Fail(args[0] + L" " + Quoted(args[1]) + L" " + wanted, state);
     }
 }
 
 // "main": the thread the process started with; "ui": the one that owns its QuillGuard windows.
 // Holding them lets a screenshot catch a state that passes in a moment.
 UniqueKernelHandle ThreadOf(const Session& session, const std::wstring& which) {
+    if (which != L"main" && which != L"ui") {
+        Fail(L"main or ui", Quoted(which));
+    }
     if (which == L"main") {
         HANDLE copy = nullptr;
         DuplicateHandle(GetCurrentProcess(), session.mainThread.get(), GetCurrentProcess(), &copy,
                         0, FALSE, DUPLICATE_SAME_ACCESS);
         return UniqueKernelHandle(copy);
     }
-    for (const HWND window : Windows(nullptr)) {
-        DWORD owner = 0;
-        const DWORD thread = GetWindowThreadProcessId(window, &owner);
-        if (owner == session.pid && SameIgnoringCase(ClassOf(window), L"QuillGuard")) {
-            return UniqueKernelHandle(OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread));
-        }
-    }
-    return {};
+    const HWND window = FindWindowMatching({L"QuillGuard", L"*", session.pid}, false);
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    return UniqueKernelHandle(thread ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread) : nullptr);
 }
 
 void SuspendOrResume(Session& session, Args args, bool suspend) {
@@ -548,19 +496,6 @@ void SuspendOrResume(Session& session, Args args, bool suspend) {
     WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
 }
 
-void Suspend(Session& session, Args args) {
-    SuspendOrResume(session, args, true);
-}
-
-void Resume(Session& session, Args args) {
-    SuspendOrResume(session, args, false);
-}
-
-void Pause(Session&, Args args) {
-    Sleep(Number(args[0]));
-    WriteLine(stdout, L"pause: " + args[0] + L" ms");
-}
-
 // The INDEXth control of the window, in the order the program created them.
 HWND ControlOf(const Session& session, const std::wstring& caption, const std::wstring& index) {
     const std::vector<HWND> controls = Windows(AwaitVisibleWindow(session, L"*", caption));
@@ -570,20 +505,6 @@ HWND ControlOf(const Session& session, const std::wstring& caption, const std::w
              std::to_wstring(controls.size()) + L" controls");
     }
     return controls[wanted];
-}
-
-// Asked of the control itself: for another process's window, GetWindowTextW gives only the
-// stored caption, which an edit control does not keep.
-std::wstring FullTextOf(HWND control) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPressTimeoutMs,
-                        &length);
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kPressTimeoutMs, &copied);
-    text.resize(copied);
-    return text;
 }
 
 void ExpectControl(Session& session, Args args) {
@@ -604,9 +525,7 @@ void ExpectAgreement(Session& session, Args args) {
     const std::wstring text = FullTextOf(ControlOf(session, args[0], args[1]));
     WriteLine(stdout, L"agreement: " + std::to_wstring(text.size()) + L" characters");
     if (text != quillguard::EulaText()) {
-        Fail(L"the launcher's agreement, whole (" + std::to_wstring(quillguard::EulaText().size()) +
-                 L" characters)",
-             std::to_wstring(text.size()) + L" characters: " + Quoted(text.substr(0, 80)));
+        Fail(L"the launcher's agreement, whole", Quoted(text.substr(0, 80)) + L"...");
     }
 }
 
@@ -650,6 +569,8 @@ void Close(Session& session, Args args) {
     const HWND window = AwaitVisibleWindow(session, L"*", args[0]);
     if (args[1] == L"box") {
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (args[1] != L"alt-f4") {
+        Fail(L"box or alt-f4", Quoted(args[1]));
     } else {
         constexpr LPARAM kAltDown = 1 << 29;
         const LPARAM f4 = 1 | MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC) << 16 | kAltDown;
@@ -670,7 +591,7 @@ void ExpectTransitions(Session& session, Args args) {
     for (bool last = false; !last; Sleep(1)) {
         last = FindWindowMatching({L"#32770", L"*", session.pid}) || ExitCode(session);
         if (window == nullptr) {
-            window = FindAnyWindow(session, args[0], args[1]);
+            window = FindWindowMatching({args[0], args[1], session.pid}, false);
         }
         const bool now = window != nullptr && IsWindowVisible(window);
         showings += !visible && now ? 1u : 0u;
@@ -688,13 +609,24 @@ void ExpectTransitions(Session& session, Args args) {
     }
 }
 
-void Mark(Session&, Args args) {
+// Holds the run where the script wants to act on its own (take a screenshot, start another
+// program): NAME.held tells the script that the run got there, and NAME.released lets it go on.
+void Hold(Session&, Args args) {
+    const std::wstring held = args[0] + L".held";
+    const std::wstring released = args[0] + L".released";
     const quillguard::UniqueFileHandle file(CreateFileW(
-        args[0].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        Fail(L"to create " + Quoted(args[0]), L"error " + std::to_wstring(GetLastError()));
+        Fail(L"to create " + Quoted(held), L"error " + std::to_wstring(GetLastError()));
     }
-    WriteLine(stdout, L"mark: " + args[0]);
+    const std::wstring state = AwaitState(kHoldTimeoutMs, L"released", [&] {
+        return GetFileAttributesW(released.c_str()) == INVALID_FILE_ATTRIBUTES ? L"held"
+                                                                               : L"released";
+    });
+    WriteLine(stdout, L"hold: " + args[0] + L": " + state);
+    if (state != L"released") {
+        Fail(Quoted(released), L"none within " + std::to_wstring(kHoldTimeoutMs) + L" ms");
+    }
 }
 
 std::wstring HexBytes(std::span<const BYTE> bytes) {
@@ -738,8 +670,9 @@ void SetKeyPermissions(HKEY key, const wchar_t* sddl) {
 // "none" removes the record; "TYPE HEXBYTES [read-only]" writes it, and "read-only" leaves a key
 // that can be read (and deleted by the driver) but not written.
 void SetRecord(Session&, Args args) {
-    if (args[0] != L"none" && (args.size() < 2 || !ParseNumber(args[0]))) {
-        Fail(L"none, or a value type and its bytes", args[0]);
+    if ((args[0] == L"none") != (args.size() == 1) ||
+        (args.size() == 3 && args[2] != L"read-only")) {
+        Fail(L"none, or a value type, its bytes and perhaps read-only", args[0]);
     }
     {
         quillguard::UniqueRegistryKey key;
@@ -776,11 +709,7 @@ void SetRecord(Session&, Args args) {
 // Waits up to the default time-out, since the launcher writes the record after a posted click.
 void ExpectRecord(Session&, Args args) {
     const std::wstring wanted = args.size() == 1 ? args[0] : args[0] + L" " + args[1];
-    std::wstring now = RecordNow();
-    for (const ULONGLONG deadline = GetTickCount64() + kDefaultWindowTimeoutMs;
-         now != wanted && GetTickCount64() < deadline; now = RecordNow()) {
-        Sleep(kPollIntervalMs);
-    }
+    const std::wstring now = AwaitState(kDefaultWindowTimeoutMs, wanted, RecordNow);
     WriteLine(stdout, L"record: " + now);
     if (now != wanted) {
         Fail(L"record " + wanted, now);
@@ -789,79 +718,51 @@ void ExpectRecord(Session&, Args args) {
 
 struct Verb {
     std::wstring_view name;
-    // One letter per argument: s any text, n non-empty text, u number, i coordinate, m "held" or
-    // "free", v "visible", "hidden" or "none", c "box" or "alt-f4", r "read-only", t "main" or
-    // "ui". Arguments after '|' are optional; '*' accepts any further texts.
-    std::wstring_view pattern;
+    std::size_t least;  // how many arguments it takes
+    std::size_t most;
     std::wstring_view usage;
     void (*run)(Session&, Args);
 };
 
+constexpr std::size_t kAny = 1000;
+
 constexpr std::array kVerbs{
-    Verb{L"hold-mutex", L"n", L"NAME", HoldMutex},
-    Verb{L"expect-mutex", L"nm", L"NAME held|free", ExpectMutex},
-    Verb{L"start", L"n*", L"EXE [ARG...]", Start},
-    Verb{L"start-raw", L"ns", L"EXE COMMANDLINE", StartRaw},
-    Verb{L"in-folder", L"n", L"FOLDER (where later starts run)", InFolder},
-    Verb{L"expect-box", L"ss|u", L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
-    Verb{L"press", L"ss|u", L"CAPTION BUTTON_TEXT [TIMEOUT_MS]", Press},
-    Verb{L"expect-exit", L"u|u", L"CODE [TIMEOUT_MS]", ExpectExit},
-    Verb{L"wait-file", L"n|u", L"PATH [TIMEOUT_MS]", WaitFile},
-    Verb{L"mark", L"n", L"PATH (creates the file)", Mark},
-    Verb{L"expect-window", L"ssuuiiii|u",
-         L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]", ExpectWindow},
-    Verb{L"expect-visibility", L"ssv|iiii", L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
+    Verb{L"hold-mutex", 1, 1, L"NAME", HoldMutex},
+    Verb{L"expect-mutex", 2, 3, L"NAME held|free [TIMEOUT_MS]", ExpectMutex},
+    Verb{L"start", 1, kAny, L"EXE [ARG...]", Start},
+    Verb{L"start-raw", 2, 2, L"EXE COMMANDLINE",
+         [](Session& session, Args args) { Launch(session, args[0], args[1]); }},
+    Verb{L"in-folder", 1, 1, L"FOLDER (where later starts run)", InFolder},
+    Verb{L"expect-box", 2, 3, L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
+    Verb{L"press", 2, 2, L"CAPTION BUTTON_TEXT", Press},
+    Verb{L"expect-exit", 1, 2, L"CODE [TIMEOUT_MS]", ExpectExit},
+    Verb{L"hold", 1, 1, L"NAME (makes NAME.held, goes on once NAME.released exists)", Hold},
+    Verb{L"expect-window", 8, 9, L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]",
+         ExpectWindow},
+    Verb{L"expect-visibility", 3, 7, L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
          ExpectVisibility},
-    Verb{L"expect-transitions", L"ssuu",
+    Verb{L"expect-transitions", 4, 4,
          L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
-    Verb{L"expect-control", L"sunsuuiiii",
-         L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT", ExpectControl},
-    Verb{L"expect-agreement", L"su", L"CAPTION INDEX (the control holds the agreement)",
+    Verb{L"expect-control", 10, 10, L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT",
+         ExpectControl},
+    Verb{L"expect-agreement", 2, 2, L"CAPTION INDEX (the control holds the agreement)",
          ExpectAgreement},
-    Verb{L"click", L"su", L"CAPTION INDEX", Click},
-    Verb{L"scroll", L"su", L"CAPTION INDEX", Scroll},
-    Verb{L"close", L"sc", L"CAPTION box|alt-f4", Close},
-    Verb{L"suspend", L"t", L"main|ui (a thread of the started process)", Suspend},
-    Verb{L"resume", L"t", L"main|ui", Resume},
-    Verb{L"pause", L"u", L"MS", Pause},
-    Verb{L"set-record", L"n|nr", L"none|TYPE HEXBYTES [read-only]", SetRecord},
-    Verb{L"expect-record", L"n|n", L"none|TYPE HEXBYTES", ExpectRecord},
+    Verb{L"click", 2, 2, L"CAPTION INDEX", Click},
+    Verb{L"scroll", 2, 2, L"CAPTION INDEX", Scroll},
+    Verb{L"close", 2, 2, L"CAPTION box|alt-f4", Close},
+    Verb{L"suspend", 1, 1, L"main|ui (a thread of the started process)",
+         [](Session& session, Args args) { SuspendOrResume(session, args, true); }},
+    Verb{L"resume", 1, 1, L"main|ui",
+         [](Session& session, Args args) { SuspendOrResume(session, args, false); }},
+    Verb{L"pause", 1, 1, L"MS", [](Session&, Args args) { Sleep(Number(args[0])); }},
+    Verb{L"set-record", 1, 3, L"none|TYPE HEXBYTES [read-only]", SetRecord},
+    Verb{L"expect-record", 1, 2, L"none|TYPE HEXBYTES", ExpectRecord},
 };
-
-bool Fits(wchar_t kind, const std::wstring& argument) {
-    const bool number = ParseNumber(argument).has_value();
-    return kind == L'n'   ? !argument.empty()
-           : kind == L'u' ? number
-           : kind == L'i' ? ParseCoordinate(argument).has_value()
-           : kind == L'm' ? argument == L"held" || argument == L"free"
-           : kind == L'v' ? argument == L"visible" || argument == L"hidden" || argument == L"none"
-           : kind == L'c' ? argument == L"box" || argument == L"alt-f4"
-           : kind == L'r' ? argument == L"read-only"
-           : kind == L't' ? argument == L"main" || argument == L"ui"
-                          : true;
-}
-
-bool FitsPattern(std::wstring_view pattern, Args args) {
-    std::size_t next = 0;
-    bool optional = false;
-    for (const wchar_t kind : pattern) {
-        if (kind == L'|') {
-            optional = true;
-        } else if (kind == L'*') {
-            return true;
-        } else if (next == args.size()) {
-            return optional;
-        } else if (!Fits(kind, args[next++])) {
-            return false;
-        }
-    }
-    return next == args.size();
-}
 
 const Verb* FindVerb(const std::vector<std::wstring>& words) {
     for (const Verb& verb : kVerbs) {
-        if (!words.empty() && words.front() == verb.name &&
-            FitsPattern(verb.pattern, Args(words).subspan(1))) {
+        if (!words.empty() && words.front() == verb.name && words.size() > verb.least &&
+            words.size() <= verb.most + 1) {
             return &verb;
         }
     }
@@ -875,11 +776,6 @@ std::wstring DescribeStep(std::size_t index, const std::vector<std::wstring>& wo
     }
     return words.empty() ? text + L" (empty)" : text;
 }
-
-struct Step {
-    const Verb* verb;
-    std::vector<std::wstring> words;  // the verb, then its arguments
-};
 
 }  // namespace
 
@@ -898,10 +794,10 @@ int wmain(int argc, wchar_t** argv) {
             scripted.back().emplace_back(argv[i]);
         }
     }
-    std::vector<Step> steps;
+    std::vector<const Verb*> verbs;
     for (std::size_t i = 0; i < scripted.size(); ++i) {
-        const Verb* verb = FindVerb(scripted[i]);
-        if (verb == nullptr) {
+        verbs.push_back(FindVerb(scripted[i]));
+        if (verbs.back() == nullptr) {
             WriteLine(stderr, L"ui_driver: malformed " + DescribeStep(i, scripted[i]));
             WriteLine(stderr, L"usage: ui_driver STEP [-- STEP]..., each STEP one of:");
             for (const Verb& known : kVerbs) {
@@ -910,22 +806,16 @@ int wmain(int argc, wchar_t** argv) {
             }
             return 2;
         }
-        steps.push_back({verb, std::move(scripted[i])});
     }
 
     Session session;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
+    for (std::size_t i = 0; i < scripted.size(); ++i) {
         try {
-            steps[i].verb->run(session, Args(steps[i].words).subspan(1));
+            verbs[i]->run(session, Args(scripted[i]).subspan(1));
         } catch (const StepFailure& failure) {
-            WriteLine(stderr, L"ui_driver: failed " + DescribeStep(i, steps[i].words));
+            WriteLine(stderr, L"ui_driver: failed " + DescribeStep(i, scripted[i]));
             WriteLine(stderr, L"  expected: " + failure.expected);
             WriteLine(stderr, L"  seen:     " + failure.seen);
-            return 1;
-        } catch (const std::exception& error) {
-            const std::string what = error.what();
-            WriteLine(stderr, L"ui_driver: failed " + DescribeStep(i, steps[i].words) + L": " +
-                                  std::wstring(what.begin(), what.end()));
             return 1;
         }
     }

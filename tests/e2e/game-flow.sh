@@ -20,15 +20,15 @@ launches_game_with_forwarded_arguments)
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" plain \"with space\" \"say\\\"hi\\\"\" \"D:\\my dir\\\\\" trail\\  last --quillguard-launcher" \
         "$work/Desktop"
     ;;
-launches_bin_when_exe_is_missing_or_a_folder)
+finds_the_game_and_its_client_target)
+    # Foo.bin when Foo.exe is a folder.
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.bin"
     mkdir "$game_dir/Foo.exe"
     publish_current "$game_dir/Foo.bin"
     driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.bin")\" --quillguard-launcher"
-    ;;
-target_in_subfolder_keeps_the_game_path)
-    # Foo.exe imports kernel32 too, so the client target is the game in Bin.
+    # Foo.exe imports kernel32 too, so the client target is the game in Bin; Foo.exe is started.
+    rm -rf "$game_dir/Foo.exe" "$game_dir/Foo.bin" "$record"
     cp "$fixtures/qg_fixture_game_client_first.exe" "$game_dir/Foo.exe"
     mkdir "$game_dir/Bin"
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Bin/Game.exe"
@@ -36,31 +36,24 @@ target_in_subfolder_keeps_the_game_path)
     driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
     ;;
-name_with_lower_case_suffix_is_invalid)
+refusals)
     cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
     mv "$launcher" "$game_dir/Foo_qg.exe"
     expect_game_error "$game_dir/Foo_qg.exe" "Invalid launcher executable name format."
-    ;;
-missing_game_is_error_ten)
-    # Even with a client target in the folder.
-    cp "$fixtures/qg_fixture_game.exe" "$game_dir/Other.exe"
+    mv "$game_dir/Foo_qg.exe" "$launcher"
+    # No game, even with a client target in the folder.
+    mv "$game_dir/Foo.exe" "$game_dir/Other.exe"
     expect_game_error "$launcher" "Target game executable not found."
-    ;;
-no_client_target_is_error_eleven)
     cp "$fixtures/qg_fixture_game_client_second.exe" "$game_dir/Foo.exe"
     cp "$fixtures/qg_fixture_game_client_first.exe" "$game_dir/Other.exe"
     expect_game_error "$launcher" "Could not find a valid QGClient target executable."
-    ;;
-linked_folders_are_not_searched)
     # The only client target lies behind a symbolic link, which wine lists as a reparse point.
-    cp "$fixtures/qg_fixture_game_client_second.exe" "$game_dir/Foo.exe"
+    rm "$game_dir/Other.exe"
     mkdir "$work/Elsewhere"
     cp "$fixtures/qg_fixture_game.exe" "$work/Elsewhere/Game.exe"
     ln -s "$work/Elsewhere" "$game_dir/Linked"
     expect_game_error "$launcher" "Could not find a valid QGClient target executable."
     ;;
 *)
-    echo "unknown scenario $scenario" >&2
-    exit 2
-    ;;
+    echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac

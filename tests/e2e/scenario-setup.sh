@@ -1,8 +1,7 @@
-# Sourced by the end-to-end scenarios. Lays out a game folder the way a publisher ships it (the
-# launcher renamed to <Game>_QG.exe beside the game and QGClient.dll) and publishes client
-# libraries on the tests' update server, the launcher itself as current. Expects wine_dir, bin,
-# work, tree (the folder the server serves) and access_log (its request log) to be set, and
-# game_dir when the game folder is not the usual one.
+# Sourced by the end-to-end scenarios, with wine_dir, bin and work set, and tree (the folder the
+# tests' nginx serves) and access_log when they use the server. Lays out a game folder (game_dir,
+# if set) as a publisher ships it: the launcher as <Game>_QG.exe beside QGClient.dll; with a tree,
+# the launcher is published as current.
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 fixtures=$bin/fixtures
 server=https://localhost:47443
@@ -13,24 +12,30 @@ sha1() { sha1sum "$1" | cut -d' ' -f1; }
 rm -rf "$work"
 game_dir=${game_dir:-"$work/My Games/Foo"}
 mkdir -p "$game_dir"
-trap 'rm -rf "$work"' EXIT
+# A driver run in the background, which must not outlive the scenario.
+driver_job=
+cleanup() { [ -z "$driver_job" ] || kill "$driver_job" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
 launcher=$game_dir/Foo_QG.exe
 cp "$bin/QuillGuardLauncher.exe" "$launcher"
 cp "$fixtures/QGClient.dll" "$game_dir/"
 
-# The game records its command line and folder here; QG_GAME_LINGER_MS keeps it running longer
-# than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so that the
-# launcher's own exit shows it did not wait for the game.
+# The game records its command line and folder in record; QG_GAME_LINGER_MS keeps it running
+# longer than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so
+# that the launcher's own exit shows it did not wait for the game. Planted fixtures make
+# planted_marker when something loads or runs them.
 record=$work/launch-record.txt
-export QG_LAUNCH_RECORD
+planted_marker=$work/planted-ran
+export QG_LAUNCH_RECORD QG_PLANTED_MARKER QG_GAME_LINGER_MS=15000
 QG_LAUNCH_RECORD=$(windows "$record")
-export QG_GAME_LINGER_MS=15000
+QG_PLANTED_MARKER=$(windows "$planted_marker")
 exit_ms=12000
 
 # Expects the game to have been started with exactly this command line, in the folder the
-# launcher was started in (the launcher's own, unless a second argument names another).
+# launcher was started in (the launcher's own, unless a second argument names another), within
+# the seconds a launcher that updated itself takes to restart.
 expect_launch() {
-    for _ in $(seq 100); do [ -s "$record" ] && break; sleep 0.1; done
+    for _ in $(seq 300); do [ -s "$record" ] && break; sleep 0.1; done
     [ -s "$record" ] || { echo "the game did not start"; exit 1; }
     local command_line folder
     command_line=$(sed -n 1p "$record")
@@ -43,39 +48,34 @@ expect_launch() {
 
 # Expects the game flow's message box with this text, and exit code 1 once it is dismissed.
 expect_game_error() {
-    driver start "$(windows "$1")" \
-        -- expect-box "Game Update Error" "$2" -- press "Game Update Error" OK -- expect-exit 1
+    driver start "$(windows "$1")" -- expect-box "Game Update Error" "$2" 45000 \
+        -- press "Game Update Error" OK -- expect-exit 1
 }
+
+qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" "$@"; }
 
 # The stub id of a client target, as the publisher tool computes it.
-stub_id() {
-    bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" stub-id \
-        "$(windows "$1")" | cut -d' ' -f1 | tr -d '\r'
-}
+stub_id() { qg_publish stub-id "$(windows "$1")" | cut -d' ' -f1 | tr -d '\r'; }
 
-# publish ID BODY [LIBRARY]: serves BODY as the stub's manifest and LIBRARY as its build.
+# publish FOLDER BODY [LIBRARY]: serves BODY (none if empty) as the manifest in FOLDER of the tree,
+# and LIBRARY beside it.
 publish() {
-    rm -rf "${tree:?}/stub/$1"
-    mkdir -p "$tree/stub/$1"
-    [ -z "${3:-}" ] || cp "$3" "$tree/stub/$1/QGClient.dll"
-    printf '%s' "$2" >"$tree/stub/$1/manifest.json"
+    rm -rf "${tree:?}/$1"
+    [ -n "$2" ] || return 0
+    mkdir -p "$tree/$1"
+    [ -z "${3:-}" ] || cp "$3" "$tree/$1/QGClient.dll"
+    printf '%s' "$2" >"$tree/$1/manifest.json"
 }
 
 # The manifest naming a digest and, when given, a build's URL.
-manifest() {
-    if [ -n "${2:-}" ]; then
-        printf '{"sha1":"%s","url":"%s"}' "$1" "$2"
-    else
-        printf '{"sha1":"%s"}' "$1"
-    fi
-}
+manifest() { printf '{"sha1":"%s"%s}' "$1" "${2:+,\"url\":\"$2\"}"; }
 
 # Publishes the library the game folder holds as the current one for this client target.
 publish_current() {
-    publish "$(stub_id "$1")" "$(manifest "$(sha1 "$fixtures/QGClient.dll")")"
+    publish "stub/$(stub_id "$1")" "$(manifest "$(sha1 "$fixtures/QGClient.dll")")"
 }
 
-# How often the server was asked for this path so far.
+# How often the server was asked for paths matching this pattern so far.
 requests() { grep -c "\"GET $1 HTTP" "$access_log" || true; }
 
 # publish_release LAUNCHER LIBRARY GAME: publishes a launcher build and a client library for a
@@ -86,25 +86,16 @@ publish_release() {
     qg_publish publish --root "$(windows "$staging")" --base-url "$server" \
         --launcher "$(windows "$1")" --client-library "$(windows "$2")" --game "$(windows "$3")"
     qg_publish verify --root "$(windows "$staging")" --base-url "$server"
-    mkdir -p "$tree/files" "$tree/stub" "$tree/launcher"
-    cp -r "$staging/files/." "$tree/files/"
-    cp -r "$staging/stub/." "$tree/stub/"
-    cp "$staging/launcher/manifest.json" "$tree/launcher/manifest.json"
+    for part in files stub launcher; do
+        mkdir -p "$tree/$part" && cp -r "$staging/$part/." "$tree/$part/"
+    done
 }
-qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" "$@"; }
 
 # Windows has timeout.exe in its system folder, which the launcher's self-update needs; wine has
 # none.
 install_timeout_stand_in() {
-    local system32
-    system32=$(source "$here/../harness/wine-env.sh" "$wine_dir"; echo "$WINEPREFIX/drive_c/windows/system32")
-    cp "$fixtures/timeout.exe" "$system32/timeout.exe"
+    cp "$fixtures/timeout.exe" "$(source "$here/../harness/wine-env.sh" "$wine_dir"
+        echo "$WINEPREFIX/drive_c/windows/system32")"
 }
 
-# publish_launcher BODY: serves BODY as the launcher manifest, or none when BODY is empty.
-publish_launcher() {
-    rm -rf "${tree:?}/launcher"
-    mkdir -p "$tree/launcher"
-    [ -z "$1" ] || printf '%s' "$1" >"$tree/launcher/manifest.json"
-}
-publish_launcher "$(manifest "$(sha1 "$launcher")")"
+[ -z "${tree:-}" ] || publish launcher "$(manifest "$(sha1 "$launcher")")"

@@ -7,17 +7,24 @@ make_bitmap() {
         -compose multiply -composite -type TrueColor "BMP3:$1"
 }
 
-# The driver steps that stop a run for the screenshot NAME: the driver marks NAME.shown, this
-# side saves the screen as NAME.png (shoot NAME), then marks NAME.taken and the driver goes on.
-# Read them with: mapfile -d '' pause < <(steps NAME)
-steps() {
-    printf '%s\0' mark "$(windows "$work/$1.shown")" -- \
-        wait-file "$(windows "$work/$1.taken")" 60000
-}
-shoot() {
-    for _ in $(seq 900); do [ -e "$work/$1.shown" ] && break; sleep 0.1; done
-    [ -e "$work/$1.shown" ] || { echo "the driver never got to $1"; return 1; }
-    sleep 0.5  # room for the window to paint
-    bash "$here/../harness/screenshot.sh" "$wine_dir" "$shots/$1.png"
-    touch "$work/$1.taken"
+# shooting NAME... -- STEP...: runs the driver's steps in work, where each step "hold NAME" stops
+# the run while this side saves the screen as NAME.png, in the order the names are given.
+shooting() {
+    local names=()
+    while [ "$1" != -- ]; do names+=("$1"); shift; done
+    shift
+    (cd "$work" && driver "$@") &
+    driver_job=$!
+    for name in "${names[@]}"; do
+        for _ in $(seq 900); do
+            [ -e "$work/$name.held" ] || ! kill -0 "$driver_job" 2>/dev/null && break
+            sleep 0.1
+        done
+        [ -e "$work/$name.held" ] || { echo "the driver never got to $name"; return 1; }
+        sleep 0.5  # room for the window to paint
+        (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$name.png")
+        touch "$work/$name.released"
+    done
+    wait "$driver_job"
+    driver_job=
 }

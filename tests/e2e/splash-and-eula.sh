@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
 # The splash and the EULA window of the real launcher on an 800 x 600 screen under wine, played
-# by the UI driver as a person would, with the agreement's record set before each start. The
-# launcher cannot reach an update server there, so a run that goes on past the agreement ends in
-# the self-update's message box. Screenshots of the splash, the EULA window and that box are kept.
+# by the UI driver as a person would, with the agreement's record set before each start.
+# Screenshots of the splash, the EULA window and the error box after them are kept.
 #
 #   splash-and-eula.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO SCREENSHOT_DIR
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 scenario=$4 shots=$5
-here=$(dirname "$(realpath "$0")")
-driver() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg_ui_driver.exe" "$@"; }
-windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
-
-rm -rf "$work"
-mkdir -p "$work/game" "$shots"
-driver_job=
-trap '[ -z "$driver_job" ] || kill "$driver_job" 2>/dev/null; rm -rf "$work"' EXIT
-launcher=$(windows "$work/game/Foo_QG.exe")
-cp "$bin/QuillGuardLauncher.exe" "$work/game/Foo_QG.exe"
+wine_dir=$1 bin=$2 work=$3 scenario=$4 shots=$5 game_dir=$3/game
+source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
+source "$here/screenshots.sh"
+mkdir -p "$shots"
+launcher=$(windows "$launcher")
 
 # This prefix trusts no test certificate authority, so a run past the agreement always ends in
 # the self-update's failed fetch.
@@ -32,8 +25,6 @@ cancel=(click "$eula" 3)
 ends_in_error_box=(expect-box "$error_caption" "$error_text" -- press "$error_caption" OK
     -- expect-exit 1)
 
-source "$here/screenshots.sh"
-
 case $scenario in
 first_start)
     # No record: the splash gives way to the EULA window; "I Accept" writes the record and brings
@@ -42,33 +33,22 @@ first_start)
     # that shows it (its window thread held meanwhile) while the screenshot is taken.
     make_bitmap "$work/game/quillguard.bmp" 501x301
     driver set-record none
-    mapfile -d '' eula_pause < <(steps eula)
-    mapfile -d '' splash_pause < <(steps splash)
-    mapfile -d '' box_pause < <(steps error-box)
-    driver start "$launcher" -- "${eula_window[@]}" \
+    shooting eula splash error-box -- start "$launcher" -- "${eula_window[@]}" \
         -- expect-visibility "${splash[@]}" hidden \
         -- expect-control "$eula" 0 Static "To install QuillGuard you must accept the terms of the EULA:" 0x50000000 0 10 10 460 20 \
         -- expect-control "$eula" 1 Edit "*" 0x50200844 0x00000200 10 35 460 280 \
         -- expect-control "$eula" 2 Button "I Accept" 0x50000000 0 280 330 90 25 \
         -- expect-control "$eula" 3 Button "Cancel" 0x50000000 0 380 330 90 25 \
-        -- expect-agreement "$eula" 1 \
-        -- "${eula_pause[@]}" \
+        -- expect-agreement "$eula" 1 -- hold eula \
         -- suspend main -- "${accept[@]}" -- expect-visibility QuillGuard "$eula" none \
         -- suspend ui -- resume main -- expect-record 4 01000000 -- pause 500 \
         -- suspend main -- resume ui \
         -- expect-window "${splash[@]}" 0x80000000 0x00000088 150 150 501 301 \
-        -- "${splash_pause[@]}" -- resume main \
+        -- hold splash -- resume main \
         -- expect-box "$error_caption" "$error_text" \
-        -- expect-visibility "${splash[@]}" hidden \
-        -- "${box_pause[@]}" \
+        -- expect-visibility "${splash[@]}" hidden -- hold error-box \
         -- press "$error_caption" OK -- expect-exit 1 \
-        -- expect-record 4 01000000 &
-    driver_job=$!
-    shoot eula
-    shoot splash
-    shoot error-box
-    wait "$driver_job"
-    driver_job=
+        -- expect-record 4 01000000
     # On screen, the splash is the bitmap pixel for pixel.
     convert "$shots/splash.png" -crop 501x301+150+150 +repage "$work/splash-on-screen.png"
     differing=$(compare -metric AE "$work/splash-on-screen.png" "$work/game/quillguard.bmp" \
@@ -87,17 +67,11 @@ answers)
     driver start "$launcher" -- "${eula_window[@]}" -- click "$eula" 1 -- scroll "$eula" 1 \
         -- click "$eula" 0 -- "${eula_window[@]}" -- "${cancel[@]}" -- expect-exit 1 \
         -- expect-record 4 00000000
-    for how in box alt-f4; do
-        driver start "$launcher" -- "${eula_window[@]}" -- close "$eula" $how -- expect-exit 1 \
-            -- expect-record 4 00000000
-    done
-    ;;
-records)
+    driver start "$launcher" -- "${eula_window[@]}" -- close "$eula" alt-f4 -- expect-exit 1 \
+        -- expect-record 4 00000000
     # Only the 4 bytes 1 count, whatever the type; accepting writes the REG_DWORD 1.
-    for value in "4 02000000" "1 31000000"; do
-        driver set-record $value -- start "$launcher" -- "${eula_window[@]}" -- "${accept[@]}" \
-            -- "${ends_in_error_box[@]}" -- expect-record 4 01000000
-    done
+    driver set-record 1 31000000 -- start "$launcher" -- "${eula_window[@]}" -- "${accept[@]}" \
+        -- "${ends_in_error_box[@]}" -- expect-record 4 01000000
     driver set-record 3 01 -- start "$launcher" -- expect-box "$error_caption" "$error_text" \
         -- expect-visibility QuillGuard "$eula" none -- press "$error_caption" OK \
         -- expect-exit 1 -- expect-record 3 01
@@ -107,7 +81,6 @@ records)
     driver set-record 4 00000000 read-only -- start "$launcher" -- "${eula_window[@]}" \
         -- "${accept[@]}" -- "${ends_in_error_box[@]}" -- expect-record 4 00000000 \
         -- start "$launcher" -- "${eula_window[@]}" -- "${cancel[@]}" -- expect-exit 1
-    driver set-record none
     ;;
 splash_placement)
     # A picture larger than the screen is still centred, at negative coordinates (looked at while
@@ -129,7 +102,7 @@ dpi_144)
     make_bitmap "$work/game/quillguard.bmp" 501x301
     wine_reg() { bash "$here/../harness/wine-run.sh" "$wine_dir" reg "$@" >/dev/null; }
     desktop='HKCU\Control Panel\Desktop'
-    trap 'wine_reg delete "$desktop" /v LogPixels /f; rm -rf "$work"' EXIT
+    trap 'wine_reg delete "$desktop" /v LogPixels /f; cleanup' EXIT
     wine_reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f
     driver set-record none -- start "$launcher" \
         -- expect-window QuillGuard "$eula" 0x00C80000 0x00000001 25 0 750 600 60000 \
@@ -141,7 +114,5 @@ dpi_144)
         -- "${cancel[@]}" -- expect-exit 1
     ;;
 *)
-    echo "unknown scenario: $scenario" >&2
-    exit 2
-    ;;
+    echo "unknown scenario: $scenario" >&2; exit 2 ;;
 esac

@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# The whole story of a release, told step by step as it happens (the demo's, and one end-to-end
-# test): version 1 of the launcher and a client library are installed in a game folder; the
-# publisher publishes version 2 and a new library with qg-publish; the player's first start asks
-# for the agreement, shows the splash, updates the launcher, which restarts, updates the library
-# and starts the game; a second start finds everything current; a second copy is turned away; a
-# tampered download is refused. Screenshots of the EULA window, the splash and two message boxes
-# go to SCREENSHOT_DIR.
+# The whole story of a release, told step by step as it happens: the demo's (scripts/demo.sh), and
+# one end-to-end test. Screenshots of the EULA window, the splash and two message boxes go to
+# SCREENSHOT_DIR.
 #
 #   whole-story.sh WINE_DIR BIN_DIR WORK_DIR TREE ACCESS_LOG SCREENSHOT_DIR
 set -euo pipefail
@@ -13,11 +9,8 @@ wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 shots=$6
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/screenshots.sh"
 say() { printf '\n== %s\n' "$*"; }
-driver_job=
-trap '[ -z "$driver_job" ] || kill "$driver_job" 2>/dev/null
-      driver set-record 4 01000000 >/dev/null; rm -rf "$work"' EXIT
+trap 'driver set-record 4 01000000 >/dev/null; cleanup' EXIT
 mkdir -p "$shots"
-rm -f "$shots"/{eula,splash,second-instance,tampered-download}.png
 
 old_library=$fixtures/QGClient.dll
 next_launcher=$fixtures/next/QuillGuardLauncher.exe
@@ -36,48 +29,34 @@ cat "$tree/launcher/manifest.json"; echo
 
 say "2. The player starts Foo_QG.exe -windowed \"Player One\" for the first time"
 driver set-record none
-mapfile -d '' eula_pause < <(steps eula)
-mapfile -d '' splash_pause < <(steps splash)
 # The splash is up only while the launcher works: the driver holds the launcher's threads so
 # that its main thread stops inside the call that shows the splash again, for the picture.
-driver start "$(windows "$launcher")" -windowed "Player One" \
-    -- expect-visibility QuillGuard "$eula" visible -- "${eula_pause[@]}" \
+shooting eula splash -- start "$(windows "$launcher")" -windowed "Player One" \
+    -- expect-visibility QuillGuard "$eula" visible -- hold eula \
     -- suspend main -- click "$eula" 2 -- expect-visibility QuillGuard "$eula" none \
     -- suspend ui -- resume main -- pause 500 -- suspend main -- resume ui \
-    -- expect-visibility QuillGuard "" visible -- "${splash_pause[@]}" -- resume main \
-    -- expect-exit 0 "$exit_ms" &
-driver_job=$!
-shoot eula
-echo "picture taken of the EULA window; the player presses \"I Accept\""
-shoot splash
-echo "picture taken of the splash, back on screen while the launcher updates itself"
-wait "$driver_job"
-driver_job=
+    -- expect-visibility QuillGuard "" visible -- hold splash -- resume main \
+    -- expect-exit 0 "$exit_ms"
+echo "pictures taken of the EULA window, where the player pressed \"I Accept\", and of the splash,"
+echo "back on screen while the launcher updated itself"
 driver expect-record 4 01000000
 echo "the first launcher handed over to the replace command and exited; about two seconds later:"
-for _ in $(seq 300); do [ -s "$record" ] && break; sleep 0.1; done
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed \"Player One\" --quillguard-launcher"
-cmp "$next_launcher" "$launcher" && echo "Foo_QG.exe is now version 2"
-cmp "$next_library" "$game_dir/QGClient.dll" && echo "QGClient.dll is now the published build"
+cmp "$next_launcher" "$launcher"; echo "Foo_QG.exe is now version 2"
+cmp "$next_library" "$game_dir/QGClient.dll"; echo "QGClient.dll is now the published build"
 
 say "3. A second start finds everything current and starts the game at once"
 rm -f "$record"
-builds_before=$(grep -c '"GET /files/' "$access_log" || true)
+builds_before=$(requests '/files/.*')
 driver start "$(windows "$launcher")" -windowed -- expect-exit 0 "$exit_ms"
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed --quillguard-launcher"
-[ "$(grep -c '"GET /files/' "$access_log" || true)" = "$builds_before" ] ||
-    { echo "a current launcher downloaded a build"; exit 1; }
+[ "$(requests '/files/.*')" = "$builds_before" ] || { echo "a build was downloaded"; exit 1; }
 echo "nothing was downloaded"
 
 say "4. A second copy is turned away"
-mapfile -d '' box_pause < <(steps second-instance)
-driver hold-mutex QuillGuardLauncherMutex -- start "$(windows "$launcher")" \
+shooting second-instance -- hold-mutex QuillGuardLauncherMutex -- start "$(windows "$launcher")" \
     -- expect-box "QuillGuard Launcher" "Another instance is already running" \
-    -- "${box_pause[@]}" -- press "QuillGuard Launcher" OK -- expect-exit 1 &
-driver_job=$!
-shoot second-instance
-wait "$driver_job"
-driver_job=
+    -- hold second-instance -- press "QuillGuard Launcher" OK -- expect-exit 1
 
 say "   A tampered download is refused"
 # The old library again in the game folder, and the published build's bytes changed on the server.
@@ -85,19 +64,12 @@ cp "$old_library" "$game_dir/QGClient.dll"
 served=$tree/files/$(sha1 "$next_library").dll
 cp "$served" "$work/published.dll"
 printf 'tampered' >>"$served"
-mapfile -d '' tampered_pause < <(steps tampered-download)
 wrong="Downloaded game stub file checksum does not match expected value."
-driver start "$(windows "$launcher")" -- expect-box "Game Update Error" "$wrong" \
-    -- "${tampered_pause[@]}" -- press "Game Update Error" OK -- expect-exit 1 &
-driver_job=$!
-shoot tampered-download
-wait "$driver_job"
-driver_job=
+shooting tampered-download -- start "$(windows "$launcher")" \
+    -- expect-box "Game Update Error" "$wrong" -- hold tampered-download \
+    -- press "Game Update Error" OK -- expect-exit 1
 cp "$work/published.dll" "$served"
-cmp "$old_library" "$game_dir/QGClient.dll" && echo "the installed library was left as it was"
+cmp "$old_library" "$game_dir/QGClient.dll"; echo "the installed library was left as it was"
 
 say "Screenshots"
-for name in eula splash second-instance tampered-download; do
-    [ -s "$shots/$name.png" ] || { echo "missing screenshot $name"; exit 1; }
-    echo "$shots/$name.png"
-done
+printf '%s\n' "$shots"/{eula,splash,second-instance,tampered-download}.png

@@ -1,10 +1,8 @@
 # Sourced with the wine folder of a build: points wine at that build's private prefix and display.
-qg_wine_dir=$1
-export WINEPREFIX="$qg_wine_dir/prefix"
+export WINEPREFIX="$1/prefix"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
-# No Mono or Gecko: the launcher needs neither, and wine would offer to download them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ -s "$qg_wine_dir/display" ]; then
-    export DISPLAY=":$(cat "$qg_wine_dir/display")"
-fi
+# No Mono or Gecko: the launcher needs neither, and wine would offer to download them. A test's
+# own overrides come after.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+[ ! -s "$1/display" ] || export DISPLAY=":$(cat "$1/display")"

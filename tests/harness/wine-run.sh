@@ -6,10 +6,9 @@
 set -euo pipefail
 [ $# -ge 2 ] || { echo "usage: $0 WINE_DIR PROGRAM [ARGUMENTS...]" >&2; exit 2; }
 dir=$(realpath -m "$1")
-shift
 if [ ! -s "$dir/display" ]; then
     echo "no wine session in $dir: run tests/harness/wine-session.sh start $dir first" >&2
     exit 2
 fi
 source "$(dirname "$(realpath "$0")")/wine-env.sh" "$dir"
-exec wine "$@"
+exec wine "${@:2}"

@@ -1,50 +1,42 @@
 #!/usr/bin/env bash
-# Starts or stops the private wine session of one build folder: an Xvfb display of its own, the
-# wine prefix under WINE_DIR/prefix (made once, then reused) and a wineserver that lives until
-# "stop", so that every test under wine shares one server instead of starting its own. The screen
-# is 1280 x 800 unless a size is given.
+# Starts or stops the private wine session of one build folder: an Xvfb display of its own (1280 x
+# 800 unless a size is given), the wine prefix under WINE_DIR/prefix (made once) and a wineserver
+# that lives until "stop", which every test under wine shares.
 #
 #   wine-session.sh start|stop WINE_DIR [WIDTHxHEIGHT]
 set -euo pipefail
-
 usage() { echo "usage: $0 start|stop WINE_DIR [WIDTHxHEIGHT]" >&2; exit 2; }
 [ $# -eq 2 ] || [ $# -eq 3 ] || usage
-action=$1
 dir=$(realpath -m "$2")
-screen=${3:-1280x800}
-here=$(dirname "$(realpath "$0")")
-source "$here/wine-env.sh" "$dir"
+source "$(dirname "$(realpath "$0")")/wine-env.sh" "$dir"
 
 stop_session() {
     if [ -d "$WINEPREFIX" ]; then
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
     fi
-    if [ -s "$dir/xvfb.pid" ]; then
-        local pid
-        pid=$(cat "$dir/xvfb.pid")
-        if kill "$pid" 2>/dev/null; then
-            for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-            kill -9 "$pid" 2>/dev/null || true
-        fi
+    local pid
+    pid=$(cat "$dir/xvfb.pid" 2>/dev/null) || pid=
+    if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
     fi
     rm -f "$dir/xvfb.pid" "$dir/display"
 }
 
+# Stops the session and fails, pointing at the log that says why.
+give_up() { echo "$1; see $2" >&2; stop_session; exit 1; }
+
 start_session() {
     mkdir -p "$dir"
     stop_session  # whatever an interrupted run left behind
-
     # Xvfb picks a free display itself and writes its number to fd 3. Its output goes to a file:
     # ctest waits for every process that still holds a test's output pipe.
-    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "${screen}x24" \
+    setsid Xvfb -displayfd 3 -nolisten tcp -screen 0 "${3:-1280x800}x24" \
         3>"$dir/display.tmp" </dev/null >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
-    for _ in $(seq 100); do
-        [ -s "$dir/display.tmp" ] && break
-        sleep 0.1
-    done
-    [ -s "$dir/display.tmp" ] || { echo "Xvfb did not start; see $dir/xvfb.log" >&2; stop_session; exit 1; }
+    for _ in $(seq 100); do [ -s "$dir/display.tmp" ] && break; sleep 0.1; done
+    [ -s "$dir/display.tmp" ] || give_up "Xvfb did not start" "$dir/xvfb.log"
     tr -d '\n' <"$dir/display.tmp" >"$dir/display"
     rm -f "$dir/display.tmp"
     export DISPLAY=":$(cat "$dir/display")"
@@ -56,13 +48,13 @@ start_session() {
     # as the server and keep whatever output they inherit open, so they must not inherit a test's.
     local boot=()
     [ -f "$WINEPREFIX/system.reg" ] || boot=(-i)
-    wineboot "${boot[@]}" </dev/null >"$dir/wineboot.log" 2>&1 || {
-        echo "wineboot failed; see $dir/wineboot.log" >&2; stop_session; exit 1; }
-    echo "wine session ready: prefix $WINEPREFIX, display :$(cat "$dir/display")"
+    wineboot "${boot[@]}" </dev/null >"$dir/wineboot.log" 2>&1 ||
+        give_up "wineboot failed" "$dir/wineboot.log"
+    echo "wine session ready: prefix $WINEPREFIX, display $DISPLAY"
 }
 
-case $action in
-    start) start_session ;;
+case $1 in
+    start) start_session "$@" ;;
     stop) stop_session; echo "wine session stopped" ;;
     *) usage ;;
 esac

@@ -17,7 +17,6 @@ if x86_64-w64-mingw32-objdump -p "$probe" | grep -qi 'DLL Name: winhttp.dll'; th
     echo "the probe imports winhttp.dll itself; the check would prove nothing"
     exit 1
 fi
-
 rm -rf "$work"
 mkdir -p "$work/game"
 cp "$probe" "$work/game/Probe_QG.exe"
@@ -25,27 +24,13 @@ cp "$planted" "$work/game/winhttp.dll"
 marker="$work/planted-dll-was-loaded"
 export QG_PLANTED_MARKER="Z:${marker//\//\\}"
 
-status=0
-rm -f "$marker"
-if ! output=$(wine "$work/game/Probe_QG.exe" client 2>&1); then
-    echo "the client did not open a session: $output"
-    status=1
-fi
+output=$(wine "$work/game/Probe_QG.exe" client 2>&1) || { echo "no session: $output"; exit 1; }
 echo "with HttpClient: $output"
-if [ -e "$marker" ]; then
-    echo "FAIL: the planted winhttp.dll was loaded"
-    status=1
-fi
-if [[ "${output,,}" != *'\windows\system32\winhttp.dll'* ]]; then
-    echo "FAIL: winhttp.dll did not come from the system folder"
-    status=1
-fi
+[ ! -e "$marker" ] || { echo "FAIL: the planted winhttp.dll was loaded"; exit 1; }
+[[ "${output,,}" == *'\windows\system32\winhttp.dll'* ]] ||
+    { echo "FAIL: winhttp.dll did not come from the system folder"; exit 1; }
 
-rm -f "$marker"
 output=$(wine "$work/game/Probe_QG.exe" search 2>&1) || true
 echo "with the ordinary search: $output"
-if [ ! -e "$marker" ]; then
-    echo "FAIL (control): the ordinary search did not load the planted copy"
-    status=1
-fi
-exit $status
+[ -e "$marker" ] ||
+    { echo "FAIL (control): the ordinary search did not load the planted copy"; exit 1; }

@@ -1,27 +1,14 @@
 #!/usr/bin/env python3
-"""A plain HTTP server on 127.0.0.1 that answers badly on demand, for what nginx will not do.
+"""fault_server.py start|stop STATE_DIR: a plain HTTP server on 127.0.0.1 that answers badly on
+demand, for what nginx will not do. Its pid, log and port live in STATE_DIR: fault.port, and
+refused.port for a socket that is bound but never listens. Bodies count 0, 1, .. 255, 0, ..;
+pieces are sent 300 ms apart. Paths: /status/N (status N), /bytes/A,B,.. (Content-Length A+B+..
+in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /chunked/N,
+/reset/N, /short/N and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or silence
+past WinHTTP's 30 s receive time-out), /hangup (closed unanswered), /garbage (not HTTP),
+/headers (the request's head)."""
 
-    fault_server.py start|stop STATE_DIR
-
-Starts the server in the background, or stops it; its pid and log live in STATE_DIR. The server
-writes the port it listens on to STATE_DIR/fault.port, and the port of a socket that is bound but
-never listens (so connecting to it is refused) to STATE_DIR/refused.port.
-Bodies count 0, 1, .. 255, 0, ..; pieces are sent 300 ms apart.
-
-Paths:
-  /status/N             status N with the body "status N"
-  /bytes/A,B,..         200 with Content-Length A+B+.. and the body in pieces of A, B, .. bytes
-  /no-length/A,B,..     the same without Content-Length, the end marked by closing
-  /chunked/N            200 with N bytes in chunked transfer encoding
-  /reset/N              Content-Length 2N, N bytes, then a connection reset
-  /short/N              Content-Length 2N, N bytes, then an orderly close
-  /stall/N              Content-Length 2N, N bytes, then silence for longer than a client's
-                        receive time-out (WinHTTP's default is 30 s), then an orderly close
-  /hangup               the connection closed without an answer
-  /garbage              a reply that is not HTTP
-  /headers              200 with the request's head as the body
-"""
-
+import contextlib
 import os
 import signal
 import socket
@@ -76,23 +63,18 @@ class Handler(socketserver.BaseRequestHandler):
                 piece = body[start:start + 1000]
                 self.request.sendall(b"%x\r\n" % len(piece) + piece + b"\r\n")
             self.request.sendall(b"0\r\n\r\n")
-        elif route in ("reset", "short"):
+        elif route in ("reset", "short", "stall"):
             size = int(argument)
             self.send_head(200, [f"Content-Length: {2 * size}"])
             self.request.sendall(pattern(size))
-            time.sleep(PAUSE)
-            if route == "short":
+            time.sleep(STALL if route == "stall" else PAUSE)
+            if route != "reset":
                 self.request.shutdown(socket.SHUT_WR)
                 return
             # Linger with a zero time-out makes closing send RST instead of FIN; closed here, as
             # the server's own clean-up would send FIN first.
             self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.request.close()
-        elif route == "stall":
-            size = int(argument)
-            self.send_head(200, [f"Content-Length: {2 * size}"])
-            self.request.sendall(pattern(size))
-            time.sleep(STALL)
         elif route == "garbage":
             self.request.sendall(b"THIS IS NOT HTTP\r\n\r\n")
         elif route == "headers":
@@ -124,13 +106,10 @@ def serve(state):
 
 
 def stop(state):
-    try:
-        with open(os.path.join(state, "fault.pid")) as file:
-            os.kill(int(file.read()), signal.SIGKILL)
-    except (OSError, ValueError):
-        pass
+    with contextlib.suppress(OSError, ValueError), open(os.path.join(state, "fault.pid")) as file:
+        os.kill(int(file.read()), signal.SIGKILL)
     for name in ("fault.pid", "fault.port", "refused.port"):
-        if os.path.exists(os.path.join(state, name)):
+        with contextlib.suppress(FileNotFoundError):
             os.remove(os.path.join(state, name))
 
 

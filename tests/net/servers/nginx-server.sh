@@ -9,19 +9,16 @@
 set -euo pipefail
 usage() { echo "usage: $0 start STATE_DIR CERT_DIR ROOT | stop STATE_DIR" >&2; exit 2; }
 [ $# -ge 2 ] || usage
-action=$1
 dir=$(realpath -m "$2")
 here=$(dirname "$(realpath "$0")")
-nginx=$(command -v nginx || echo /usr/sbin/nginx)
+listening() { (exec 3<>/dev/tcp/127.0.0.1/47443 && exec 4<>/dev/tcp/127.0.0.1/47444) 2>/dev/null; }
 
 stop_server() {
-    if [ -s "$dir/nginx.master" ]; then
-        local pid
-        pid=$(cat "$dir/nginx.master")
-        if kill -TERM "$pid" 2>/dev/null; then
-            for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-            kill -9 "$pid" 2>/dev/null || true
-        fi
+    local pid
+    pid=$(cat "$dir/nginx.master" 2>/dev/null) || pid=
+    if [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null; then
+        for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
     fi
     rm -f "$dir/nginx.master"
 }
@@ -41,17 +38,12 @@ start_server() {
         "$here/update-server.nginx.conf.in" >"$dir/nginx.conf"
     sed -e "s|@ROOT@|$root|g" "$here/update-tree.nginx.conf.in" >"$dir/update-tree.conf"
     # -e: nginx opens its default error log before reading the configuration.
-    setsid "$nginx" -p "$dir" -c "$dir/nginx.conf" -e "$dir/error.log" -g "daemon off;" \
-        </dev/null >"$dir/nginx.out" 2>&1 &
+    setsid "$(command -v nginx || echo /usr/sbin/nginx)" -p "$dir" -c "$dir/nginx.conf" \
+        -e "$dir/error.log" -g "daemon off;" </dev/null >"$dir/nginx.out" 2>&1 &
     echo $! >"$dir/nginx.master"
     for _ in $(seq 100); do
-        if ! kill -0 "$(cat "$dir/nginx.master")" 2>/dev/null; then
-            break
-        fi
-        if (exec 3<>/dev/tcp/127.0.0.1/47443 && exec 4<>/dev/tcp/127.0.0.1/47444) 2>/dev/null; then
-            echo "nginx serving $root on 127.0.0.1:47443 and :47444"
-            return
-        fi
+        kill -0 "$(cat "$dir/nginx.master")" 2>/dev/null || break
+        listening && { echo "nginx serving $root on 127.0.0.1:47443 and :47444"; return; }
         sleep 0.1
     done
     echo "nginx did not start:" >&2
@@ -60,7 +52,7 @@ start_server() {
     exit 1
 }
 
-case $action in
+case $1 in
     start) [ $# -eq 4 ] || usage; start_server "$3" "$4" ;;
     stop) stop_server; echo "nginx stopped" ;;
     *) usage ;;
