@@ -154,7 +154,8 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// An '&' only underlines the letter after it.
+// An '&' only underlines the letter after it, so every one is dropped; no label the launcher shows
+// holds a literal '&' (written "&&"), which this would drop too.
 std::wstring WithoutAccelerators(std::wstring label) {
     std::erase(label, L'&');
     return label;
