@@ -27,9 +27,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32Processes processes;
     quillguard::Win32Downloads downloads;
     quillguard::MainFlowStages stages;
-    stages.updateLauncher = [&] {
+    stages.updateLauncher = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::UpdateLauncher(quillguard::kUpdateServerBaseUrl, downloads, files,
-                                          processes);
+                                          processes, heldLock);
     };
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::RunGameFlow(files, processes, downloads,

@@ -46,7 +46,7 @@ int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows,
         return 1;
     }
     // The game flow runs only with a launcher the server calls current.
-    if (const LauncherError code = stages.updateLauncher(); code != kSuccess) {
+    if (const LauncherError code = stages.updateLauncher(lock); code != kSuccess) {
         return ReportFailure(lock, ui, windows, LauncherErrorMessage(code, 0),
                              kLauncherUpdateErrorCaption);
     }

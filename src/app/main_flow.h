@@ -20,8 +20,8 @@ inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";
 // the process receives the lock, to let a successor take it first.
 struct MainFlowStages {
     // Brings the launcher's own file up to date; returns its code, or does not return after
-    // handing over to the command that replaces and restarts the launcher.
-    std::function<LauncherError()> updateLauncher;
+    // handing over to the new launcher.
+    std::function<LauncherError(InstanceLock&)> updateLauncher;
     // Finds and starts the game; returns its code, or does not return after handing the launch
     // to an elevated copy of the launcher.
     std::function<FlowResult(InstanceLock&)> runGameFlow;

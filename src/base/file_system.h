@@ -10,6 +10,7 @@ inline constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
 
 // One entry of a folder listing.
 struct FolderEntry {
@@ -39,12 +40,22 @@ class FileSystem {
     virtual bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
                                      std::wstring& path) = 0;
 
-    // Moves a file over another in one step, replacing it, and returns once the move is on disk;
-    // false leaves both as they were (for instance while the target is loaded by a program).
-    virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to) = 0;
+    // Copies a file's bytes to another path, replacing what is there; false with the copy in any
+    // state (the caller removes it).
+    virtual bool CopyOver(const std::wstring& from, const std::wstring& to) = 0;
 
-    // Deletes a file if it can; a missing file is not an error.
-    virtual void RemoveFile(const std::wstring& path) = 0;
+    // Returns once everything written to the file is on disk; false when it cannot say so.
+    virtual bool FlushToDisk(const std::wstring& path) = 0;
+
+    // Moves a file over another in one step, replacing it, and returns once the move is on disk;
+    // false with the system error code leaves both as they were (for instance while the target
+    // is loaded by a program, or while a scanner holds the file: a sharing violation).
+    virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to,
+                               std::uint32_t& error) = 0;
+
+    // Deletes a file; true when it is gone (a missing file included), false while it cannot be
+    // deleted (held open, or the image of a running program).
+    virtual bool RemoveFile(const std::wstring& path) = 0;
 };
 
 }  // namespace quillguard

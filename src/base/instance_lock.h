@@ -8,8 +8,8 @@ class InstanceLock {
   public:
     virtual ~InstanceLock() = default;
 
-    // True when this process may go on: it holds the lock, or the lock could not be made for a
-    // reason other than another process holding it.
+    // True when this process may go on: it holds the lock. False when another process holds it,
+    // or when the lock cannot be had at all.
     virtual bool Acquire() = 0;
     // Releases the lock if held; a second call does nothing.
     virtual void Release() = 0;

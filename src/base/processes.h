@@ -24,12 +24,10 @@ class Processes {
     // current folder) without waiting for it; false with the system error code on failure.
     virtual bool StartProcess(const std::wstring& commandLine, std::uint32_t& error) = 0;
     virtual bool IsProcessElevated() = 0;
-    // Starts the program at this full path with this command line, hidden and without a console
-    // window, and does not wait for it; false when it cannot be started.
-    virtual bool StartHidden(const std::wstring& program, const std::wstring& commandLine) = 0;
-    // The system folder (System32), where the launcher's helper programs are taken from; empty
-    // when the system cannot report it.
-    virtual std::wstring GetSystemFolder() = 0;
+    // Starts the program at this full path, without waiting for it, with the command line this
+    // process was started with and its current folder, and this process's rights (no elevation
+    // is asked for); false when it cannot be started.
+    virtual bool StartWithOwnCommandLine(const std::wstring& program) = 0;
     // Starts a program through the elevation prompt ("runas") with these parameters, or with
     // none (a null pointer, not an empty text) when there are none; false with the system error
     // code on failure.

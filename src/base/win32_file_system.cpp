@@ -52,15 +52,34 @@ bool Win32FileSystem::CreateTemporaryFile(const std::wstring& folder, const std:
     return true;
 }
 
-bool Win32FileSystem::MoveReplacing(const std::wstring& from, const std::wstring& to) {
-    // One rename in the same folder: a reader sees the old file or the new one, never a mix, and
-    // WRITE_THROUGH returns only once the rename is on disk.
-    return ::MoveFileExW(from.c_str(), to.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool Win32FileSystem::CopyOver(const std::wstring& from, const std::wstring& to) {
+    return ::CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-void Win32FileSystem::RemoveFile(const std::wstring& path) {
-    ::DeleteFileW(path.c_str());
+bool Win32FileSystem::FlushToDisk(const std::wstring& path) {
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.get()) != 0;
+}
+
+bool Win32FileSystem::MoveReplacing(const std::wstring& from, const std::wstring& to,
+                                    std::uint32_t& error) {
+    // One rename in the same folder: a reader sees the old file or the new one, never a mix, and
+    // WRITE_THROUGH returns only once the rename is on disk.
+    if (::MoveFileExW(from.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        error = ::GetLastError();
+        return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::RemoveFile(const std::wstring& path) {
+    if (::DeleteFileW(path.c_str()) != 0) {
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace quillguard

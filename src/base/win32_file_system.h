@@ -12,8 +12,11 @@ class Win32FileSystem final : public FileSystem {
     bool GetTemporaryFolder(std::wstring& folder) override;
     bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
                              std::wstring& path) override;
-    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override;
-    void RemoveFile(const std::wstring& path) override;
+    bool CopyOver(const std::wstring& from, const std::wstring& to) override;
+    bool FlushToDisk(const std::wstring& path) override;
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to,
+                       std::uint32_t& error) override;
+    bool RemoveFile(const std::wstring& path) override;
 };
 
 }  // namespace quillguard

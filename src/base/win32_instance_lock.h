@@ -11,13 +11,18 @@ namespace quillguard {
 // The instance lock as a named mutex in the logon session's namespace.
 class Win32InstanceLock final : public InstanceLock {
   public:
-    explicit Win32InstanceLock(std::wstring name) : name_(std::move(name)) {}
+    // CreateMutexW's shape; tests pass a stand-in for the answers wine cannot give.
+    using CreateMutexCall = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR);
+
+    explicit Win32InstanceLock(std::wstring name, CreateMutexCall createMutex = ::CreateMutexW)
+        : name_(std::move(name)), createMutex_(createMutex) {}
 
     bool Acquire() override;
     void Release() override;
 
   private:
     std::wstring name_;
+    CreateMutexCall createMutex_;
     UniqueKernelHandle mutex_;
 };
 

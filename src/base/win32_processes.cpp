@@ -76,24 +76,13 @@ bool Win32Processes::StartElevated(const std::wstring& path,
     return true;
 }
 
-bool Win32Processes::StartHidden(const std::wstring& program, const std::wstring& commandLine) {
+bool Win32Processes::StartWithOwnCommandLine(const std::wstring& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    // The program is named by its full path: a program of the same name in the current folder,
-    // often the game folder that players can write to, is never run instead.
-    return StartDetached(program.c_str(), commandLine, CREATE_NO_WINDOW, startup);
-}
-
-std::wstring Win32Processes::GetSystemFolder() {
-    std::wstring folder(MAX_PATH, L'\0');
-    const UINT length = ::GetSystemDirectoryW(folder.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    folder.resize(length);
-    return folder;
+    // The program is named by its full path, never searched for, and receives this process's own
+    // command line as it is: the arguments reach it exactly as they reached this run, and no
+    // command interpreter ever reads them.
+    return StartDetached(program.c_str(), ::GetCommandLineW(), 0, startup);
 }
 
 void Win32Processes::Wait(std::uint32_t milliseconds) {

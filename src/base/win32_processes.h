@@ -11,8 +11,7 @@ class Win32Processes final : public Processes {
     std::wstring GetForwardedArguments() override;
     bool StartProcess(const std::wstring& commandLine, std::uint32_t& error) override;
     bool IsProcessElevated() override;
-    bool StartHidden(const std::wstring& program, const std::wstring& commandLine) override;
-    std::wstring GetSystemFolder() override;
+    bool StartWithOwnCommandLine(const std::wstring& program) override;
     bool StartElevated(const std::wstring& path, const std::optional<std::wstring>& parameters,
                        std::uint32_t& error) override;
     void Wait(std::uint32_t milliseconds) override;

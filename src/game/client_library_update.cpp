@@ -1,32 +1,9 @@
 #include "game/client_library_update.h"
 
-#include <vector>
-
 #include "integrity/file_hashing.h"
+#include "update/download_leftovers.h"
 
 namespace quillguard {
-namespace {
-
-bool IsDownloadLeftover(const FolderEntry& entry) {
-    const std::wstring_view name = entry.name;
-    return (entry.attributes & kFileAttributeDirectory) == 0 &&
-           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");
-}
-
-// A run killed in the middle of a download leaves its temporary file; the next one removes it.
-void RemoveDownloadLeftovers(const std::wstring& folder, FileSystem& files) {
-    std::vector<FolderEntry> entries;
-    if (!files.ListFolder(folder, entries)) {
-        return;
-    }
-    for (const FolderEntry& entry : entries) {
-        if (IsDownloadLeftover(entry)) {
-            files.RemoveFile(folder + L"\\" + entry.name);
-        }
-    }
-}
-
-}  // namespace
 
 std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stubDigest) {
     return baseUrl + L"/stub/" + Sha1ToHex(stubDigest) + L"/manifest.json";
@@ -35,7 +12,7 @@ std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stub
 LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
                                   HttpSession& session, FileSystem& files, Processes& processes) {
     const std::wstring libraryPath = targets.launcherDir + L"\\" + kClientLibraryFileName;
-    RemoveDownloadLeftovers(targets.launcherDir, files);
+    RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
     const std::wstring manifestUrl = StubManifestUrl(baseUrl, HashCodeSection(targets.targetPath));
     const UpdateCheck check = CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
@@ -54,7 +31,8 @@ LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring
         return kStubDownloadFailed;
     }
     LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);
-    if (code == kSuccess && !files.MoveReplacing(download, libraryPath)) {
+    std::uint32_t moveError = 0;
+    if (code == kSuccess && !files.MoveReplacing(download, libraryPath, moveError)) {
         code = kStubDownloadFailed;
     }
     if (code != kSuccess) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/file_system.h"
+#include "base/instance_lock.h"
 #include "base/launcher_error.h"
 #include "base/processes.h"
 #include "net/http_session.h"
@@ -13,18 +14,23 @@ namespace quillguard {
 inline constexpr wchar_t kLauncherManifestPath[] = L"/launcher/manifest.json";
 // The download waits in the user's temporary folder as "QGL<hex>.tmp".
 inline constexpr wchar_t kLauncherDownloadPrefix[] = L"QGL";
+// Beside the launcher during an update: the verified build before it moves in, and the launcher
+// that was running, renamed aside (a running program can be renamed, never overwritten).
+inline constexpr wchar_t kStagedLauncherSuffix[] = L".new";
+inline constexpr wchar_t kAsideLauncherSuffix[] = L".old";
 inline constexpr UpdateErrors kLauncherUpdateErrors{
     kLauncherManifestFetchFailed, kLauncherManifestMissingSha1, kLauncherManifestMissingUrl,
     kLauncherDownloadFailed, kLauncherChecksumMismatch};
 
 // Keeps the launcher's own file equal to the build the launcher manifest names, with a session
-// of its own that is closed before this returns. Returns 0 when the launcher is current, else 1
-// to 8, leaving the launcher unchanged and no download behind. When it is not current, the new
-// build is downloaded to a temporary file and verified, and the replace command takes over: the
-// process then ends with exit code 0 (this returns only in tests), still holding the instance
-// lock, and the command restarts the launcher about two seconds later. Reports 8 instead when the
-// launcher's file or folder cannot be written, where the command's copy would fail unseen.
+// of its own that is closed before this returns. First removes what an earlier update left.
+// Returns 0 when the launcher is current, else 1 to 8, leaving the launcher's file as it was
+// and nothing beside it or in the temporary folder. When it is not current, the new build is
+// downloaded to a temporary file, verified, copied beside the launcher, verified again there and
+// moved to the launcher's name; the download is removed, the lock released, and the launcher's
+// file started with this run's command line, after which the process ends with exit code 0
+// (this returns only in tests).
 LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes);
+                             Processes& processes, InstanceLock& lock);
 
 }  // namespace quillguard

@@ -60,12 +60,13 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
         testing::FakeLauncherWindows windows(calls, c.start == AcceptedNow);
         testing::FakeEulaRecord eula(calls, c.start == AcceptedBefore);
         MainFlowStages stages;
-        stages.updateLauncher = [&] {
+        stages.updateLauncher = [&](InstanceLock& heldLock) {
+            EXPECT_EQ(&heldLock, &lock);
             calls.push_back(L"update");
             return c.update;
         };
         stages.runGameFlow = [&](InstanceLock& heldLock) {
-            // The stage is handed the very lock the main flow took.
+            // Each stage is handed the very lock the main flow took.
             EXPECT_EQ(&heldLock, &lock);
             calls.push_back(L"game");
             return FlowResult{c.game, c.launchFailure};

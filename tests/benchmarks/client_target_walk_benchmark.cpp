@@ -52,8 +52,12 @@ class PosixFiles final : public quillguard::FileSystem {
     bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&) override {
         return false;
     }
-    bool MoveReplacing(const std::wstring&, const std::wstring&) override { return false; }
-    void RemoveFile(const std::wstring&) override {}
+    bool CopyOver(const std::wstring&, const std::wstring&) override { return false; }
+    bool FlushToDisk(const std::wstring&) override { return false; }
+    bool MoveReplacing(const std::wstring&, const std::wstring&, std::uint32_t&) override {
+        return false;
+    }
+    bool RemoveFile(const std::wstring&) override { return true; }
 };
 
 // What the kernel counted of this process's reads: "rchar:" bytes and "syscr:" calls among them.

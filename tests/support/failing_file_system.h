@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/unique_handle.h"
 #include "base/win32_file_system.h"
 
 namespace quillguard::testing {
@@ -13,7 +16,11 @@ class FailingFileSystem final : public FileSystem {
   public:
     bool failTemporaryFolder = false;
     bool failTemporary = false;
-    std::wstring unwritableFolder;  // no temporary file can be made in it
+    bool failCopy = false;
+    bool corruptCopy = false;  // the copy gets one byte more
+    bool failFlush = false;
+    // The error a move fails with before it is tried, or 0 to try it.
+    std::function<std::uint32_t(const std::wstring& from, const std::wstring& to)> moveError;
 
     std::uint32_t ReadFileAttributes(const std::wstring& path) override {
         return real_.ReadFileAttributes(path);
@@ -26,13 +33,29 @@ class FailingFileSystem final : public FileSystem {
     }
     bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
                              std::wstring& path) override {
-        return !failTemporary && folder != unwritableFolder &&
-               real_.CreateTemporaryFile(folder, prefix, path);
+        return !failTemporary && real_.CreateTemporaryFile(folder, prefix, path);
     }
-    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
-        return real_.MoveReplacing(from, to);
+    bool CopyOver(const std::wstring& from, const std::wstring& to) override {
+        if (failCopy || !real_.CopyOver(from, to)) {
+            return false;
+        }
+        if (corruptCopy) {
+            const UniqueFileHandle file(
+                ::CreateFileW(to.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            DWORD written = 0;
+            ::WriteFile(file.get(), "!", 1, &written, nullptr);
+        }
+        return true;
     }
-    void RemoveFile(const std::wstring& path) override { real_.RemoveFile(path); }
+    bool FlushToDisk(const std::wstring& path) override {
+        return !failFlush && real_.FlushToDisk(path);
+    }
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to,
+                       std::uint32_t& error) override {
+        error = moveError ? moveError(from, to) : 0;
+        return error == 0 && real_.MoveReplacing(from, to, error);
+    }
+    bool RemoveFile(const std::wstring& path) override { return real_.RemoveFile(path); }
 
   private:
     Win32FileSystem real_;

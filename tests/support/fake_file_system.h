@@ -66,11 +66,16 @@ class FakeFileSystem final : public FileSystem {
         log_.push_back(L"temporary in " + folder);
         return false;
     }
-    bool MoveReplacing(const std::wstring& from, const std::wstring& to) override {
+    bool CopyOver(const std::wstring&, const std::wstring&) override { return false; }
+    bool FlushToDisk(const std::wstring&) override { return false; }
+    bool MoveReplacing(const std::wstring& from, const std::wstring& to, std::uint32_t&) override {
         log_.push_back(L"move " + from + L" over " + to);
         return false;
     }
-    void RemoveFile(const std::wstring& path) override { log_.push_back(L"remove " + path); }
+    bool RemoveFile(const std::wstring& path) override {
+        log_.push_back(L"remove " + path);
+        return true;
+    }
 
   private:
     CallLog& log_;

@@ -11,7 +11,7 @@ namespace quillguard::testing {
 
 // Plays the answers Windows can give to process calls and records them: "create CMDLINE",
 // "elevated?", "runas PATH [PARAMETERS]" (no brackets when there are none), "wait MS",
-// "exit CODE", "hidden PROGRAM: CMDLINE".
+// "exit CODE", "restart PROGRAM".
 class FakeProcesses final : public Processes {
   public:
     explicit FakeProcesses(CallLog& log) : log_(log) {}
@@ -21,8 +21,7 @@ class FakeProcesses final : public Processes {
     std::uint32_t createError = 0;  // 0: the program starts
     bool elevated = false;
     std::uint32_t shellError = 0;  // 0: the elevated program starts
-    bool hiddenStarts = true;
-    std::wstring systemFolder = L"C:\\Windows\\system32";
+    bool restarts = true;
 
     std::wstring GetLauncherPath() override { return launcherPath; }
     std::wstring GetForwardedArguments() override { return forwarded; }
@@ -35,11 +34,10 @@ class FakeProcesses final : public Processes {
         log_.push_back(L"elevated?");
         return elevated;
     }
-    bool StartHidden(const std::wstring& program, const std::wstring& commandLine) override {
-        log_.push_back(L"hidden " + program + L": " + commandLine);
-        return hiddenStarts;
+    bool StartWithOwnCommandLine(const std::wstring& program) override {
+        log_.push_back(L"restart " + program);
+        return restarts;
     }
-    std::wstring GetSystemFolder() override { return systemFolder; }
     bool StartElevated(const std::wstring& path, const std::optional<std::wstring>& parameters,
                        std::uint32_t& error) override {
         log_.push_back(L"runas " + path + (parameters ? L" [" + *parameters + L"]" : L""));

@@ -1,5 +1,6 @@
 // The self-update on real files (Windows paths, Windows' own file calls), the server played from
-// a table, the replace command and the process's end recorded instead of run.
+// a table, the file calls that a disk cannot be made to fail failing on demand, and the restart
+// and the process's end recorded instead of run.
 #include "update/self_update.h"
 
 #include <windows.h>
@@ -11,15 +12,16 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
+#include "support/fake_instance_lock.h"
 #include "support/fake_processes.h"
 #include "support/manifest_text.h"
 #include "support/scratch_file.h"
-#include "update/replace_command.h"
 
 namespace quillguard {
 namespace {
@@ -49,37 +51,38 @@ struct Installation {
         ::SetEnvironmentVariableW(L"TEMP", temporary.c_str());
         std::ofstream(launcher, std::ios::binary) << kOld;
         processes.launcherPath = launcher.wstring();
-        processes.forwarded = L"\"a b\" x&y";
         session.bodies = {{kBuildUrl, kNew}};
     }
-    ~Installation() {
-        ::SetFileAttributesW(launcher.c_str(), FILE_ATTRIBUTE_NORMAL);
-        fs::remove_all(root);
-    }
+    ~Installation() { fs::remove_all(root); }
 
-    // What the update left in the temporary folder.
-    std::vector<fs::path> Downloads() const {
-        return {fs::directory_iterator(temporary), fs::directory_iterator()};
+    // The names in a folder.
+    static std::set<std::wstring> Names(const fs::path& folder) {
+        std::set<std::wstring> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.insert(entry.path().filename().wstring());
+        }
+        return names;
     }
     // The launcher's bytes, checked to be alone in its folder.
     std::string Launcher() const {
-        const auto count =
-            std::distance(fs::directory_iterator(launcher.parent_path()), fs::directory_iterator());
-        return count == 1 ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
-                          : std::to_string(count) + " files";
+        return Names(launcher.parent_path()) == std::set<std::wstring>{L"Foo_QG.exe"}
+                   ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
+                   : "<not alone>";
     }
-    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes); }
+    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, lock); }
 
     // Found once: each installation points TMP into itself.
     inline static const fs::path root =
         fs::temp_directory_path() / (L"qg-self-update-" + std::to_wstring(::GetCurrentProcessId()));
     const fs::path temporary = root / L"temp";
     const fs::path launcher = root / L"game" / L"Foo_QG.exe";
+    const fs::path aside = root / L"game" / L"Foo_QG.exe.old";
     CallLog calls;
     testing::FakeHttpSession session{calls};
     testing::FakeDownloads downloads{session};
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
+    testing::FakeInstanceLock lock{calls};
 };
 
 TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
@@ -106,42 +109,60 @@ TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) 
         EXPECT_EQ(installation.Update(), c.code) << c.manifest;
         EXPECT_EQ(installation.calls, c.calls) << c.manifest;
         EXPECT_EQ(installation.Launcher(), kOld) << c.manifest;
-        EXPECT_TRUE(installation.Downloads().empty()) << c.manifest;
+        EXPECT_TRUE(Installation::Names(installation.temporary).empty()) << c.manifest;
     }
 }
 
-TEST(SelfUpdateTest, HandsTheVerifiedDownloadToTheReplaceCommandAndEnds) {
-    Installation installation;
-    installation.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
-    EXPECT_EQ(installation.Update(), kSuccess);
-    const auto left = installation.Downloads();
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(testing::ReadWholeFile(left[0]), kNew);
-    const std::wstring command =
-        BuildReplaceCommand(left[0].wstring(), installation.launcher.wstring(), L"\"a b\" x&y",
-                            L"C:\\Windows\\system32");
-    EXPECT_EQ(installation.calls,
-              (CallLog{kFetch, kDownload, L"hidden C:\\Windows\\system32\\cmd.exe: " + command,
-                       L"exit 0"}));
-    // The command replaces the launcher after the process has ended; the probe of its folder
-    // is gone.
-    EXPECT_EQ(installation.Launcher(), kOld);
+TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheOldOne) {
+    Installation i;
+    i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
+    // A scanner holds the new file for a moment: the move waits for it.
+    int busy = 2;
+    i.files.moveError = [&](const std::wstring&, const std::wstring& to) {
+        return to == i.launcher.wstring() && busy-- > 0 ? kErrorSharingViolation : 0u;
+    };
+    EXPECT_EQ(i.Update(), kSuccess);
+    // The lock is free before the new launcher starts, which then asks for it.
+    EXPECT_EQ(i.calls, (CallLog{kFetch, kDownload, L"wait 100", L"wait 100", L"release",
+                                L"restart " + i.launcher.wstring(), L"exit 0"}));
+    EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
+    EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
+    EXPECT_TRUE(Installation::Names(i.temporary).empty());
+
+    i.calls.clear();
+    EXPECT_EQ(i.Update(), kSuccess);
+    EXPECT_EQ(i.calls, CallLog{kFetch});
+    EXPECT_EQ(i.Launcher(), kNew);
 }
 
-TEST(SelfUpdateTest, EveryFailedStepAfterTheCheckRemovesItsDownload) {
+TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     std::optional<Installation> i;
+    // Fails the moves to or from one path with this error.
+    const auto failMoves = [&](const fs::path& path, std::uint32_t error = kErrorAccessDenied) {
+        i->files.moveError = [path, error](const std::wstring& from, const std::wstring& to) {
+            return from == path.wstring() || to == path.wstring() ? error : 0u;
+        };
+    };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
         {"no temporary folder", kNoTemporaryPath, [&] { i->files.failTemporaryFolder = true; }},
         {"no temporary file", kNoTemporaryFile, [&] { i->files.failTemporary = true; }},
         {"broken download", kLauncherDownloadFailed,
          [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
-        {"command not started", kUpdateProcessFailed, [&] { i->processes.hiddenStarts = false; }},
-        {"no system folder", kUpdateProcessFailed, [&] { i->processes.systemFolder.clear(); }},
-        // The copy over the launcher would fail unseen after the launcher has ended.
-        {"folder cannot be written", kUpdateProcessFailed,
-         [&] { i->files.unwritableFolder = i->launcher.parent_path().wstring(); }},
-        {"read-only launcher", kUpdateProcessFailed,
-         [&] { ::SetFileAttributesW(i->launcher.c_str(), FILE_ATTRIBUTE_READONLY); }},
+        {"copy beside the launcher", kUpdateProcessFailed, [&] { i->files.failCopy = true; }},
+        {"flush", kUpdateProcessFailed, [&] { i->files.failFlush = true; }},
+        {"copy differs", kLauncherChecksumMismatch, [&] { i->files.corruptCopy = true; }},
+        {"rename aside", kUpdateProcessFailed, [&] { failMoves(i->aside); }},
+        {"move in", kUpdateProcessFailed, [&] { failMoves(i->launcher.wstring() + L".new"); }},
+        {"scanner never lets go", kUpdateProcessFailed,
+         [&] { failMoves(i->launcher.wstring() + L".new", kErrorSharingViolation); }},
+        // The move back fails too: a copy puts the old launcher back.
+        {"move in and undo", kUpdateProcessFailed,
+         [&] {
+             i->files.moveError = [&](const std::wstring&, const std::wstring& to) {
+                 return to == i->launcher.wstring() ? kErrorAccessDenied : 0u;
+             };
+         }},
+        {"start", kUpdateProcessFailed, [&] { i->processes.restarts = false; }},
     };
     for (const auto& [what, code, arrange] : failures) {
         i.emplace();
@@ -149,9 +170,27 @@ TEST(SelfUpdateTest, EveryFailedStepAfterTheCheckRemovesItsDownload) {
         arrange();
         EXPECT_EQ(i->Update(), code) << what;
         EXPECT_EQ(i->Launcher(), kOld) << what;
-        EXPECT_TRUE(i->Downloads().empty()) << what;
+        EXPECT_TRUE(Installation::Names(i->temporary).empty()) << what;
         EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
     }
+}
+
+TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNothingElse) {
+    Installation i;
+    i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
+    for (const fs::path& file :
+         {i.launcher.parent_path() / L"Foo_QG.exe.new", i.aside, i.temporary / L"QGL1A2B.tmp",
+          i.temporary / L"QGL3C4D.tmp", i.temporary / L"notes.tmp", i.temporary / L"QGL.txt"}) {
+        std::ofstream(file) << "left";
+    }
+    // A download that another process still writes stays.
+    const UniqueFileHandle held(::CreateFileW((i.temporary / L"QGL3C4D.tmp").c_str(), GENERIC_WRITE,
+                                              0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(i.Update(), kSuccess);
+    EXPECT_EQ(i.Launcher(), kOld);
+    EXPECT_EQ(Installation::Names(i.temporary),
+              (std::set<std::wstring>{L"QGL3C4D.tmp", L"QGL.txt", L"notes.tmp"}));
 }
 
 }  // namespace
