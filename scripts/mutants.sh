@@ -24,15 +24,16 @@ code-section-name	native	src/integrity/code_section.cpp	        if (section.Name
 download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {	qg_http_client_tests
 url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests|e2e.client_library.current$
-instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.single_instance
+instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	qg_base_win32_tests|e2e.single_instance
+lock-access-denied	windows	src/base/win32_instance_lock.cpp	    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {	    if (::GetLastError() == ERROR_ALREADY_EXISTS) {	qg_base_win32_tests
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_ui_win32_tests
 library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_game_win32_tests|e2e.client_library.stale$
-download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");	qg_game_win32_tests|e2e.client_library.killed
+download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 &&	qg_update_win32_tests|qg_game_win32_tests|e2e.client_library.killed
 fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests|e2e.client_library.current$
-cmd-escaping	native	src/update/replace_command.cpp	            escaped.push_back(L'^');	            escaped.push_back(L' ');
-self-update-clean-up	windows	src/update/self_update.cpp	        files.RemoveFile(download);	        (void)download;	qg_update_win32_tests
-read-only-launcher	windows	src/update/self_update.cpp	        (attributes & (kFileAttributeReadOnly | kFileAttributeDirectory)) != 0 ||	        (attributes & kFileAttributeDirectory) != 0 ||	qg_update_win32_tests|e2e.self_update.errors
-interpreter-by-path	windows	src/base/win32_processes.cpp	    return StartDetached(program.c_str(), commandLine, CREATE_NO_WINDOW, startup);	    return StartDetached(program.empty() ? program.c_str() : nullptr, commandLine, CREATE_NO_WINDOW, startup);	e2e.self_update.replaces
+self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(download);	    (void)download;	qg_update_win32_tests
+self-update-undo	windows	src/update/self_update.cpp	        PutBack(aside, launcherPath, files, processes);	        (void)aside;	qg_update_win32_tests
+second-hash	windows	src/update/self_update.cpp	    } else if (HashFile(staged) != expected) {	    } else if (HashFile(download) != expected) {	qg_update_win32_tests
+lock-after-restart	windows	src/update/self_update.cpp	    lock.Release();	    struct ReleaseAtExit { InstanceLock& held; ~ReleaseAtExit() { held.Release(); } } releaseAtExit{lock};	qg_update_win32_tests
 manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesystem::path temporary = TemporaryBeside(path);	    const std::filesystem::path temporary = path;
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (ReadUpTo(target, text.size()) == text) {	    if (false && ReadUpTo(target, text.size()) == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {

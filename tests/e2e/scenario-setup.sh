@@ -91,11 +91,4 @@ publish_release() {
     done
 }
 
-# Windows has timeout.exe in its system folder, which the launcher's self-update needs; wine has
-# none.
-install_timeout_stand_in() {
-    cp "$fixtures/timeout.exe" "$(source "$here/../harness/wine-env.sh" "$wine_dir"
-        echo "$WINEPREFIX/drive_c/windows/system32")"
-}
-
 [ -z "${tree:-}" ] || publish launcher "$(manifest "$(sha1 "$launcher")")"

@@ -1,79 +1,121 @@
 #!/usr/bin/env bash
 # End-to-end scenarios of the launcher updating itself: the real launcher under wine against the
-# tests' nginx, from a game folder whose path holds spaces, "&" and parentheses.
+# tests' nginx, in a game folder whose path holds characters that a command interpreter reads.
 #
 #   self-update.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG FAULT_STATE
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 access_log=$6 fault_state=$7
-game_dir="$work/My Games (x86)/Tom & Jerry"
+wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5
+game_dir="$work/My Games (x86)/Tom & Jerry 100% !wow!"
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/../harness/wine-env.sh" "$wine_dir"
 export LANG=C.UTF-8
 
 cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 publish_current "$game_dir/Foo.exe"
-installed=$work/installed.exe
-cp "$launcher" "$installed"
-# The next release: the same program with version 2.0.0 in its version resource.
-next=$fixtures/next/QuillGuardLauncher.exe
+old=$work/installed.exe
+cp "$launcher" "$old"
 mkdir -p "$tree/builds"
-cp "$next" "$tree/builds/Foo_QG.exe"
-next_url=$server/builds/Foo_QG.exe
-
-install_timeout_stand_in
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
-downloads() { find "$temp_dir" -maxdepth 1 -name 'QGL*' | wc -l; }
 # What an interrupted earlier run may have left there would be counted as this run's.
 find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
+listing() { (cd "$1" && ls -A | LC_ALL=C sort); }
+game_files=$(listing "$game_dir") temp_files=$(listing "$temp_dir")
+expect_listings() {
+    [ "$(listing "$game_dir")" = "$game_files" ] ||
+        { echo "the game folder changed:"; listing "$game_dir"; exit 1; }
+    [ "$(listing "$temp_dir")" = "$temp_files" ] ||
+        { echo "the temporary folder changed:"; listing "$temp_dir"; exit 1; }
+}
 
 case $scenario in
 replaces_itself_and_restarts_with_the_same_arguments)
-    # Programs and scripts that a player could plant in the game folder, the replace command's
-    # current folder, under the names of what the command runs.
-    for name in cmd.exe timeout.exe; do cp "$fixtures/planted.exe" "$game_dir/$name"; done
-    for name in timeout.bat timeout.cmd; do
-        printf '@type nul > "%%QG_PLANTED_MARKER%%"\r\n' >"$game_dir/$name"
-    done
-    publish launcher "$(manifest "$(sha1 "$next")" "$next_url")"
-    # Every character cmd.exe gives a meaning to. Two arguments would run a command that makes a
-    # file in the game folder if they reached cmd.exe unescaped. Wine's cmd.exe expands
-    # "^%NAME^%" where Windows keeps it, so a variable's name between two percent signs is shown
-    # by the command's own tests only.
-    arguments=$'plain x&type nul>injected "a|type nul>piped" ^caret (paren) <lt> >gt 100% !bang! "say \\"hi\\"" "tab\tin" "trail\\\\" "" "\u00c4rger \u6e38\u620f"'
-    driver in-folder "$(windows "$game_dir")" \
-        -- start-raw "$(windows "$launcher")" "Foo_QG.exe $arguments" -- expect-exit 0 "$exit_ms"
-    # The launcher has ended without waiting for its successor, and its mutex with it.
-    driver expect-mutex QuillGuardLauncherMutex free
-    # As the launcher forwards them: quoted only where needed, and an empty argument as nothing
-    # but its space, so that the restarted launcher has one argument fewer.
-    forwarded=$'plain x&type nul>injected "a|type nul>piped" ^caret (paren) <lt> >gt 100% !bang! "say \\"hi\\"" "tab\tin" trail\\ "\u00c4rger \u6e38\u620f"'
-    expect_launch "\"$(windows "$game_dir/Foo.exe")\" $forwarded --quillguard-launcher"
+    # Started from another folder, where a player could have planted a cmd.exe too.
+    elsewhere=$work/Desktop
+    mkdir -p "$elsewhere"
+    for folder in "$game_dir" "$elsewhere"; do cp "$fixtures/planted.exe" "$folder/cmd.exe"; done
+    game_files=$(listing "$game_dir")
+    # Every character a command interpreter gives a meaning to, the variable forms that carets
+    # cannot protect, a trailing backslash, an empty argument and text beyond ASCII.
+    command_line=$'Foo_QG.exe plain x&type nul>injected "a|type nul>piped" ^caret (paren) <lt> >gt 100% !bang! "say \\"hi\\"" %PATH:C=Z% %CD:~0,2% !OS! %CMDCMDLINE:^=% "tab\tin" "trail\\\\" "" "\u00c4rger \u6e38\u620f"'
+    start() {
+        rm -f "$record"
+        driver in-folder "$(windows "$elsewhere")" \
+            -- start-raw "$(windows "$launcher")" "$command_line" -- expect-exit 0 "$exit_ms"
+    }
+    # What a launcher that is current gives the game.
+    start
+    for _ in $(seq 300); do [ -s "$record" ] && break; sleep 0.1; done
+    first=$(sed -n 1p "$record")
+    grep -qF '%PATH:C=Z% %CD:~0,2% !OS! %CMDCMDLINE:^=%' <<<"$first"
+
+    next=$fixtures/next/QuillGuardLauncher.exe
+    cp "$next" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$next")" "$server/builds/Foo_QG.exe")"
+    start
+    # The restarted launcher, now current, gives the game the same command line, byte for byte.
+    expect_launch "$first" "$elsewhere"
     cmp "$next" "$launcher"
-    [ "$(downloads)" = 0 ] || { echo "the download was left in the temporary folder"; exit 1; }
-    for file in "$game_dir/injected" "$game_dir/piped" "$planted_marker"; do
+    expect_listings
+    for file in "$game_dir/injected" "$game_dir/piped" "$elsewhere/injected" "$planted_marker"; do
         [ ! -e "$file" ] || { echo "FAIL: $file was made: something ran that must not"; exit 1; }
     done
-    [ "$(requests /launcher/manifest.json)" -ge 2 ] && [ "$(requests /builds/Foo_QG.exe)" -ge 1 ]
     ;;
-errors_leave_the_launcher_as_it_was)
-    faults=http://127.0.0.1:$(cat "$fault_state/fault.port")
-    # A launcher the player cannot replace (read-only): the copy would fail after it has ended.
-    while IFS='|' read -r body text read_only; do
-        echo "== ${body:-no manifest} $read_only"
-        publish launcher "$body"
-        [ -z "$read_only" ] || chmod a-w "$launcher"
-        driver start "$(windows "$launcher")" -- expect-box "Launcher Update Error" "$text" 45000 \
-            -- press "Launcher Update Error" OK -- expect-exit 1
-        chmod u+w "$launcher"
-        cmp "$installed" "$launcher"
-        [ "$(downloads)" = 0 ] || { echo "a download was left in the temporary folder"; exit 1; }
-        [ ! -e "$record" ] || { echo "the game was started"; exit 1; }
-    done <<ROWS
-|Failed to fetch launcher update manifest from server.
-$(manifest "$(sha1 "$next")" "$faults/reset/50000")|Failed to download launcher update.
-$(manifest "$(sha1 "$next")" "$faults/bytes/94583")|Downloaded launcher file checksum does not match expected value.
-$(manifest "$(sha1 "$next")" "$next_url")|Failed to create update process.|read-only
-ROWS
+killed_at_random_moments)
+    # A build large enough that copying and checking it beside the launcher takes a while.
+    big=$work/big.exe
+    { cat "$fixtures/next/QuillGuardLauncher.exe"; head -c 64M /dev/urandom; } >"$big"
+    cp "$big" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$big")" "$server/builds/Foo_QG.exe")"
+    export QG_GAME_LINGER_MS=0
+    size=$(stat -c %s "$big")
+    # Where this round's run stands: its download is complete, and the new build has not moved
+    # in yet. What an earlier round left is older than the round's mark.
+    mark=$work/round
+    between() {
+        [ -n "$(find "$game_dir" -maxdepth 1 -name Foo_QG.exe.new -newer "$mark")" ] ||
+            [ -n "$(find "$temp_dir" -maxdepth 1 -name 'QGL*.tmp' -size "${size}c" -newer "$mark")" ]
+    }
+    kills=0 between_kills=0
+    for round in $(seq 24); do
+        if cmp -s "$launcher" "$big"; then rm "$launcher" && cp "$old" "$launcher"; fi
+        touch "$mark"
+        started=$(date +%s%N)
+        (cd "$game_dir" && exec wine "$launcher") >/dev/null 2>&1 &
+        pid=$!
+        if [ $((round % 2)) = 0 ]; then
+            # Aimed: once the download is complete, within the next 150 ms.
+            for _ in $(seq 2000); do between && break; sleep 0.01; done
+            sleep "$(printf '0.%03d' $((RANDOM % 150)))"
+        else
+            sleep "$((RANDOM % 2)).$(printf '%03d' $((RANDOM % 1000)))"
+        fi
+        moment=outside
+        between && moment=between
+        kill -9 "$pid" 2>/dev/null || moment=ended
+        wait "$pid" 2>/dev/null || true
+        echo "kill $round at $((($(date +%s%N) - started) / 1000000)) ms: $moment"
+        kills=$((kills + 1))
+        [ "$moment" != between ] || between_kills=$((between_kills + 1))
+        cmp -s "$launcher" "$old" || cmp -s "$launcher" "$big" ||
+            { echo "FAIL: the launcher is torn after kill $round"; exit 1; }
+        # A run that had handed over goes on in its successor, which ends once it has started
+        # the game. The next round must not write over a launcher that a process still maps.
+        for _ in $(seq 600); do
+            grep -qlF "$launcher" /proc/[0-9]*/maps 2>/dev/null || break
+            sleep 0.1
+        done
+        driver expect-mutex QuillGuardLauncherMutex free 60000
+    done
+    echo "$between_kills of $kills kills landed between the download's end and the hand-over"
+    [ $((between_kills * 3)) -ge "$kills" ]
+    # The next start runs, finishes the update and removes what the kills left.
+    rm -f "$record"
+    driver start "$(windows "$launcher")" -- expect-exit 0 60000
+    for _ in $(seq 600); do [ -s "$record" ] && break; sleep 0.1; done
+    [ -s "$record" ] || { echo "the game did not start after the kills"; exit 1; }
+    driver expect-mutex QuillGuardLauncherMutex free 60000
+    cmp "$big" "$launcher"
+    expect_listings
     ;;
 *)
     echo "unknown scenario: $scenario" >&2; exit 2 ;;

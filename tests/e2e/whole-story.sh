@@ -17,7 +17,6 @@ next_launcher=$fixtures/next/QuillGuardLauncher.exe
 next_library=$fixtures/next/QGClient.dll
 cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 make_bitmap "$game_dir/quillguard.bmp" 501x301
-install_timeout_stand_in
 eula="QuillGuard Launcher"
 
 say "1. Version 1 of the launcher and a client library are installed in the game folder"
@@ -40,7 +39,7 @@ shooting eula splash -- start "$(windows "$launcher")" -windowed "Player One" \
 echo "pictures taken of the EULA window, where the player pressed \"I Accept\", and of the splash,"
 echo "back on screen while the launcher updated itself"
 driver expect-record 4 01000000
-echo "the first launcher handed over to the replace command and exited; about two seconds later:"
+echo "the first launcher swapped the new build in, started it with the same arguments and exited:"
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed \"Player One\" --quillguard-launcher"
 cmp "$next_launcher" "$launcher"; echo "Foo_QG.exe is now version 2"
 cmp "$next_library" "$game_dir/QGClient.dll"; echo "QGClient.dll is now the published build"

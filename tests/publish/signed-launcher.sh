@@ -9,7 +9,6 @@ set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5
 source "$(dirname "$(realpath "$0")")/../e2e/scenario-setup.sh"
 cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
-install_timeout_stand_in
 
 # The publisher's certificate, as a certificate authority would hand it over: a PKCS#12 file.
 keys=$work/keys
