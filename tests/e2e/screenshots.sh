@@ -16,11 +16,13 @@ await_held() {
     [ -e "$work/$1.held" ] || { echo "the driver never got to $1"; return 1; }
 }
 
-# Once the run holds at NAME, saves the screen as NAME.png and lets the run go on.
+# Once the run holds at NAME, saves the screen as NAME.png and lets the run go on. Failures are
+# returned, not left to set -e, which a caller's "||" would switch off.
 shoot() {
-    await_held "$1"
+    await_held "$1" || return 1
     sleep 0.5  # room for the window to paint
-    (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$1.png")
+    (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$1.png") ||
+        return 1
     touch "$work/$1.released"
 }
 
@@ -32,7 +34,9 @@ shooting() {
     shift
     (cd "$work" && driver "$@") &
     driver_job=$!
-    for name in "${names[@]}"; do shoot "$name"; done
-    wait "$driver_job"
+    local status=0
+    for name in "${names[@]}"; do shoot "$name" || { status=1; break; }; done
+    wait "$driver_job" || status=1
     driver_job=
+    return $status
 }
