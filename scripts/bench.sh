@@ -11,13 +11,13 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 scratch=${1:-build/bench}
 echo "== SHA-1 and file hashing"
-build/bench/tests/benchmarks/qg_sha1_benchmark "$scratch"
+build/bench/bench/qg_sha1_benchmark "$scratch"
 echo
 echo "== Searching a game folder for the client target"
-build/bench/tests/benchmarks/qg_client_target_walk_benchmark "$scratch"
+build/bench/bench/qg_client_target_walk_benchmark "$scratch"
 echo
 echo "== Downloading a 256 MiB build"
-bash tests/benchmarks/download-benchmark.sh build/windows 3
+bash bench/download-benchmark.sh build/windows 3
 echo
 echo "== Starting the game through the launcher"
-bash tests/benchmarks/start-time-benchmark.sh build/windows 20
+bash bench/start-time-benchmark.sh build/windows 20

@@ -23,13 +23,13 @@ pe-bounds	native	src/pe/pe_image_reader.cpp	        if (section.virtualAddress <
 code-section-name	native	src/integrity/code_section.cpp	        if (section.Name() == ".text") {	        if (section.Name().starts_with(".text")) {
 download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {	qg_http_client_tests
-url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests|e2e.client_library.current$
-instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	qg_base_win32_tests|e2e.single_instance
-lock-access-denied	windows	src/base/win32_instance_lock.cpp	    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {	    if (::GetLastError() == ERROR_ALREADY_EXISTS) {	qg_base_win32_tests
-message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_ui_win32_tests
-library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_game_win32_tests|e2e.client_library.stale$
-download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 &&	qg_update_win32_tests|qg_game_win32_tests|e2e.client_library.killed
-fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests|e2e.client_library.current$
+url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests
+instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.whole_story
+lock-access-denied	windows	src/base/win32_instance_lock.cpp	    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {	    if (::GetLastError() == ERROR_ALREADY_EXISTS) {	qg_win32_tests
+message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_win32_tests
+library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_win32_tests|e2e.client_library.killed
+download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 &&	qg_update_win32_tests|qg_win32_tests|e2e.client_library.killed
+fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests
 self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(download);	    (void)download;	qg_update_win32_tests
 self-update-undo	windows	src/update/self_update.cpp	        PutBack(aside, launcherPath, files, processes);	        (void)aside;	qg_update_win32_tests
 second-hash	windows	src/update/self_update.cpp	    } else if (HashFile(staged) != expected) {	    } else if (HashFile(download) != expected) {	qg_update_win32_tests

@@ -50,6 +50,9 @@ TEST(LauncherImageTest, EmbedsTheManifestThatWindowsReadsBeforeAnyCodeRuns) {
 
 TEST(LauncherImageTest, VersionResourceNamesTheProductAndItsUpdateServer) {
     const std::wstring image = Setting(L"QG_LAUNCHER_EXE");
+    // Missing settings would make missing strings pass.
+    ASSERT_FALSE(Setting(L"QG_VERSION").empty());
+    ASSERT_FALSE(Setting(L"QG_UPDATE_SERVER").empty());
     EXPECT_EQ(VersionString(image, L"ProductName"), L"QuillGuard Launcher");
     EXPECT_EQ(VersionString(image, L"FileVersion"), Setting(L"QG_VERSION"));
     EXPECT_EQ(VersionString(image, L"UpdateServer"), Setting(L"QG_UPDATE_SERVER"));

@@ -1,10 +1,10 @@
 // Plays the person in front of the launcher for the end-to-end tests: runs a script of steps
-// (holding mutexes, starting programs, answering message boxes, waiting for the script) separated
-// by a lone "--", and stops at the first step that does not see what it expects.
+// (starting programs, answering message boxes, looking at windows, waiting for the script)
+// separated by a lone "--", and stops at the first step that does not see what it expects. Every
+// step that looks at something asks again until it sees what it expects or its time is up, and
+// then prints what it saw last.
 // Exit status: 0 all steps passed, 1 a step failed, 2 the script is malformed.
 #include <windows.h>
-
-#include <sddl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -23,8 +23,6 @@
 
 #include "base/quote_argument.h"
 #include "base/unique_handle.h"
-#include "ui/eula_record.h"
-#include "ui/eula_text.h"
 
 namespace {
 
@@ -32,12 +30,12 @@ using quillguard::UniqueKernelHandle;
 using Args = std::span<const std::wstring>;
 
 constexpr DWORD kPollIntervalMs = 50;
-constexpr DWORD kDefaultWindowTimeoutMs = 15000;
+constexpr DWORD kDefaultTimeoutMs = 15000;
 constexpr DWORD kDefaultExitTimeoutMs = 30000;
 constexpr DWORD kTerminateWaitMs = 5000;
-// A click whose handler opens a nested modal dialog only returns once that closes; past this the
-// driver carries on so that a later step can answer that dialog.
-constexpr UINT kPressTimeoutMs = 5000;
+// How long a message to another process's window may take; a click whose handler opens a nested
+// modal dialog only returns once that closes, and past this the driver carries on.
+constexpr UINT kSendTimeoutMs = 5000;
 // Room for the script to act while the run is held.
 constexpr DWORD kHoldTimeoutMs = 60000;
 // Distinctive, so that a process the driver had to kill is recognisable in any log.
@@ -74,7 +72,7 @@ std::wstring Quoted(std::wstring_view text) {
     return L"\"" + std::wstring(text) + L"\"";
 }
 
-// Decimal, possibly negative (a coordinate), or hexadecimal after "0x" (styles, NTSTATUS codes).
+// Decimal, possibly negative (a coordinate), or hexadecimal after "0x" (styles).
 DWORD Number(const std::wstring& text) {
     const bool hex = text.starts_with(L"0x");
     const bool negative = text.starts_with(L"-");
@@ -101,7 +99,6 @@ struct Session {
         }
     }
 
-    std::vector<UniqueKernelHandle> mutexes;
     UniqueKernelHandle process;
     UniqueKernelHandle mainThread;
     DWORD pid = 0;        // 0 until a process is started: windows of any process are then accepted
@@ -115,6 +112,29 @@ std::optional<DWORD> ExitCode(const Session& session) {
         return std::nullopt;
     }
     return code;
+}
+
+// Asks the probe until it sees what is wanted or the time is up, and returns what it saw last.
+// With `untilExit`, a started process that has ended ends the wait after one more look: its
+// windows cannot come back.
+template <typename Probe>
+std::wstring AwaitSeen(const Session* untilExit, DWORD timeoutMs, const std::wstring& wanted,
+                       Probe probe) {
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(kPollIntervalMs)) {
+        const bool ended = untilExit != nullptr && untilExit->process && ExitCode(*untilExit);
+        std::wstring seen = probe();
+        if (seen == wanted || ended || GetTickCount64() >= deadline) {
+            return seen;
+        }
+    }
+}
+
+// Prints what the step saw and fails unless it is what was wanted.
+void Report(const std::wstring& what, const std::wstring& wanted, const std::wstring& seen) {
+    WriteLine(stdout, what + L": " + seen);
+    if (seen != wanted) {
+        Fail(what + L": " + wanted, seen);
+    }
 }
 
 std::wstring ClassOf(HWND window) {
@@ -132,21 +152,17 @@ std::wstring CaptionOf(HWND window) {
 }
 
 // Asked of the control itself: for another process's window, GetWindowTextW gives only the
-// stored caption, which an edit control does not keep.
+// stored caption, which an edit control does not keep. Empty when the control does not answer in
+// time, which the polling callers ask again about.
 std::wstring FullTextOf(HWND control) {
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPressTimeoutMs,
-                        &length);
+    SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kPressTimeoutMs, &copied);
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
     text.resize(copied);
     return text;
-}
-
-std::wstring BoxText(HWND box) {
-    return FullTextOf(GetDlgItem(box, kMessageTextId));
 }
 
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -199,68 +215,31 @@ HWND FindWindowMatching(const WindowQuery& query, bool visibleOnly = true) {
     return found.empty() ? nullptr : found.front();
 }
 
-std::wstring Describe(const WindowQuery& query) {
-    return L"visible window of class " + Quoted(query.className) + L" captioned " +
-           Quoted(query.caption) + L" of pid " + std::to_wstring(query.pid);
-}
-
-std::wstring DescribeVisibleWindows(DWORD pid) {
-    std::wstring text;
-    for (const HWND window : FindWindows({L"*", L"*", pid})) {
-        text += (text.empty() ? L"" : L", ") + ClassOf(window) + L" " + Quoted(CaptionOf(window));
+// What stands in for a window that is not there: which ones are.
+std::wstring NoWindow(const Session& session, const WindowQuery& query) {
+    std::wstring text = L"no visible window of class " + Quoted(query.className) + L" captioned " +
+                        Quoted(query.caption) + L"; visible windows:";
+    for (const HWND window : FindWindows({L"*", L"*", query.pid})) {
+        text += L" " + ClassOf(window) + L" " + Quoted(CaptionOf(window));
     }
-    return text.empty() ? L"none" : text;
-}
-
-// Polls until the probe finds a window. A window of the started process cannot appear once it has
-// exited, so that ends the wait early.
-template <typename Probe>
-HWND Await(const Session& session, const WindowQuery& query, DWORD timeoutMs,
-           const std::wstring& expected, Probe probe) {
-    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(kPollIntervalMs)) {
-        if (const HWND found = probe()) {
-            return found;
-        }
-        if (query.pid != 0) {
-            if (const std::optional<DWORD> code = ExitCode(session)) {
-                Fail(expected, L"the process exited first, with code " + std::to_wstring(*code));
-            }
-        }
-        if (GetTickCount64() >= deadline) {
-            Fail(expected, L"none within " + std::to_wstring(timeoutMs) +
-                               L" ms; visible windows: " + DescribeVisibleWindows(query.pid));
-        }
+    if (const std::optional<DWORD> code = ExitCode(session)) {
+        text += L"; the process exited with code " + std::to_wstring(*code);
     }
+    return text;
 }
 
-HWND AwaitVisibleWindow(const Session& session, const std::wstring& className,
-                        const std::wstring& caption, DWORD timeoutMs = kDefaultWindowTimeoutMs) {
-    const WindowQuery query{className, caption, session.pid};
-    return Await(session, query, timeoutMs, L"a " + Describe(query),
-                 [&] { return FindWindowMatching(query); });
-}
-
-// Asks the probe until it gives the wanted state or the time is up, and returns the last answer.
-template <typename Probe>
-std::wstring AwaitState(DWORD timeoutMs, const std::wstring& wanted, Probe probe) {
-    std::wstring state = probe();
-    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-         state != wanted && GetTickCount64() < deadline; state = probe()) {
-        Sleep(kPollIntervalMs);
-    }
-    return state;
-}
-
-HWND FindButton(HWND window, const std::wstring& label) {
-    for (const HWND child : Windows(window)) {
-        // A person can neither see nor click a hidden or disabled button.
-        if (IsWindowVisible(child) && IsWindowEnabled(child) &&
-            SameIgnoringCase(ClassOf(child), L"Button") &&
-            WithoutAccelerators(CaptionOf(child)) == label) {
-            return child;
-        }
-    }
-    return nullptr;
+// Waits for a visible window that the check finds as wanted, and returns it. The check gives
+// what it sees of a window; `wanted` is what it should see.
+template <typename Check>
+HWND AwaitWindow(const Session& session, const std::wstring& what, const WindowQuery& query,
+                 DWORD timeoutMs, const std::wstring& wanted, Check check) {
+    HWND last = nullptr;
+    const std::wstring seen = AwaitSeen(&session, timeoutMs, wanted, [&] {
+        last = FindWindowMatching(query);
+        return last == nullptr ? NoWindow(session, query) : check(last);
+    });
+    Report(what, wanted, seen);
+    return last;
 }
 
 void Launch(Session& session, const std::wstring& exe, std::wstring commandLine) {
@@ -287,38 +266,6 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
     WriteLine(stdout, L"start: pid " + std::to_wstring(session.pid) + shown);
 }
 
-void HoldMutex(Session& session, Args args) {
-    UniqueKernelHandle mutex(CreateMutexW(nullptr, TRUE, args[0].c_str()));
-    const DWORD error = GetLastError();
-    if (!mutex) {
-        Fail(L"to create mutex " + Quoted(args[0]), L"error " + std::to_wstring(error));
-    }
-    if (error == ERROR_ALREADY_EXISTS) {
-        Fail(L"mutex " + Quoted(args[0]) + L" not to exist yet", L"it already existed");
-    }
-    session.mutexes.push_back(std::move(mutex));
-    WriteLine(stdout, L"mutex: " + args[0] + L": held");
-}
-
-std::wstring MutexState(const std::wstring& name) {
-    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
-    const DWORD error = GetLastError();
-    // Access denied still proves that the mutex exists.
-    if (mutex || error == ERROR_ACCESS_DENIED) {
-        return L"held";
-    }
-    return error == ERROR_FILE_NOT_FOUND ? L"free" : L"unknown: error " + std::to_wstring(error);
-}
-
-void ExpectMutex(Session&, Args args) {
-    const std::wstring state =
-        AwaitState(OptionalNumber(args, 2, 0), args[1], [&] { return MutexState(args[0]); });
-    WriteLine(stdout, L"mutex: " + args[0] + L": " + state);
-    if (state != args[1]) {
-        Fail(L"mutex " + Quoted(args[0]) + L" " + args[1], state);
-    }
-}
-
 void Start(Session& session, Args args) {
     // The program name is quoted plainly: argv[0] is split without backslash escapes.
     std::wstring commandLine = L"\"" + args[0] + L"\"";
@@ -333,32 +280,59 @@ void InFolder(Session& session, Args args) {
     WriteLine(stdout, L"folder: " + session.folder);
 }
 
-void ExpectBox(Session& session, Args args) {
-    const std::wstring text = BoxText(AwaitVisibleWindow(
-        session, L"#32770", args[0], OptionalNumber(args, 2, kDefaultWindowTimeoutMs)));
-    WriteLine(stdout, L"box: " + args[0] + L": " + text);
-    if (text != args[1]) {
-        Fail(L"text " + Quoted(args[1]), L"text " + Quoted(text));
+std::wstring MutexState(const std::wstring& name) {
+    const UniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+    const DWORD error = GetLastError();
+    // Access denied still proves that the mutex exists.
+    if (mutex || error == ERROR_ACCESS_DENIED) {
+        return L"held";
     }
+    return error == ERROR_FILE_NOT_FOUND ? L"free" : L"unknown: error " + std::to_wstring(error);
+}
+
+void ExpectMutex(Session&, Args args) {
+    Report(L"mutex " + args[0], args[1],
+           AwaitSeen(nullptr, OptionalNumber(args, 2, kDefaultTimeoutMs), args[1],
+                     [&] { return MutexState(args[0]); }));
+}
+
+void ExpectBox(Session& session, Args args) {
+    AwaitWindow(
+        session, L"box " + Quoted(args[0]), {L"#32770", args[0], session.pid},
+        OptionalNumber(args, 2, kDefaultTimeoutMs), L"text " + Quoted(args[1]),
+        [](HWND box) { return L"text " + Quoted(FullTextOf(GetDlgItem(box, kMessageTextId))); });
+}
+
+HWND FindButton(HWND window, const std::wstring& label) {
+    for (const HWND child : Windows(window)) {
+        // A person can neither see nor click a hidden or disabled button.
+        if (IsWindowVisible(child) && IsWindowEnabled(child) &&
+            SameIgnoringCase(ClassOf(child), L"Button") &&
+            WithoutAccelerators(CaptionOf(child)) == label) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 void Press(Session& session, Args args) {
-    const WindowQuery query{L"*", args[0], session.pid};
     const std::wstring label = WithoutAccelerators(args[1]);
-    const HWND button = Await(session, query, kDefaultWindowTimeoutMs,
-                              L"button " + Quoted(label) + L" in a " + Describe(query), [&] {
-                                  for (const HWND window : FindWindows(query)) {
-                                      if (const HWND found = FindButton(window, label)) {
-                                          return found;
-                                      }
-                                  }
-                                  return HWND{};
-                              });
+    const WindowQuery query{L"*", args[0], session.pid};
+    HWND button = nullptr;
+    Report(L"button " + Quoted(label) + L" of " + Quoted(args[0]), L"there",
+           AwaitSeen(&session, kDefaultTimeoutMs, L"there", [&] {
+               for (const HWND window : FindWindows(query)) {
+                   if ((button = FindButton(window, label)) != nullptr) {
+                       return std::wstring(L"there");
+                   }
+               }
+               return NoWindow(session, query);
+           }));
     // Sent, not posted: once a message box has handled the click it is hidden, so the next step
     // cannot mistake it for one still waiting.
     const auto command = MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED);
     SendMessageTimeoutW(GetParent(button), WM_COMMAND, command, reinterpret_cast<LPARAM>(button),
-                        SMTO_ABORTIFHUNG, kPressTimeoutMs, nullptr);
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, nullptr);
     WriteLine(stdout, L"press: " + args[0] + L": " + label);
 }
 
@@ -369,28 +343,45 @@ void ExpectExit(Session& session, Args args) {
     if (!session.process) {
         Fail(expected, L"no process was started");
     }
-    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(kPollIntervalMs)) {
+    const std::wstring seen = AwaitSeen(&session, timeoutMs, expected, [&] {
         if (const std::optional<DWORD> code = ExitCode(session)) {
-            WriteLine(stdout, L"exit: " + std::to_wstring(*code));
-            if (*code != wanted) {
-                Fail(expected, L"exit code " + std::to_wstring(*code));
-            }
-            return;
+            return L"exit code " + std::to_wstring(*code);
         }
         // A box nobody is going to answer would keep the process waiting until the time-out.
         if (const HWND box = FindWindowMatching({L"#32770", L"*", session.pid})) {
-            const std::wstring caption = CaptionOf(box);
-            const std::wstring text = BoxText(box);
-            WriteLine(stdout, L"box: " + caption + L": " + text);
-            Fail(expected, L"unexpected message box " + Quoted(caption) + L": " + Quoted(text));
+            return L"still running, showing the box " + Quoted(CaptionOf(box)) + L": " +
+                   Quoted(FullTextOf(GetDlgItem(box, kMessageTextId)));
         }
-        if (GetTickCount64() >= deadline) {
-            TerminateProcess(session.process.get(), kTerminatedExitCode);
-            WaitForSingleObject(session.process.get(), kTerminateWaitMs);
-            Fail(expected, L"still running after " + std::to_wstring(timeoutMs) +
-                               L" ms, so the driver terminated it");
-        }
+        return std::wstring(L"still running");
+    });
+    if (!ExitCode(session)) {
+        TerminateProcess(session.process.get(), kTerminatedExitCode);
+        WaitForSingleObject(session.process.get(), kTerminateWaitMs);
     }
+    Report(L"exit", expected, seen);
+}
+
+// Ends the started process, which must still be running, as a crash or a killed task would.
+void Terminate(Session& session, Args) {
+    if (!session.process || ExitCode(session) ||
+        !TerminateProcess(session.process.get(), kTerminatedExitCode)) {
+        Fail(L"a running process to end", L"none");
+    }
+    WaitForSingleObject(session.process.get(), kTerminateWaitMs);
+    WriteLine(stdout, L"terminate: pid " + std::to_wstring(session.pid));
+}
+
+// Waits for a file matching the pattern (wildcards in its last part) to exist.
+void ExpectFile(Session&, Args args) {
+    Report(L"file " + args[0], L"there", AwaitSeen(nullptr, kDefaultExitTimeoutMs, L"there", [&] {
+               WIN32_FIND_DATAW found{};
+               const HANDLE search = FindFirstFileW(args[0].c_str(), &found);
+               if (search == INVALID_HANDLE_VALUE) {
+                   return std::wstring(L"not there");
+               }
+               FindClose(search);
+               return std::wstring(L"there");
+           }));
 }
 
 std::wstring Hex(DWORD value) {
@@ -417,16 +408,9 @@ std::wstring DescribeLooks(DWORD style, DWORD exStyle, const RECT& rect) {
     return L"style " + Hex(style) + L" ex " + Hex(exStyle) + L" " + DescribeRect(rect);
 }
 
-// Compares what was seen of a window with what the script expects, after printing it.
-void ExpectLooks(const std::wstring& what, DWORD style, DWORD exStyle, const RECT& rect,
-                 Args expected) {
-    const std::wstring seen = DescribeLooks(style, exStyle, rect);
-    WriteLine(stdout, what + L": " + seen);
-    const std::wstring wanted =
-        DescribeLooks(Number(expected[0]), Number(expected[1]), ExpectedRect(expected.subspan(2)));
-    if (seen != wanted) {
-        Fail(wanted, seen);
-    }
+// What the script expects of a window's looks: STYLE EXSTYLE X Y WIDTH HEIGHT.
+std::wstring ExpectedLooks(Args args) {
+    return DescribeLooks(Number(args[0]), Number(args[1]), ExpectedRect(args.subspan(2)));
 }
 
 // Windows add WS_VISIBLE on showing and WS_CLIPSIBLINGS to every top-level window, and
@@ -436,35 +420,57 @@ constexpr DWORD kAddedStyles = WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr DWORD kAddedExStyles = WS_EX_WINDOWEDGE;
 
 void ExpectWindow(Session& session, Args args) {
-    const HWND window = AwaitVisibleWindow(session, args[0], args[1],
-                                           OptionalNumber(args, 8, kDefaultWindowTimeoutMs));
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    ExpectLooks(L"window: " + args[0] + L" " + Quoted(args[1]),
-                static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~kAddedStyles,
-                static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~kAddedExStyles, rect,
-                args.subspan(2, 6));
+    AwaitWindow(session, L"window " + args[0] + L" " + Quoted(args[1]),
+                {args[0], args[1], session.pid}, OptionalNumber(args, 8, kDefaultTimeoutMs),
+                ExpectedLooks(args.subspan(2, 6)), [](HWND window) {
+                    RECT rect{};
+                    GetWindowRect(window, &rect);
+                    return DescribeLooks(
+                        static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)) & ~kAddedStyles,
+                        static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~kAddedExStyles,
+                        rect);
+                });
 }
 
-// Waits up to the default time-out for the state, since a posted click takes effect later. The
-// rectangle counts when the script gives one.
+// The rectangle counts when the script gives one; a window never shown counts too.
 void ExpectVisibility(Session& session, Args args) {
     const bool placed = args.size() > 3;
     const std::wstring wanted =
         args[2] + (placed ? L" " + DescribeRect(ExpectedRect(args.subspan(3))) : L"");
-    const std::wstring state = AwaitState(kDefaultWindowTimeoutMs, wanted, [&] {
-        const HWND window = FindWindowMatching({args[0], args[1], session.pid}, false);
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        const std::wstring seen = window == nullptr         ? L"none"
-                                  : IsWindowVisible(window) ? L"visible"
-                                                            : L"hidden";
-        return placed && window != nullptr ? seen + L" " + DescribeRect(rect) : seen;
-    });
-    WriteLine(stdout, L"visibility: " + args[0] + L" " + Quoted(args[1]) + L": " + state);
-    if (state != wanted) {
-        Fail(args[0] + L" " + Quoted(args[1]) + L" " + wanted, state);
-    }
+    Report(L"visibility " + args[0] + L" " + Quoted(args[1]), wanted,
+           AwaitSeen(nullptr, kDefaultTimeoutMs, wanted, [&] {
+               const HWND window = FindWindowMatching({args[0], args[1], session.pid}, false);
+               RECT rect{};
+               GetWindowRect(window, &rect);
+               const std::wstring seen = window == nullptr         ? L"none"
+                                         : IsWindowVisible(window) ? L"visible"
+                                                                   : L"hidden";
+               return placed && window != nullptr ? seen + L" " + DescribeRect(rect) : seen;
+           }));
+}
+
+// The INDEXth control of the window, in the order the program created them: its class, its text
+// unless the script gives "*", and its looks within the window.
+void ExpectControl(Session& session, Args args) {
+    const DWORD index = Number(args[1]);
+    const bool anyText = args[3] == L"*";
+    const std::wstring wanted =
+        args[2] + (anyText ? L"" : L" " + Quoted(args[3])) + L" " + ExpectedLooks(args.subspan(4));
+    AwaitWindow(
+        session, L"control " + args[1] + L" of " + Quoted(args[0]), {L"*", args[0], session.pid},
+        kDefaultTimeoutMs, wanted, [&](HWND window) {
+            const std::vector<HWND> controls = Windows(window);
+            if (index >= controls.size()) {
+                return std::to_wstring(controls.size()) + L" controls";
+            }
+            const HWND control = controls[index];
+            RECT rect{};
+            GetWindowRect(control, &rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+            return ClassOf(control) + (anyText ? L"" : L" " + Quoted(FullTextOf(control))) + L" " +
+                   DescribeLooks(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)),
+                                 static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)), rect);
+        });
 }
 
 // "main": the thread the process started with; "ui": the one that owns its QuillGuard windows.
@@ -497,119 +503,6 @@ void SuspendOrResume(Session& session, Args args, bool suspend) {
     WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
 }
 
-// The INDEXth control of the window, in the order the program created them.
-HWND ControlOf(const Session& session, const std::wstring& caption, const std::wstring& index) {
-    const std::vector<HWND> controls = Windows(AwaitVisibleWindow(session, L"*", caption));
-    const DWORD wanted = Number(index);
-    if (wanted >= controls.size()) {
-        Fail(L"control " + index + L" of " + Quoted(caption),
-             std::to_wstring(controls.size()) + L" controls");
-    }
-    return controls[wanted];
-}
-
-void ExpectControl(Session& session, Args args) {
-    const HWND control = ControlOf(session, args[0], args[1]);
-    const std::wstring text = FullTextOf(control);
-    WriteLine(stdout, L"control " + args[1] + L": " + ClassOf(control) + L" " + Quoted(text));
-    if (!SameIgnoringCase(ClassOf(control), args[2]) || (args[3] != L"*" && text != args[3])) {
-        Fail(args[2] + L" " + Quoted(args[3]), ClassOf(control) + L" " + Quoted(text));
-    }
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    ExpectLooks(L"control " + args[1], static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)),
-                static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)), rect, args.subspan(4));
-}
-
-void ExpectAgreement(Session& session, Args args) {
-    const std::wstring text = FullTextOf(ControlOf(session, args[0], args[1]));
-    WriteLine(stdout, L"agreement: " + std::to_wstring(text.size()) + L" characters");
-    if (text != quillguard::EulaText()) {
-        Fail(L"the launcher's agreement, whole", Quoted(text.substr(0, 80)) + L"...");
-    }
-}
-
-// A press and release of the left button in the middle of the control.
-void Click(Session& session, Args args) {
-    const HWND control = ControlOf(session, args[0], args[1]);
-    RECT client{};
-    GetClientRect(control, &client);
-    const LPARAM middle = MAKELPARAM(client.right / 2, client.bottom / 2);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
-    PostMessageW(control, WM_LBUTTONUP, 0, middle);
-    WriteLine(stdout, L"click: " + args[0] + L": control " + args[1]);
-}
-
-// Turns the mouse wheel over the control and pages down with its scroll bar, then waits until
-// its first visible line has moved.
-void Scroll(Session& session, Args args) {
-    const HWND control = ControlOf(session, args[0], args[1]);
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    // Three notches toward the user: the high word of wParam is -360.
-    constexpr WPARAM kWheelDown = static_cast<WPARAM>(static_cast<WORD>(-3 * WHEEL_DELTA)) << 16;
-    PostMessageW(control, WM_MOUSEWHEEL, kWheelDown,
-                 MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
-    PostMessageW(control, WM_VSCROLL, SB_PAGEDOWN, 0);
-    DWORD_PTR line = 0;
-    for (const ULONGLONG deadline = GetTickCount64() + kPressTimeoutMs;
-         line == 0 && GetTickCount64() < deadline; Sleep(kPollIntervalMs)) {
-        SendMessageTimeoutW(control, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG,
-                            kPressTimeoutMs, &line);
-    }
-    WriteLine(stdout, L"scroll: " + args[0] + L": first visible line " + std::to_wstring(line));
-    if (line == 0) {
-        Fail(L"the text to scroll", L"first visible line still 0");
-    }
-}
-
-// "box": what the close box sends; "alt-f4": the keystroke, which the window's default
-// procedure turns into the same command.
-void Close(Session& session, Args args) {
-    const HWND window = AwaitVisibleWindow(session, L"*", args[0]);
-    if (args[1] == L"box") {
-        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    } else if (args[1] != L"alt-f4") {
-        Fail(L"box or alt-f4", Quoted(args[1]));
-    } else {
-        constexpr LPARAM kAltDown = 1 << 29;
-        const LPARAM f4 = 1 | MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC) << 16 | kAltDown;
-        PostMessageW(window, WM_SYSKEYDOWN, VK_F4, f4);
-        PostMessageW(window, WM_SYSKEYUP, VK_F4, f4 | 3u << 30);
-    }
-    WriteLine(stdout, L"close: " + args[0] + L": " + args[1]);
-}
-
-// Counts how often the window was shown and hidden, from now until the process shows a message
-// box or exits; a window that does not exist yet counts as hidden.
-void ExpectTransitions(Session& session, Args args) {
-    HWND window = nullptr;
-    DWORD showings = 0;
-    DWORD hidings = 0;
-    bool visible = false;
-    const ULONGLONG deadline = GetTickCount64() + kDefaultExitTimeoutMs;
-    for (bool last = false; !last; Sleep(1)) {
-        last = FindWindowMatching({L"#32770", L"*", session.pid}) || ExitCode(session);
-        if (window == nullptr) {
-            window = FindWindowMatching({args[0], args[1], session.pid}, false);
-        }
-        const bool now = window != nullptr && IsWindowVisible(window);
-        showings += !visible && now ? 1u : 0u;
-        hidings += visible && !now ? 1u : 0u;
-        visible = now;
-        if (GetTickCount64() >= deadline) {
-            Fail(L"a message box or the end of the process", L"neither");
-        }
-    }
-    const std::wstring seen =
-        std::to_wstring(showings) + L" shown, " + std::to_wstring(hidings) + L" hidden";
-    WriteLine(stdout, L"transitions: " + args[0] + L" " + Quoted(args[1]) + L": " + seen);
-    if (showings != Number(args[2]) || hidings != Number(args[3])) {
-        Fail(args[2] + L" shown, " + args[3] + L" hidden", seen);
-    }
-}
-
 // Holds the run where the script wants to act on its own (take a screenshot, start another
 // program): NAME.held tells the script that the run got there, and NAME.released lets it go on.
 void Hold(Session&, Args args) {
@@ -620,101 +513,11 @@ void Hold(Session&, Args args) {
     if (!file) {
         Fail(L"to create " + Quoted(held), L"error " + std::to_wstring(GetLastError()));
     }
-    const std::wstring state = AwaitState(kHoldTimeoutMs, L"released", [&] {
-        return GetFileAttributesW(released.c_str()) == INVALID_FILE_ATTRIBUTES ? L"held"
-                                                                               : L"released";
-    });
-    WriteLine(stdout, L"hold: " + args[0] + L": " + state);
-    if (state != L"released") {
-        Fail(Quoted(released), L"none within " + std::to_wstring(kHoldTimeoutMs) + L" ms");
-    }
-}
-
-std::wstring HexBytes(std::span<const BYTE> bytes) {
-    std::wstring text;
-    for (const BYTE byte : bytes) {
-        wchar_t pair[3] = {};
-        swprintf(pair, 3, L"%02x", byte);
-        text += pair;
-    }
-    return text;
-}
-
-// "none" or "TYPE HEXBYTES": the EULA value as the registry holds it.
-std::wstring RecordNow() {
-    quillguard::UniqueRegistryKey key;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, KEY_READ, key.put()) !=
-            ERROR_SUCCESS ||
-        RegQueryValueExW(key.get(), quillguard::kEulaRecordValue, nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS) {
-        return L"none";
-    }
-    std::vector<BYTE> data(size);
-    RegQueryValueExW(key.get(), quillguard::kEulaRecordValue, nullptr, nullptr, data.data(), &size);
-    return std::to_wstring(type) + L" " + HexBytes(data);
-}
-
-// Replaces the key's permissions with the ones the descriptor (in SDDL) gives.
-void SetKeyPermissions(HKEY key, const wchar_t* sddl) {
-    quillguard::UniqueLocalMemory descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            sddl, SDDL_REVISION_1, reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.put()),
-            nullptr) ||
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.get()) != ERROR_SUCCESS) {
-        Fail(L"to set the permissions " + std::wstring(sddl),
-             L"error " + std::to_wstring(GetLastError()));
-    }
-}
-
-// "none" removes the record; "TYPE HEXBYTES [read-only]" writes it, and "read-only" leaves a key
-// that can be read (and deleted by the driver) but not written.
-void SetRecord(Session&, Args args) {
-    if ((args[0] == L"none") != (args.size() == 1) ||
-        (args.size() == 3 && args[2] != L"read-only")) {
-        Fail(L"none, or a value type, its bytes and perhaps read-only", args[0]);
-    }
-    {
-        quillguard::UniqueRegistryKey key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, WRITE_DAC, key.put()) ==
-            ERROR_SUCCESS) {
-            SetKeyPermissions(key.get(), L"D:(A;;KA;;;WD)");
-        }
-    }
-    const LSTATUS removed = RegDeleteKeyW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey);
-    if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) {
-        Fail(L"to remove the record", L"error " + std::to_wstring(removed));
-    }
-    if (args[0] != L"none") {
-        std::vector<BYTE> data;
-        for (std::size_t i = 0; i + 1 < args[1].size(); i += 2) {
-            data.push_back(
-                static_cast<BYTE>(std::wcstoul(args[1].substr(i, 2).c_str(), nullptr, 16)));
-        }
-        quillguard::UniqueRegistryKey key;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, quillguard::kEulaRecordKey, 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS ||
-            RegSetValueExW(key.get(), quillguard::kEulaRecordValue, 0, Number(args[0]), data.data(),
-                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
-            Fail(L"to write the record", L"error " + std::to_wstring(GetLastError()));
-        }
-        if (args.size() == 3) {
-            // Everyone may read, change the permissions and delete; nobody may write.
-            SetKeyPermissions(key.get(), L"D:P(A;;KRWDSD;;;WD)");
-        }
-    }
-    WriteLine(stdout, L"record set: " + RecordNow());
-}
-
-// Waits up to the default time-out, since the launcher writes the record after a posted click.
-void ExpectRecord(Session&, Args args) {
-    const std::wstring wanted = args.size() == 1 ? args[0] : args[0] + L" " + args[1];
-    const std::wstring now = AwaitState(kDefaultWindowTimeoutMs, wanted, RecordNow);
-    WriteLine(stdout, L"record: " + now);
-    if (now != wanted) {
-        Fail(L"record " + wanted, now);
-    }
+    Report(L"hold " + args[0], L"released", AwaitSeen(nullptr, kHoldTimeoutMs, L"released", [&] {
+               return std::wstring(GetFileAttributesW(released.c_str()) == INVALID_FILE_ATTRIBUTES
+                                       ? L"held"
+                                       : L"released");
+           }));
 }
 
 struct Verb {
@@ -728,7 +531,6 @@ struct Verb {
 constexpr std::size_t kAny = 1000;
 
 constexpr std::array kVerbs{
-    Verb{L"hold-mutex", 1, 1, L"NAME", HoldMutex},
     Verb{L"expect-mutex", 2, 3, L"NAME held|free [TIMEOUT_MS]", ExpectMutex},
     Verb{L"start", 1, kAny, L"EXE [ARG...]", Start},
     Verb{L"start-raw", 2, 2, L"EXE COMMANDLINE",
@@ -737,27 +539,20 @@ constexpr std::array kVerbs{
     Verb{L"expect-box", 2, 3, L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
     Verb{L"press", 2, 2, L"CAPTION BUTTON_TEXT", Press},
     Verb{L"expect-exit", 1, 2, L"CODE [TIMEOUT_MS]", ExpectExit},
+    Verb{L"terminate", 0, 0, L"(the started process, still running)", Terminate},
+    Verb{L"expect-file", 1, 1, L"PATTERN", ExpectFile},
     Verb{L"hold", 1, 1, L"NAME (makes NAME.held, goes on once NAME.released exists)", Hold},
     Verb{L"expect-window", 8, 9, L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]",
          ExpectWindow},
     Verb{L"expect-visibility", 3, 7, L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
          ExpectVisibility},
-    Verb{L"expect-transitions", 4, 4,
-         L"CLASS CAPTION SHOWN HIDDEN (until a message box or the exit)", ExpectTransitions},
     Verb{L"expect-control", 10, 10, L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT",
          ExpectControl},
-    Verb{L"expect-agreement", 2, 2, L"CAPTION INDEX (the control holds the agreement)",
-         ExpectAgreement},
-    Verb{L"click", 2, 2, L"CAPTION INDEX", Click},
-    Verb{L"scroll", 2, 2, L"CAPTION INDEX", Scroll},
-    Verb{L"close", 2, 2, L"CAPTION box|alt-f4", Close},
     Verb{L"suspend", 1, 1, L"main|ui (a thread of the started process)",
          [](Session& session, Args args) { SuspendOrResume(session, args, true); }},
     Verb{L"resume", 1, 1, L"main|ui",
          [](Session& session, Args args) { SuspendOrResume(session, args, false); }},
     Verb{L"pause", 1, 1, L"MS", [](Session&, Args args) { Sleep(Number(args[0])); }},
-    Verb{L"set-record", 1, 3, L"none|TYPE HEXBYTES [read-only]", SetRecord},
-    Verb{L"expect-record", 1, 2, L"none|TYPE HEXBYTES", ExpectRecord},
 };
 
 const Verb* FindVerb(const std::vector<std::wstring>& words) {

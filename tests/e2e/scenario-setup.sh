@@ -5,7 +5,8 @@
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 fixtures=$bin/fixtures
 server=https://localhost:47443
-driver() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg_ui_driver.exe" "$@"; }
+wine_run() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$@"; }
+driver() { wine_run "$bin/qg_ui_driver.exe" "$@"; }
 windows() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 sha1() { sha1sum "$1" | cut -d' ' -f1; }
 
@@ -46,13 +47,26 @@ expect_launch() {
     [ "$folder" = "$(windows "${2:-$game_dir}")" ] || { echo "expected ${2:-$game_dir}"; exit 1; }
 }
 
-# Expects the game flow's message box with this text, and exit code 1 once it is dismissed.
-expect_game_error() {
-    driver start "$(windows "$1")" -- expect-box "Game Update Error" "$2" 45000 \
-        -- press "Game Update Error" OK -- expect-exit 1
-}
+qg_publish() { wine_run "$bin/qg-publish.exe" "$@"; }
 
-qg_publish() { bash "$here/../harness/wine-run.sh" "$wine_dir" "$bin/qg-publish.exe" "$@"; }
+# The agreement's record, set and read with wine's reg tool: set_record none|DWORD, and
+# expect_accepted, which asks again for some seconds until it reads the DWORD 1.
+eula_key='HKCU\SOFTWARE\QuillGuard'
+set_record() {
+    wine_run reg delete "$eula_key" /f >/dev/null 2>&1 || true
+    [ "$1" = none ] || wine_run reg add "$eula_key" /v EULA /t REG_DWORD /d "$1" /f >/dev/null
+}
+expect_accepted() {
+    local seen
+    for _ in $(seq 20); do
+        seen=$({ wine_run reg query "$eula_key" /v EULA 2>/dev/null || true; } | tr -d '\r' |
+            awk '$1 == "EULA" { print $2, $3 }')
+        [ "$seen" = "REG_DWORD 0x1" ] && break
+        sleep 0.5
+    done
+    echo "agreement record: ${seen:-none}"
+    [ "$seen" = "REG_DWORD 0x1" ]
+}
 
 # The stub id of a client target, as the publisher tool computes it.
 stub_id() { qg_publish stub-id "$(windows "$1")" | cut -d' ' -f1 | tr -d '\r'; }

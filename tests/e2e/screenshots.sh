@@ -7,6 +7,25 @@ make_bitmap() {
         -compose multiply -composite -type TrueColor "BMP3:$1"
 }
 
+# Waits until the driver run in the background (driver_job, started in work) holds at NAME.
+await_held() {
+    for _ in $(seq 900); do
+        [ -e "$work/$1.held" ] || ! kill -0 "$driver_job" 2>/dev/null && break
+        sleep 0.1
+    done
+    [ -e "$work/$1.held" ] || { echo "the driver never got to $1"; return 1; }
+}
+
+# Once the run holds at NAME, saves the screen as NAME.png and lets the run go on. Failures are
+# returned, not left to set -e, which a caller's "||" would switch off.
+shoot() {
+    await_held "$1" || return 1
+    sleep 0.5  # room for the window to paint
+    (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$1.png") ||
+        return 1
+    touch "$work/$1.released"
+}
+
 # shooting NAME... -- STEP...: runs the driver's steps in work, where each step "hold NAME" stops
 # the run while this side saves the screen as NAME.png, in the order the names are given.
 shooting() {
@@ -15,16 +34,9 @@ shooting() {
     shift
     (cd "$work" && driver "$@") &
     driver_job=$!
-    for name in "${names[@]}"; do
-        for _ in $(seq 900); do
-            [ -e "$work/$name.held" ] || ! kill -0 "$driver_job" 2>/dev/null && break
-            sleep 0.1
-        done
-        [ -e "$work/$name.held" ] || { echo "the driver never got to $name"; return 1; }
-        sleep 0.5  # room for the window to paint
-        (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$name.png")
-        touch "$work/$name.released"
-    done
-    wait "$driver_job"
+    local status=0
+    for name in "${names[@]}"; do shoot "$name" || { status=1; break; }; done
+    wait "$driver_job" || status=1
     driver_job=
+    return $status
 }

@@ -31,6 +31,7 @@ struct ResolveCase {
     LauncherError code;
     std::wstring gamePath = {};
     std::wstring targetPath = {};
+    std::wstring launcherDir = {};
 };
 
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
@@ -45,19 +46,21 @@ TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
     tree.targets = {L"D:\\X.exe", kDir + L"\\Foo.exe", L"D:\\Bin\\Foo.bin", L"D:\\Other\\Other.exe",
                     L"D:\\Sub\\Bin\\Game.exe"};
     const ResolveCase cases[] = {
-        {kDir + L"\\Foo_QG.exe", kSuccess, kDir + L"\\Foo.exe", kDir + L"\\Foo.exe"},
+        {kDir + L"\\Foo_QG.exe", kSuccess, kDir + L"\\Foo.exe", kDir + L"\\Foo.exe", kDir},
         {L"", kInvalidLauncherName},
         {kDir + L"\\Foo_qg.exe", kInvalidLauncherName},
         {kDir + L"\\Foo_QG.EXE", kInvalidLauncherName},
         {kDir + L"\\Foo.exe", kInvalidLauncherName},
         // The first suffix in the whole path counts, and what follows it is dropped.
-        {L"D:\\X_QG.exe\\Foo_QG.exe", kSuccess, L"D:\\X.exe", L"D:\\X.exe"},
-        {L"D:\\Bin\\Foo_QG.exe", kSuccess, L"D:\\Bin\\Foo.bin", L"D:\\Bin\\Foo.bin"},
+        {L"D:\\X_QG.exe\\Foo_QG.exe", kSuccess, L"D:\\X.exe", L"D:\\X.exe", L"D:\\X_QG.exe"},
+        {L"D:\\Bin\\Foo_QG.exe", kSuccess, L"D:\\Bin\\Foo.bin", L"D:\\Bin\\Foo.bin", L"D:\\Bin"},
         // No game, even beside a client target.
         {L"D:\\Other\\Foo_QG.exe", kGameExecutableNotFound},
-        {L"D:\\Sub\\Foo_QG.exe", kSuccess, L"D:\\Sub\\Foo.exe", L"D:\\Sub\\Bin\\Game.exe"},
+        {L"D:\\Sub\\Foo_QG.exe", kSuccess, L"D:\\Sub\\Foo.exe", L"D:\\Sub\\Bin\\Game.exe",
+         L"D:\\Sub"},
         // "Locked" is never described, so it cannot be listed.
-        {L"D:\\Locked\\Foo_QG.exe", kClientTargetNotFound, L"D:\\Locked\\Foo.exe"},
+        {L"D:\\Locked\\Foo_QG.exe", kClientTargetNotFound, L"D:\\Locked\\Foo.exe", L"",
+         L"D:\\Locked"},
     };
     for (const ResolveCase& c : cases) {
         GameTargets targets;
@@ -66,9 +69,7 @@ TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
             << shown;
         EXPECT_EQ(targets.gamePath, c.gamePath) << shown;
         EXPECT_EQ(targets.targetPath, c.targetPath) << shown;
-        const std::wstring folder =
-            c.gamePath.empty() ? L"" : c.launcher.substr(0, c.launcher.rfind(L'\\'));
-        EXPECT_EQ(targets.launcherDir, folder) << shown;
+        EXPECT_EQ(targets.launcherDir, c.launcherDir) << shown;
     }
 }
 

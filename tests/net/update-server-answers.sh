@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks with curl against the tests' nginx the answers docs/update-server.md promises, over a
-# certificate the test CA vouches for.
+# Checks with curl the answers docs/update-server.md promises, from the tests' nginx, which runs
+# the document's own configuration (see servers/nginx-server.sh), over a certificate the test CA
+# vouches for.
 #
 #   update-server-answers.sh CERT_DIR UPDATE_TREE
 set -euo pipefail

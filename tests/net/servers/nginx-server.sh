@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Starts or stops the tests' nginx (update-server.nginx.conf.in) serving ROOT over HTTPS on
-# 127.0.0.1:47443 and 127.0.0.1:47444. It runs as a process of this script's own, with its
-# configuration, pid, logs and temporary files in STATE_DIR; /etc/nginx and the system's nginx
-# service are never touched.
+# Starts or stops the tests' nginx serving ROOT over HTTPS with the configuration that
+# docs/update-server.md gives publishers: 127.0.0.1:47443 with a certificate from the CA the test
+# prefix trusts, and 127.0.0.1:47444 with one from a CA that nothing trusts. It runs as a process
+# of this script's own, with its configuration, pid, logs and temporary files in STATE_DIR;
+# /etc/nginx and the system's nginx service are never touched.
 #
 #   nginx-server.sh start STATE_DIR CERT_DIR ROOT
 #   nginx-server.sh stop STATE_DIR
@@ -23,6 +24,45 @@ stop_server() {
     rm -f "$dir/nginx.master"
 }
 
+# The document's nginx block with the tests' addresses, certificates, root and state folder, the
+# server once for each listener; under /slow/ on the first, builds trickle out, so that a test can
+# interrupt a launcher in the middle of a download.
+configure() {
+    local certs=$1 root=$2 block server
+    block=$(awk '/^```nginx$/ { on = 1; next } /^```$/ { on = 0 } on' "$here/../../../docs/update-server.md")
+    server=$(awk '/^    server \{$/ { on = 1 } on { print } on && /^    \}$/ { exit }' <<<"$block")
+    site() {
+        sed -e "s|listen 443 ssl;|listen 127.0.0.1:$1 ssl;|" -e "s|server_name .*;|server_name localhost;|" \
+            -e "s|ssl_certificate .*;|ssl_certificate $certs/$2.pem;|" \
+            -e "s|ssl_certificate_key .*;|ssl_certificate_key $certs/$2.key;|" \
+            -e "s|root .*;|root $root;|" <<<"$server"
+    }
+    cat <<CONF
+worker_processes 1;
+pid $dir/nginx.pid;
+error_log $dir/error.log warn;
+events {
+    worker_connections 64;
+}
+http {
+    # When each request ended (seconds since 1970) and how long it took, which the start-time
+    # benchmark places beside the launcher's own times.
+    log_format timed '\$remote_addr - - [\$time_local] "\$request" \$status \$body_bytes_sent '
+                     '"\$http_referer" "\$http_user_agent" \$msec \$request_time';
+    access_log $dir/access.log timed;
+    client_body_temp_path $dir/temp/client_body;
+    proxy_temp_path $dir/temp/proxy;
+    fastcgi_temp_path $dir/temp/fastcgi;
+    uwsgi_temp_path $dir/temp/uwsgi;
+    scgi_temp_path $dir/temp/scgi;
+CONF
+    awk '/^http \{$/ { on = 1; next } /^    server \{$/ { exit } on' <<<"$block"
+    site 47443 trusted-server | sed '$d'
+    printf '        location /slow/ {\n            limit_rate 40k;\n            try_files $uri =404;\n        }\n    }\n'
+    site 47444 unknown-server
+    echo "}"
+}
+
 start_server() {
     local certs root
     certs=$(realpath "$1")
@@ -34,9 +74,14 @@ start_server() {
         echo "127.0.0.1:47443 or :47444 is already in use: another update server is running" >&2
         exit 1
     fi
-    sed -e "s|@STATE@|$dir|g" -e "s|@CERTS@|$certs|g" \
-        "$here/update-server.nginx.conf.in" >"$dir/nginx.conf"
-    sed -e "s|@ROOT@|$root|g" "$here/update-tree.nginx.conf.in" >"$dir/update-tree.conf"
+    configure "$certs" "$root" >"$dir/nginx.conf"
+    # A block that no longer has the lines adapted here would leave the document's own.
+    for line in "listen 127.0.0.1:47443 ssl;" "listen 127.0.0.1:47444 ssl;" "root $root;" \
+        "server_name localhost;" "ssl_certificate $certs/trusted-server.pem;" \
+        "ssl_certificate_key $certs/unknown-server.key;" "limit_rate 40k;"; do
+        grep -qF -- "$line" "$dir/nginx.conf" ||
+            { echo "docs/update-server.md's nginx block has changed: no \"$line\"" >&2; exit 1; }
+    done
     # -e: nginx opens its default error log before reading the configuration.
     setsid "$(command -v nginx || echo /usr/sbin/nginx)" -p "$dir" -c "$dir/nginx.conf" \
         -e "$dir/error.log" -g "daemon off;" </dev/null >"$dir/nginx.out" 2>&1 &

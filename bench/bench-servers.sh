@@ -4,7 +4,7 @@
 build=$1
 state=$2
 benchmarks=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
-tests=$(dirname "$benchmarks")
+tests=$(dirname "$benchmarks")/tests
 
 stop_bench_servers() {
     bash "$tests/net/servers/nginx-server.sh" stop "$state/nginx" >/dev/null 2>&1 || true

@@ -17,7 +17,7 @@ bin=$build/bin
 [ -x "$bin/qg_start_time_benchmark.exe" ] || { echo "build $build first" >&2; exit 2; }
 here=$(dirname "$(realpath "$0")")
 source "$here/bench-servers.sh" "$build" "$state"
-source "$here/../e2e/screenshots.sh"  # make_bitmap
+source "$here/../tests/e2e/screenshots.sh"  # make_bitmap
 sha1() { sha1sum "$1" | cut -d' ' -f1; }
 
 start_bench_servers
