@@ -47,6 +47,19 @@ UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl
         check.code = errors.fetchFailed;
         return check;
     }
+    // Built with keys, a manifest that is not signed and accepted is a failed fetch, whatever
+    // else it lacks: nothing in it can be believed.
+    if (signedManifestTrust != nullptr) {
+        const auto path = UrlPath(manifestUrl);
+        if (path) {
+            check.accepted =
+                AcceptSignedManifest(*signedManifestTrust, *path, body, SecondsSince1970());
+        }
+        if (!check.accepted) {
+            check.code = errors.fetchFailed;
+            return check;
+        }
+    }
     const ManifestReading reading = ReadManifest(body);
     switch (reading.finding) {
         case ManifestFinding::Read:
@@ -60,17 +73,6 @@ UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl
             // A digest that cannot be compared is as good as none.
             check.code = errors.missingSha1;
             return check;
-    }
-    if (signedManifestTrust != nullptr) {
-        const auto path = UrlPath(manifestUrl);
-        if (path) {
-            check.accepted =
-                AcceptSignedManifest(*signedManifestTrust, *path, body, SecondsSince1970());
-        }
-        if (!check.accepted) {
-            check.code = errors.fetchFailed;
-            return check;
-        }
     }
     check.expected = reading.manifest.sha1;
     check.current = MatchesManifest(localFile, check);

@@ -23,9 +23,9 @@ struct UpdateErrors {
 
 // What the server says of a local file.
 struct UpdateCheck {
-    // 0, or the fetch-failure code (the fetch failed, or the body is not one JSON value), the
-    // missing-SHA-1 code (not an object, or no usable "sha1") or, only when the file is not
-    // current, the missing-URL code.
+    // 0, or the fetch-failure code (the fetch failed, the body is not one JSON value, or signed
+    // manifests are required and this one is not accepted), the missing-SHA-1 code (not an
+    // object, or no usable "sha1") or, only when the file is not current, the missing-URL code.
     LauncherError code = kSuccess;
     bool current = false;  // the local file hashes to the manifest's digest
     Sha1Digest expected;   // the manifest's digest, when code is 0

@@ -57,6 +57,7 @@ launches() {
 refused() {
     local before
     before=$(builds)
+    rm -f "$record"
     driver start "$(windows "$launcher")" -- expect-box "$1" "$2" 45000 -- press "$1" OK \
         -- expect-exit 1
     [ ! -e "$record" ] || { echo "the game was started"; exit 1; }
@@ -76,7 +77,6 @@ signed_updates)
         echo "== $what"
         set_manifest launcher "$body"
         refused "Launcher Update Error" "$text" "$installed" "$old_library" "$builds_read"
-        rm -f "$record"
     done <<ROWS
 sha1 edited|$(launcher_v2 a --set sha1='"'"$(sha1 "$installed")"'"')|$fetch|0
 sha256 edited|$(launcher_v2 a --set sha256='"'"$(printf x | sha256sum | cut -d' ' -f1)"'"')|$fetch|0
