@@ -18,15 +18,6 @@ std::int64_t SecondsSince1970() {
         .count();
 }
 
-// SHA-1 alone admits chosen-prefix collisions: a signed manifest's file must match SHA-256 too.
-bool MatchesManifest(const std::filesystem::path& file, const UpdateCheck& check) {
-    if (HashFile(file) != check.expected) {
-        return false;
-    }
-    return !check.accepted ||
-           signedManifestTrust->crypto->HashFileSha256(file.wstring()) == check.accepted->sha256;
-}
-
 void RecordAccepted(const UpdateCheck& check) {
     if (check.accepted) {
         signedManifestTrust->versions->Record(check.accepted->path, check.accepted->version);
@@ -37,6 +28,15 @@ void RecordAccepted(const UpdateCheck& check) {
 
 void RequireSignedManifests(const UpdateTrust* trust) {
     signedManifestTrust = trust;
+}
+
+bool MatchesManifest(const std::filesystem::path& file, const UpdateCheck& check) {
+    if (HashFile(file) != check.expected) {
+        return false;
+    }
+    // SHA-1 alone admits chosen-prefix collisions: a signed manifest's file matches SHA-256 too.
+    return !check.accepted ||
+           signedManifestTrust->crypto->HashFileSha256(file.wstring()) == check.accepted->sha256;
 }
 
 UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl,

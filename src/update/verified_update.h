@@ -43,6 +43,10 @@ struct UpdateCheck {
 // current.
 void RequireSignedManifests(const UpdateTrust* trust);
 
+// Whether file is the build a successful check names: its SHA-1 and, for a signed manifest, its
+// SHA-256 match. A file that cannot be read does not match (unless the digest is forty "0").
+bool MatchesManifest(const std::filesystem::path& file, const UpdateCheck& check);
+
 // Fetches and reads the manifest at manifestUrl and compares its digest with the local file's
 // (a missing or unreadable file hashes to all zero, so it is current only for forty "0" digits).
 // "url" matters only when the file is not current.
