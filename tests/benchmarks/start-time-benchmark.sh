@@ -30,6 +30,10 @@ cp "$bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
 cp "$bin/fixtures/QGClient.dll" "$game/"
 make_bitmap "$game/quillguard.bmp" 501x301
 stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1 | tr -d '\r')
+# Versions that tests sharing this prefix accepted would make the signed launcher refuse these.
+for path in /launcher/manifest.json "/stub/$stub/manifest.json"; do
+    run reg delete 'HKCU\Software\QuillGuard' /v "UpdateVersion $path" /f >/dev/null 2>&1 || true
+done
 # Each variant's launcher and the manifests it finds current, put in place before each of its runs.
 declare -A launchers=([unsigned]="$bin/QuillGuardLauncher.exe" [signed]="$bin/fixtures/signed/QuillGuardLauncher.exe")
 for variant in unsigned signed; do

@@ -42,7 +42,7 @@ sign() {
 launcher_v1() { sign a /launcher/manifest.json "$installed" "$server/builds/Foo_QG-1.exe" 1 "$@"; }
 launcher_v2() { sign "$1" /launcher/manifest.json "$next" "$server/builds/Foo_QG.exe" 2 "${@:2}"; }
 library_v1() { sign b "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 "$@"; }
-library_v2() { sign b "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2 "$@"; }
+library_v2() { sign "$1" "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2 "${@:2}"; }
 set_manifest() { printf '%s' "$2" >"$tree/$1/manifest.json"; }
 builds() { grep -cE '"GET /(builds|stub)/[^ ]*\.(exe|dll) HTTP' "$access_log" || true; }
 
@@ -84,14 +84,14 @@ url edited|$(launcher_v2 a --set url='"'"$server/builds/Foo_QG-1.exe"'"')|$fetch
 version edited|$(launcher_v2 a --set version=3)|$fetch|0
 no signature|$(launcher_v2 a --drop signature)|$fetch|0
 signed by a stranger|$(launcher_v2 stranger)|$fetch|0
-a stub manifest as the launcher's|$(library_v2)|$fetch|0
+a stub manifest as the launcher's|$(library_v2 a)|$fetch|0
 expired|$(launcher_v2 a --expires "$days_ago")|$fetch|0
 longer than its size|$(launcher_v2 a --size "$(($(stat -c %s "$next") - 1))")|Failed to download launcher update.|1
 ROWS
 
     echo "== the library, signed with key b"
     set_manifest launcher "$(launcher_v1)"
-    set_manifest "stub/$id" "$(library_v2)"
+    set_manifest "stub/$id" "$(library_v2 b)"
     launches
     cmp "$installed" "$launcher" && cmp "$next_library" "$game_dir/QGClient.dll"
 
@@ -105,8 +105,8 @@ an older library after a newer one|$(library_v1)
 another game's stub manifest|$(sign b /stub/0000000000000000000000000000000000000000/manifest.json "$old_library" "$server/stub/$id/QGClient-1.dll" 3)
 ROWS
 
-    echo "== the launcher, signed with key b, then an older one after the restart"
-    set_manifest "stub/$id" "$(library_v2)"
+    echo "== the launcher, signed with key b, the library with key a, then an older launcher"
+    set_manifest "stub/$id" "$(library_v2 a)"
     set_manifest launcher "$(launcher_v2 b)"
     launches
     cmp "$next" "$launcher"
