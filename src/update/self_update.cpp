@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "integrity/file_hashing.h"
 #include "update/download_leftovers.h"
 
 namespace quillguard {
@@ -65,13 +64,13 @@ void PutBack(const std::wstring& aside, const std::wstring& launcherPath, FileSy
 // leaves the old launcher or the new one at the launcher's name, never a torn file. On failure
 // the launcher's file is the old one and nothing is left beside it.
 LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherPath,
-                     const Sha1Digest& expected, FileSystem& files, Processes& processes) {
+                     const UpdateCheck& check, FileSystem& files, Processes& processes) {
     const std::wstring staged = launcherPath + kStagedLauncherSuffix;
     const std::wstring aside = launcherPath + kAsideLauncherSuffix;
     LauncherError code = kSuccess;
     if (!files.CopyOver(download, staged) || !files.FlushToDisk(staged)) {
         code = kUpdateProcessFailed;
-    } else if (HashFile(staged) != expected) {
+    } else if (!MatchesManifest(staged, check)) {
         code = kLauncherChecksumMismatch;
     } else if (!MoveRetrying(launcherPath, aside, files, processes)) {
         code = kUpdateProcessFailed;
@@ -121,7 +120,7 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, 
     }
     LauncherError code = DownloadVerified(*session, check, download, kLauncherUpdateErrors);
     if (code == kSuccess) {
-        code = SwapIn(download, launcherPath, check.expected, files, processes);
+        code = SwapIn(download, launcherPath, check, files, processes);
     }
     // Whatever happened, the download is not needed any more.
     files.RemoveFile(download);
