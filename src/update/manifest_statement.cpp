@@ -1,0 +1,57 @@
+#include "update/manifest_statement.h"
+
+#include <algorithm>
+
+namespace quillguard {
+namespace {
+
+// One line per value is unambiguous only when no value can hold a line break or a byte that
+// another reader might decode differently.
+bool IsPrintableAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// Digests are signed in lower case so that a publisher's choice of case cannot change the bytes.
+std::optional<std::string> LowerHex(std::string_view digits, std::size_t length) {
+    if (digits.size() != length) {
+        return std::nullopt;
+    }
+    std::string lower;
+    lower.reserve(length);
+    for (const char c : digits) {
+        if (c >= '0' && c <= '9') {
+            lower.push_back(c);
+        } else if (c >= 'a' && c <= 'f') {
+            lower.push_back(c);
+        } else if (c >= 'A' && c <= 'F') {
+            lower.push_back(static_cast<char>(c - 'A' + 'a'));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return lower;
+}
+
+}  // namespace
+
+std::optional<std::string> ManifestStatement(std::string_view path, const SignedMembers& members) {
+    const auto sha1 = LowerHex(members.sha1, 40);
+    const auto sha256 = LowerHex(members.sha256, 64);
+    if (!sha1 || !sha256 || !IsPrintableAscii(path) || !IsPrintableAscii(members.url) ||
+        (members.expires && !IsPrintableAscii(*members.expires))) {
+        return std::nullopt;
+    }
+    std::string statement = "QuillGuard signed manifest 1\n";
+    statement.append("path: ").append(path).append("\n");
+    statement.append("sha1: ").append(*sha1).append("\n");
+    statement.append("sha256: ").append(*sha256).append("\n");
+    statement.append("size: ").append(std::to_string(members.size)).append("\n");
+    statement.append("url: ").append(members.url).append("\n");
+    statement.append("version: ").append(std::to_string(members.version)).append("\n");
+    if (members.expires) {
+        statement.append("expires: ").append(*members.expires).append("\n");
+    }
+    return statement;
+}
+
+}  // namespace quillguard

@@ -1,0 +1,61 @@
+#include "base/base64.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+namespace quillguard {
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(Base64Test, RoundTripsTheStandardVectorsAndEveryByte) {
+    // RFC 4648, section 10.
+    const std::pair<std::string_view, std::string_view> vectors[] = {
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+    };
+    for (const auto& [plain, encoded] : vectors) {
+        EXPECT_EQ(EncodeBase64(Bytes(plain)), encoded);
+        EXPECT_EQ(DecodeBase64(encoded), Bytes(plain)) << encoded;
+    }
+    std::vector<std::uint8_t> all(256);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i] = static_cast<std::uint8_t>(i);
+    }
+    const auto text = EncodeBase64(all);
+    EXPECT_NE(text.find('+'), std::string::npos);
+    EXPECT_NE(text.find('/'), std::string::npos);
+    EXPECT_EQ(DecodeBase64(text), all);
+}
+
+TEST(Base64Test, RejectsEveryTextThatIsNotTheOneEncodingOfItsBytes) {
+    const std::string_view rejected[] = {
+        "Zg",        // padding missing
+        "Zg=",       // padding short
+        "Zg===",     // too long
+        "Z===",      // one digit cannot hold a byte
+        "Zh==",      // bits after the last byte
+        "Zm9=",      // the same with one padding character
+        "Zm9v\n",    // whitespace
+        "Zm 9v",     // whitespace inside
+        "Zg==Zm8=",  // padding before the end
+        "Zm=v",      // padding inside a group
+        "Zm9-",      // the URL-safe alphabet
+        "Zm9_",     std::string_view("Zm\0v", 4),
+    };
+    for (const auto text : rejected) {
+        EXPECT_EQ(DecodeBase64(text), std::nullopt) << text;
+    }
+}
+
+}  // namespace
+}  // namespace quillguard
