@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,8 @@ inline constexpr std::string_view kBuildFolder = "files";
 
 // The 40 lower-case hex digits of a digest.
 std::string HexOf(const Sha1Digest& digest);
+// Two lower-case hex digits per byte.
+std::string HexOf(std::span<const std::uint8_t> bytes);
 
 // "stub/<stubId>/manifest.json" for a game's stub id.
 std::string StubManifestPath(const Sha1Digest& stubId);
