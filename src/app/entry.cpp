@@ -2,6 +2,7 @@
 
 #include "app/main_flow.h"
 #include "app/update_server.h"
+#include "app/update_signing_keys.h"
 #include "base/win32_file_system.h"
 #include "base/win32_instance_lock.h"
 #include "base/win32_processes.h"
@@ -10,7 +11,11 @@
 #include "ui/win32_eula_record.h"
 #include "ui/win32_launcher_windows.h"
 #include "ui/win32_user_interface.h"
+#include "update/public_key_pem.h"
 #include "update/self_update.h"
+#include "update/verified_update.h"
+#include "update/win32_accepted_versions.h"
+#include "update/win32_update_crypto.h"
 
 // The one place where the flows meet their Win32 implementations.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -26,6 +31,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
     quillguard::Win32Downloads downloads;
+    quillguard::Win32UpdateCrypto crypto;
+    quillguard::Win32AcceptedVersions acceptedVersions;
+    quillguard::UpdateTrust trust{{}, &crypto, &acceptedVersions};
+    if (!quillguard::kUpdateSigningKeys.empty()) {
+        // Built with keys: only manifests they signed are followed. A key that cannot be read
+        // (configuring already refused it) is left out, never replaced by trust in none.
+        for (const auto& der : quillguard::kUpdateSigningKeys) {
+            if (const auto key = quillguard::ReadPublicKeyDer(der)) {
+                trust.keys.push_back(key->point);
+            }
+        }
+        quillguard::RequireSignedManifests(&trust);
+    }
     quillguard::MainFlowStages stages;
     stages.updateLauncher = [&] {
         return quillguard::UpdateLauncher(quillguard::kUpdateServerBaseUrl, downloads, files,

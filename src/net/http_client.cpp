@@ -208,7 +208,7 @@ bool HttpClient::FetchString(const std::wstring& url, std::string& text) {
 }
 
 bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                                ProgressCallback progress) {
+                                ProgressCallback progress, std::uint64_t byteLimit) {
     if (!session_) {
         return false;
     }
@@ -233,7 +233,13 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
     } else {
+        std::uint64_t remaining = byteLimit;
         succeeded = ReadBody(exchange.request.get(), progress, [&](const char* data, DWORD size) {
+            if (size > remaining) {
+                lastError_ = ERROR_FILE_TOO_LARGE;
+                return false;
+            }
+            remaining -= size;
             DWORD written = 0;
             if (!calls_->WriteFile(file.get(), data, size, &written, nullptr) || written != size) {
                 lastError_ = ::GetLastError();

@@ -53,9 +53,10 @@ class HttpClient final : public HttpSession {
     // the file holds the complete body of a 2xx response, as GetToBuffer judges it, and is closed.
     // On failure: the file is untouched when the session is closed, the URL cannot be split or the
     // file cannot be opened; left empty when connecting, sending or receiving fails; deleted after
-    // a bad status or a failed read or write.
+    // a bad status or a failed read or write, or a body longer than byteLimit
+    // (ERROR_FILE_TOO_LARGE), read no further than that.
     bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                        ProgressCallback progress) override;
+                        ProgressCallback progress, std::uint64_t byteLimit = kNoByteLimit) override;
 
     // 0 after construction; then the system error code of the last failing step, or the HTTP
     // status of a response outside 200..299 (0 when the status could not be read).

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace quillguard {
+
+// No byte limit on a download.
+inline constexpr std::uint64_t kNoByteLimit = UINT64_MAX;
 
 // Receives the percentage of the announced body length read so far; may be empty.
 using ProgressCallback = std::function<void(float)>;
@@ -18,9 +22,11 @@ class HttpSession {
     // false on any failure, text then as it was.
     virtual bool FetchString(const std::wstring& url, std::string& text) = 0;
     // GETs url into filePath, created or truncated first; true when the file holds the complete
-    // body of a 2xx response. On failure the file is untouched, empty or deleted.
+    // body of a 2xx response. A body longer than byteLimit fails once that many bytes are read.
+    // On failure the file is untouched, empty or deleted.
     virtual bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                                ProgressCallback progress) = 0;
+                                ProgressCallback progress,
+                                std::uint64_t byteLimit = kNoByteLimit) = 0;
 };
 
 // Opens the session of one flow; the launcher binds it to WinHTTP, tests to a scripted server.

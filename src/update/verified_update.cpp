@@ -1,11 +1,43 @@
 #include "update/verified_update.h"
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "integrity/file_hashing.h"
 #include "net/manifest.h"
 
 namespace quillguard {
+namespace {
+
+const UpdateTrust* signedManifestTrust = nullptr;
+
+std::int64_t SecondsSince1970() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// SHA-1 alone admits chosen-prefix collisions: a signed manifest's file must match SHA-256 too.
+bool MatchesManifest(const std::filesystem::path& file, const UpdateCheck& check) {
+    if (HashFile(file) != check.expected) {
+        return false;
+    }
+    return !check.accepted ||
+           signedManifestTrust->crypto->HashFileSha256(file.wstring()) == check.accepted->sha256;
+}
+
+void RecordAccepted(const UpdateCheck& check) {
+    if (check.accepted) {
+        signedManifestTrust->versions->Record(check.accepted->path, check.accepted->version);
+    }
+}
+
+}  // namespace
+
+void RequireSignedManifests(const UpdateTrust* trust) {
+    signedManifestTrust = trust;
+}
 
 UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl,
                            const std::filesystem::path& localFile, const UpdateErrors& errors) {
@@ -29,9 +61,22 @@ UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl
             check.code = errors.missingSha1;
             return check;
     }
+    if (signedManifestTrust != nullptr) {
+        const auto path = UrlPath(manifestUrl);
+        if (path) {
+            check.accepted =
+                AcceptSignedManifest(*signedManifestTrust, *path, body, SecondsSince1970());
+        }
+        if (!check.accepted) {
+            check.code = errors.fetchFailed;
+            return check;
+        }
+    }
     check.expected = reading.manifest.sha1;
-    check.current = HashFile(localFile) == check.expected;
-    if (!check.current) {
+    check.current = MatchesManifest(localFile, check);
+    if (check.current) {
+        RecordAccepted(check);
+    } else {
         if (!reading.manifest.url) {
             check.code = errors.missingUrl;
             return check;
@@ -43,10 +88,16 @@ UpdateCheck CheckForUpdate(HttpSession& session, const std::wstring& manifestUrl
 
 LauncherError DownloadVerified(HttpSession& session, const UpdateCheck& check,
                                const std::wstring& target, const UpdateErrors& errors) {
-    if (!session.DownloadToFile(check.url, target, ProgressCallback())) {
+    // A signed manifest's size bounds the download: a server cannot fill the disk.
+    const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;
+    if (!session.DownloadToFile(check.url, target, ProgressCallback(), byteLimit)) {
         return errors.downloadFailed;
     }
-    return HashFile(target) == check.expected ? kSuccess : errors.checksumMismatch;
+    if (!MatchesManifest(target, check)) {
+        return errors.checksumMismatch;
+    }
+    RecordAccepted(check);
+    return kSuccess;
 }
 
 }  // namespace quillguard

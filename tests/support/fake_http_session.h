@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -31,8 +32,8 @@ class FakeHttpSession final : public HttpSession {
         text = found->second;
         return true;
     }
-    bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                        ProgressCallback) override {
+    bool DownloadToFile(const std::wstring& url, const std::wstring& filePath, ProgressCallback,
+                        std::uint64_t) override {
         log_.push_back(L"download " + url);
         const auto found = bodies.find(url);
         if (!brokenDownload && found == bodies.end()) {

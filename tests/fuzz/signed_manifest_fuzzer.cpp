@@ -1,0 +1,25 @@
+// Any bytes as a signed manifest body: ReadSignedManifest never throws or crashes, and the
+// statement of what it reads is either refused or one line per member after the first.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "update/manifest_statement.h"
+#include "update/signed_manifest.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view body(reinterpret_cast<const char*>(data), size);
+    const auto manifest = quillguard::ReadSignedManifest(body);
+    if (!manifest) {
+        return 0;
+    }
+    const auto statement =
+        quillguard::ManifestStatement("/launcher/manifest.json", manifest->members);
+    const auto lines = statement ? std::count(statement->begin(), statement->end(), '\n') : 0;
+    if (statement && lines != (manifest->members.expires ? 8 : 7)) {
+        std::abort();
+    }
+    return 0;
+}

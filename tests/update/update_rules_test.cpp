@@ -1,0 +1,79 @@
+#include "update/update_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace quillguard {
+namespace {
+
+TEST(UpdateRulesTest, AcceptsTheSameOrANewerVersionAndRefusesAnOlderOne) {
+    const struct {
+        std::uint64_t version;
+        std::optional<std::uint64_t> before;
+        bool acceptable;
+    } cases[] = {
+        {0, std::nullopt, true},
+        {1, std::nullopt, true},
+        {5, 5, true},
+        {6, 5, true},
+        {4, 5, false},
+        {0, 1, false},
+        {UINT64_MAX, UINT64_MAX, true},
+        {UINT64_MAX - 1, UINT64_MAX, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsVersionAcceptable(c.version, c.before), c.acceptable) << c.version;
+    }
+}
+
+TEST(UpdateRulesTest, ReadsOnlyWholeValidUtcTimes) {
+    const std::pair<std::string, std::optional<std::int64_t>> cases[] = {
+        {"1970-01-01T00:00:00Z", 0},
+        {"2000-03-01T00:00:00Z", 951868800},
+        {"2024-02-29T23:59:59Z", 1709251199},
+        {"2027-01-31T00:00:00Z", 1801353600},
+        {"2100-02-28T12:00:00Z", 4107499200},
+        {"2023-02-29T00:00:00Z", std::nullopt},  // not a leap year
+        {"2100-02-29T00:00:00Z", std::nullopt},
+        {"2027-13-01T00:00:00Z", std::nullopt},
+        {"2027-00-01T00:00:00Z", std::nullopt},
+        {"2027-04-31T00:00:00Z", std::nullopt},
+        {"2027-01-31T24:00:00Z", std::nullopt},
+        {"2027-01-31T00:60:00Z", std::nullopt},
+        {"2027-01-31T00:00:60Z", std::nullopt},
+        {"2027-01-31T00:00:00", std::nullopt},
+        {"2027-01-31T00:00:00+00:00", std::nullopt},
+        {"2027-01-31t00:00:00z", std::nullopt},
+        {"2027-01-31 00:00:00Z", std::nullopt},
+        {"2027-01-31T00:00:00.5Z", std::nullopt},
+        {"+027-01-31T00:00:00Z", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, seconds] : cases) {
+        EXPECT_EQ(ParseUtcTime(text), seconds) << text;
+    }
+}
+
+TEST(UpdateRulesTest, ExpiresOnlyMoreThanADayPastExpires) {
+    constexpr std::int64_t kAt = 1801353600;  // 2027-01-31T00:00:00Z
+    const struct {
+        std::optional<std::string> expires;
+        std::int64_t now;
+        bool expired;
+    } cases[] = {
+        {std::nullopt, kAt * 10, false},
+        {"2027-01-31T00:00:00Z", kAt - 1, false},
+        {"2027-01-31T00:00:00Z", kAt + 86400, false},
+        {"2027-01-31T00:00:00Z", kAt + 86401, true},
+        {"2027-01-31", kAt - 86400 * 365, true},
+        {"", 0, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HasExpired(c.expires, c.now), c.expired) << c.expires.value_or("-") << c.now;
+    }
+}
+
+}  // namespace
+}  // namespace quillguard
