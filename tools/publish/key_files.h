@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -27,6 +29,9 @@ struct LoadedKey {
 
 // Reads the private key a publication is signed with.
 LoadedKey LoadSigningKey(const std::filesystem::path& path);
+
+// Reads a public key file: the point of the P-256 key in its PEM "PUBLIC KEY" block, or nothing.
+std::optional<std::array<std::uint8_t, 64>> LoadPublicKey(const std::filesystem::path& path);
 
 // A public key's fingerprint as launchers name it: the lower-case hex SHA-256 of its DER
 // SubjectPublicKeyInfo; empty when the hash fails.

@@ -7,6 +7,7 @@
 
 #include "base/unique_handle.h"
 #include "publish/publisher_crypto.h"
+#include "update/win32_update_crypto.h"
 
 namespace quillguard::publish {
 namespace {
@@ -42,23 +43,20 @@ Algorithm Open(const wchar_t* name) {
     return algorithm;
 }
 
-// A key blob: the header CNG expects, then X, Y and, for a private key, the secret.
-std::vector<std::uint8_t> KeyBlob(ULONG magic, std::span<const std::uint8_t, 64> point,
-                                  const std::uint8_t* secret) {
-    const BCRYPT_ECCKEY_BLOB header{magic, 32};
+// A private key blob: the header CNG expects, then X, Y and the secret.
+std::vector<std::uint8_t> PrivateKeyBlob(const SigningKey& key) {
+    const BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PRIVATE_P256_MAGIC, 32};
     std::vector<std::uint8_t> blob(sizeof header);
     std::copy_n(reinterpret_cast<const std::uint8_t*>(&header), sizeof header, blob.begin());
-    blob.insert(blob.end(), point.begin(), point.end());
-    if (secret != nullptr) {
-        blob.insert(blob.end(), secret, secret + 32);
-    }
+    blob.insert(blob.end(), key.point.begin(), key.point.end());
+    blob.insert(blob.end(), key.secret.begin(), key.secret.end());
     return blob;
 }
 
-Key Import(BCRYPT_ALG_HANDLE algorithm, const wchar_t* type, std::vector<std::uint8_t> blob) {
+Key Import(BCRYPT_ALG_HANDLE algorithm, std::vector<std::uint8_t> blob) {
     Key key;
-    if (!Succeeded(::BCryptImportKeyPair(algorithm, nullptr, type, key.put(), blob.data(),
-                                         static_cast<ULONG>(blob.size()), 0))) {
+    if (!Succeeded(::BCryptImportKeyPair(algorithm, nullptr, BCRYPT_ECCPRIVATE_BLOB, key.put(),
+                                         blob.data(), static_cast<ULONG>(blob.size()), 0))) {
         key.reset();
     }
     return key;
@@ -129,8 +127,7 @@ std::optional<Signature> SignMessage(const SigningKey& key, std::string_view mes
     if (!algorithm) {
         return std::nullopt;
     }
-    const Key pair = Import(algorithm.get(), BCRYPT_ECCPRIVATE_BLOB,
-                            KeyBlob(BCRYPT_ECDSA_PRIVATE_P256_MAGIC, key.point, key.secret.data()));
+    const Key pair = Import(algorithm.get(), PrivateKeyBlob(key));
     auto digest = DigestOf(message);
     Signature signature;
     ULONG size = 0;
@@ -145,17 +142,10 @@ std::optional<Signature> SignMessage(const SigningKey& key, std::string_view mes
 
 bool VerifyMessage(std::span<const std::uint8_t, 64> point, std::string_view message,
                    const Signature& signature) {
-    const Algorithm algorithm = Open(BCRYPT_ECDSA_P256_ALGORITHM);
-    if (!algorithm) {
-        return false;
-    }
-    const Key key = Import(algorithm.get(), BCRYPT_ECCPUBLIC_BLOB,
-                           KeyBlob(BCRYPT_ECDSA_PUBLIC_P256_MAGIC, point, nullptr));
-    auto digest = DigestOf(message);
-    Signature copy = signature;  // BCryptVerifySignature takes non-const pointers
-    return key && digest &&
-           Succeeded(::BCryptVerifySignature(key.get(), nullptr, digest->data(), digest->size(),
-                                             copy.data(), copy.size(), 0));
+    std::array<std::uint8_t, 64> key;
+    std::copy(point.begin(), point.end(), key.begin());
+    // The launcher's own check, so that what verify accepts is what launchers accept.
+    return Win32UpdateCrypto().VerifySignature(key, message, signature);
 }
 
 }  // namespace quillguard::publish

@@ -36,8 +36,9 @@ void Append(Bytes& out, std::uint8_t tag, std::span<const std::uint8_t> content)
 
 // The bit string of an uncompressed point: no unused bits, 0x04, X‖Y.
 Bytes PointBits(std::span<const std::uint8_t, 64> point) {
-    Bytes bits = {0x00, 0x04};
-    bits.insert(bits.end(), point.begin(), point.end());
+    Bytes bits(2 + point.size());
+    bits[1] = 0x04;
+    std::copy(point.begin(), point.end(), bits.begin() + 2);
     return bits;
 }
 

@@ -89,6 +89,14 @@ std::optional<std::string> TreePathOf(std::string_view baseUrl, std::string_view
     return std::string(path);
 }
 
+std::string NarrowUrl(std::wstring_view url) {
+    std::string bytes;
+    for (const wchar_t unit : url) {
+        bytes.push_back(static_cast<char>(unit));
+    }
+    return bytes;
+}
+
 std::string ManifestText(const Sha1Digest& digest, std::string_view url) {
     return R"({"sha1":")" + HexOf(digest) + R"(","url":")" + std::string(url) + "\"}\n";
 }

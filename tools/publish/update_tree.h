@@ -42,6 +42,9 @@ std::string UrlOf(std::string_view baseUrl, std::string_view treePath);
 // that it cannot point outside the root.
 std::optional<std::string> TreePathOf(std::string_view baseUrl, std::string_view url);
 
+// A URL as a launcher read it from a manifest, byte by byte, back as those bytes.
+std::string NarrowUrl(std::wstring_view url);
+
 // The manifest naming a build's digest and URL, as publish writes it.
 std::string ManifestText(const Sha1Digest& digest, std::string_view url);
 
