@@ -102,10 +102,13 @@ class ResourceWalker {
     ResourceTree tree_;
 };
 
-// The resource tree's place, and the section table to map RVAs with; kOk with a size of 0 when
-// the image has no resources.
-Result<ResourceTree> FindResourceTree(ReadableFile& file, std::vector<SectionHeader>& sections) {
-    PeImageReader reader(file, ReadCalls::kUntilEnd);
+// The headers every reading starts with: the DOS header and the file header it leads to.
+struct Headers {
+    DosHeader dos;
+    FileHeader file;
+};
+
+Result<Headers> ReadHeaders(PeImageReader& reader) {
     const auto dos = reader.ReadDosHeader();
     if (!dos.ok()) {
         return {dos.status};
@@ -114,14 +117,26 @@ Result<ResourceTree> FindResourceTree(ReadableFile& file, std::vector<SectionHea
     if (!header.ok()) {
         return {header.status};
     }
-    const auto& fileHeader = header.value;
+    return {ReadStatus::kOk, {dos.value, header.value}};
+}
+
+// The resource tree's place, and the section table to map RVAs with; kOk with a size of 0 when
+// the image has no resources.
+Result<ResourceTree> FindResourceTree(ReadableFile& file, std::vector<SectionHeader>& sections) {
+    PeImageReader reader(file, ReadCalls::kUntilEnd);
+    const auto headers = ReadHeaders(reader);
+    if (!headers.ok()) {
+        return {headers.status};
+    }
+    const DosHeader& dos = headers.value.dos;
+    const FileHeader& fileHeader = headers.value.file;
     const OptionalHeaderLayout* layout = fileHeader.machine == kMachineX64   ? &kX64OptionalHeader
                                          : fileHeader.machine == kMachineX86 ? &kX86OptionalHeader
                                                                              : nullptr;
     if (layout == nullptr) {
         return {ReadStatus::kMalformed};
     }
-    const std::uint64_t optional = NtHeadersAt(dos.value) + kOptionalHeaderOffset;
+    const std::uint64_t optional = NtHeadersAt(dos) + kOptionalHeaderOffset;
     std::array<std::uint8_t, std::max(kX86OptionalHeader.size, kX64OptionalHeader.size)> buffer;
     const auto bytes = std::span(buffer).first(layout->size);
     if (const ReadStatus status = ReadAt(file, optional, bytes); status != ReadStatus::kOk) {
@@ -158,23 +173,20 @@ Result<ResourceTree> FindResourceTree(ReadableFile& file, std::vector<SectionHea
 
 Result<ImageKind> ReadImageKind(ReadableFile& file) {
     PeImageReader reader(file, ReadCalls::kUntilEnd);
-    const auto dos = reader.ReadDosHeader();
-    if (!dos.ok()) {
-        return {dos.status};
+    const auto headers = ReadHeaders(reader);
+    if (!headers.ok()) {
+        return {headers.status};
     }
-    const auto header = reader.ReadNtHeaders(dos.value);
-    if (!header.ok()) {
-        return {header.status};
-    }
+    const DosHeader& dos = headers.value.dos;
     std::array<std::uint8_t, 2> characteristics;
-    const ReadStatus status =
-        ReadAt(file, NtHeadersAt(dos.value) + kNtSignatureSize + kFileCharacteristicsField,
-               characteristics);
+    const ReadStatus status = ReadAt(
+        file, NtHeadersAt(dos) + kNtSignatureSize + kFileCharacteristicsField, characteristics);
     if (status != ReadStatus::kOk) {
         return {status};
     }
-    return {ReadStatus::kOk,
-            {header.value.machine, (LoadLittleEndian16(characteristics, 0) & kFileIsDll) != 0}};
+    return {
+        ReadStatus::kOk,
+        {headers.value.file.machine, (LoadLittleEndian16(characteristics, 0) & kFileIsDll) != 0}};
 }
 
 Result<VersionStrings> ReadVersionStrings(ReadableFile& file) {

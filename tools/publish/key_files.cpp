@@ -66,6 +66,12 @@ LoadedKey LoadSigningKey(const std::filesystem::path& path) {
                 "not an unencrypted P-256 private key in PEM (PKCS#8, with its public key), as "
                 "keygen writes it"};
     }
+    // A public key that is not the secret's own would sign manifests no launcher accepts.
+    constexpr std::string_view probe = "QuillGuard signing key check";
+    const auto signature = SignMessage(*key, probe);
+    if (!signature || !VerifyMessage(key->point, probe, *signature)) {
+        return {std::nullopt, "its public key is not its private key's own, or it cannot sign"};
+    }
     return {key, {}};
 }
 

@@ -27,7 +27,8 @@ struct LoadedKey {
     std::string problem;
 };
 
-// Reads the private key a publication is signed with.
+// Reads the private key a publication is signed with, and checks that it signs what its public
+// key verifies.
 LoadedKey LoadSigningKey(const std::filesystem::path& path);
 
 // Reads a public key file: the point of the P-256 key in its PEM "PUBLIC KEY" block, or nothing.

@@ -95,8 +95,8 @@ bool Sha256Stream::Update(std::span<const std::uint8_t> bytes) {
 
 std::optional<Sha256> Sha256Stream::Finish() {
     Sha256 digest;
-    if (!state_->good ||
-        !Succeeded(::BCryptFinishHash(state_->hash.get(), digest.data(), digest.size(), 0))) {
+    if (!state_->good || !Succeeded(::BCryptFinishHash(state_->hash.get(), digest.data(),
+                                                       static_cast<ULONG>(digest.size()), 0))) {
         return std::nullopt;
     }
     state_->good = false;
@@ -132,8 +132,9 @@ std::optional<Signature> SignMessage(const SigningKey& key, std::string_view mes
     Signature signature;
     ULONG size = 0;
     if (!pair || !digest ||
-        !Succeeded(::BCryptSignHash(pair.get(), nullptr, digest->data(), digest->size(),
-                                    signature.data(), signature.size(), &size, 0)) ||
+        !Succeeded(::BCryptSignHash(pair.get(), nullptr, digest->data(),
+                                    static_cast<ULONG>(digest->size()), signature.data(),
+                                    static_cast<ULONG>(signature.size()), &size, 0)) ||
         size != signature.size()) {
         return std::nullopt;
     }
