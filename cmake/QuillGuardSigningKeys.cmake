@@ -11,7 +11,7 @@ function(qg_read_signing_keys keys workDir derVar fingerprintsVar)
     set(fingerprints "")
     list(LENGTH keys count)
     if(count GREATER 2)
-        message(FATAL_ERROR "UpdateSigningKeys holds ${count} files; a launcher trusts one or two keys.")
+        message(FATAL_ERROR "UpdateSigningKeys names ${count} files (${keys}); a launcher trusts one or two keys.")
     endif()
     # id-ecPublicKey, prime256v1 and an uncompressed point: the first 27 bytes of every such key.
     set(prefix "3059301306072a8648ce3d020106082a8648ce3d030107034200" "04")

@@ -43,6 +43,10 @@ publish-library-dll	native	tools/publish/strand_checks.cpp	    if (!libraryKind.
 publish-library-machine	native	tools/publish/strand_checks.cpp	        if (gameKind.kind && gameKind.kind->machine != libraryKind.kind->machine) {	        if (false) {
 publish-version-grows	native	tools/publish/manifest_signing.cpp	    return {version->get<std::uint64_t>() + 1, {}};	    return {version->get<std::uint64_t>(), {}};
 verify-signature	native	tools/publish/verify_tree.cpp	            return VerifyMessage(key.point, *statement, manifest->signature);	            return VerifyMessage(key.point, *statement, manifest->signature) || true;
+signature-skipped	windows	src/update/signed_update.cpp	    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {	    if (!statement || (std::none_of(trust.keys.begin(), trust.keys.end(), signedWith) && false)) {	e2e.signed_updates
+path-not-bound	native	src/update/manifest_statement.cpp	    statement.append("path: ").append(path).append("\n");	    statement.append("path: \n");
+version-not-compared	windows	src/update/signed_update.cpp	    if (!IsVersionAcceptable(manifest->members.version, trust.versions->Read(path)) ||	    if (!IsVersionAcceptable(manifest->members.version, std::nullopt) ||	e2e.signed_updates
+size-not-enforced	windows	src/update/verified_update.cpp	    const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;	    const std::uint64_t byteLimit = kNoByteLimit;	e2e.signed_updates
 TABLE
 )
 

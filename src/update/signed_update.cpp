@@ -32,9 +32,10 @@ std::optional<AcceptedManifest> AcceptSignedManifest(const UpdateTrust& trust,
     // The path is part of what is signed, so a manifest served where it does not belong (a stub
     // manifest as the launcher's, one game's as another's) fails here like a forged one.
     const auto statement = ManifestStatement(path, manifest->members);
-    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), [&](const auto& key) {
-            return trust.crypto->VerifySignature(key, *statement, manifest->signature);
-        })) {
+    const auto signedWith = [&](const auto& key) {
+        return trust.crypto->VerifySignature(key, *statement, manifest->signature);
+    };
+    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {
         return std::nullopt;
     }
     // Old genuine manifests stay valid for ever; only the version and the expiry keep a server

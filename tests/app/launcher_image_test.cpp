@@ -53,6 +53,9 @@ TEST(LauncherImageTest, VersionResourceNamesTheProductAndItsUpdateServer) {
     EXPECT_EQ(VersionString(image, L"ProductName"), L"QuillGuard Launcher");
     EXPECT_EQ(VersionString(image, L"FileVersion"), Setting(L"QG_VERSION"));
     EXPECT_EQ(VersionString(image, L"UpdateServer"), Setting(L"QG_UPDATE_SERVER"));
+    EXPECT_EQ(VersionString(image, L"UpdateSigningKeys"), L"none");
+    EXPECT_EQ(VersionString(Setting(L"QG_SIGNED_LAUNCHER_EXE"), L"UpdateSigningKeys"),
+              Setting(L"QG_SIGNING_FINGERPRINTS"));
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 # wait until the launcher manifest request reaches the server (TLS handshake included) and its
 # answer, the work between the two fetches (hashing the launcher, finding the client target,
 # hashing its code section, a second session), the stub manifest, and what follows (hashing the
-# library, the 300 ms pause, starting the game). Starts and stops everything it needs (the build's
-# wine session, nginx) and leaves nothing running.
+# library, the 300 ms pause, starting the game). The launcher built without signing keys and the one
+# built with two (fixtures/signed, against signed manifests) take turns, so that both see the same
+# machine. Starts and stops everything it needs (the build's wine session, nginx) and leaves
+# nothing running.
 #
 #   start-time-benchmark.sh [WINDOWS_BUILD_DIR] [RUNS]     (default build/windows, 20)
 set -euo pipefail
@@ -23,15 +25,34 @@ sha1() { sha1sum "$1" | cut -d' ' -f1; }
 start_bench_servers
 run reg add 'HKCU\Software\QuillGuard' /v EULA /t REG_DWORD /d 1 /f >/dev/null
 game=$state/game
-mkdir -p "$game" "$state/www/launcher" "$state/out"
-cp "$bin/QuillGuardLauncher.exe" "$game/Foo_QG.exe"
+mkdir -p "$game" "$state/www" "$state/out"
 cp "$bin/fixtures/qg_fixture_game.exe" "$game/Foo.exe"
 cp "$bin/fixtures/QGClient.dll" "$game/"
 make_bitmap "$game/quillguard.bmp" 501x301
-stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1)
-mkdir -p "$state/www/stub/$stub"
-printf '{"sha1":"%s"}' "$(sha1 "$game/Foo_QG.exe")" >"$state/www/launcher/manifest.json"
-printf '{"sha1":"%s"}' "$(sha1 "$game/QGClient.dll")" >"$state/www/stub/$stub/manifest.json"
+stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1 | tr -d '\r')
+# Each variant's launcher and the manifests it finds current, put in place before each of its runs.
+declare -A launchers=([unsigned]="$bin/QuillGuardLauncher.exe" [signed]="$bin/fixtures/signed/QuillGuardLauncher.exe")
+for variant in unsigned signed; do
+    manifests=$state/manifests/$variant
+    mkdir -p "$manifests"
+    launcher=${launchers[$variant]}
+    if [ "$variant" = signed ]; then
+        sign() {
+            python3 "$here/../e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" "$1" "$2" \
+                https://localhost:47443/unused 1
+        }
+    else
+        sign() { printf '{"sha1":"%s"}' "$(sha1 "$2")"; }
+    fi
+    sign /launcher/manifest.json "$launcher" >"$manifests/launcher.json"
+    sign "/stub/$stub/manifest.json" "$game/QGClient.dll" >"$manifests/stub.json"
+done
+use() {
+    cp "${launchers[$1]}" "$game/Foo_QG.exe"
+    mkdir -p "$state/www/launcher" "$state/www/stub/$stub"
+    cp "$state/manifests/$1/launcher.json" "$state/www/launcher/manifest.json"
+    cp "$state/manifests/$1/stub.json" "$state/www/stub/$stub/manifest.json"
+}
 log=$state/nginx/access.log
 
 # The game records its start here and stays long enough for its creation time to be read.
@@ -39,21 +60,24 @@ export QG_LAUNCH_RECORD QG_GAME_LINGER_MS=3000
 QG_LAUNCH_RECORD=$(windows "$state/out/record.txt")
 : >"$state/out/stages"
 for _ in $(seq "$runs"); do
+  for variant in unsigned signed; do
+    use "$variant"
     before=$(wc -l <"$log")
     times=$(run "$bin/qg_start_time_benchmark.exe" "$(windows "$game/Foo_QG.exe")" Foo.exe)
     # Each request's start and end in milliseconds since 1970, from its end and its duration.
     requests=$(tail -n +"$((before + 1))" "$log" |
         awk '{ end = $(NF - 1) * 1000; printf "%.1f %.1f ", end - $NF * 1000, end }')
-    echo "$times $requests" >>"$state/out/stages"
+    echo "$variant $times $requests" >>"$state/out/stages"
+  done
 done
 
-echo "Launcher start to game start under wine, everything current, agreement accepted; $runs starts"
+echo "Launcher start to game start under wine, everything current, agreement accepted; $runs starts each"
 python3 - "$state/out/stages" <<'PY'
 import statistics, sys
 stages = {}
-complete = 0
+complete = {}
 for line in open(sys.argv[1]):
-    fields = line.split()
+    variant, *fields = line.split()
     if len(fields) != 8 or "-" in (fields[0], fields[1], fields[3]):
         continue
     start, mutex, splash, game, ask1, got1, ask2, got2 = (
@@ -69,10 +93,14 @@ for line in open(sys.argv[1]):
         ("library hash, 300 ms pause, game start", game - got2),
         ("total", game - start),
     ]:
-        stages.setdefault(name, []).append(value)
-    complete += 1
-print(f"{'stage (ms)':46} {'median':>10} {'worst':>10}")
-for name, values in stages.items():
-    print(f"{name:46} {statistics.median(values):10.1f} {max(values):10.1f}")
-print(f"complete runs: {complete}; target: total at most 500 ms (the 300 ms pause + 200 ms)")
+        stages.setdefault(variant, {}).setdefault(name, []).append(value)
+    complete[variant] = complete.get(variant, 0) + 1
+for variant, named in stages.items():
+    print(f"\n{variant + ' launcher, stage (ms)':46} {'median':>10} {'worst':>10}")
+    for name, values in named.items():
+        print(f"{name:46} {statistics.median(values):10.1f} {max(values):10.1f}")
+    print(f"complete runs: {complete[variant]}; target: total at most 500 ms (the 300 ms pause + 200 ms)")
+if len(stages) == 2:
+    extra = statistics.median(stages["signed"]["total"]) - statistics.median(stages["unsigned"]["total"])
+    print(f"\nsigned minus unsigned, median total: {extra:.1f} ms (target: at most 5 ms)")
 PY

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The whole story of a release, told step by step as it happens: the demo's (scripts/demo.sh), and
 # one end-to-end test. Screenshots of the EULA window, the splash and two message boxes go to
-# SCREENSHOT_DIR.
+# SCREENSHOT_DIR. KEYS_DIR holds the keys the signed launcher build trusts and an intruder's.
 #
-#   whole-story.sh WINE_DIR BIN_DIR WORK_DIR TREE ACCESS_LOG SCREENSHOT_DIR
+#   whole-story.sh WINE_DIR BIN_DIR WORK_DIR TREE ACCESS_LOG SCREENSHOT_DIR KEYS_DIR
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 shots=$6
+wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 shots=$6 keys=$7
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/screenshots.sh"
 say() { printf '\n== %s\n' "$*"; }
@@ -70,6 +70,29 @@ shooting tampered-download -- start "$(windows "$launcher")" \
     -- press "Game Update Error" OK -- expect-exit 1
 cp "$work/published.dll" "$served"
 cmp "$old_library" "$game_dir/QGClient.dll"; echo "the installed library was left as it was"
+
+say "5. A launcher built with signing keys, and an update server that is broken into"
+cp "$fixtures/signed/QuillGuardLauncher.exe" "$launcher"
+cp "$launcher" "$work/installed.exe"
+echo "The player's launcher now trusts only manifests signed by the publisher's keys."
+echo "An intruder on the server puts their own program there and a manifest naming it, signed"
+echo "with a key of their own:"
+forged=$tree/files/forged.exe
+cp "$fixtures/planted.exe" "$forged"
+python3 "$here/sign-manifest.py" "$keys/stranger.pem" /launcher/manifest.json "$forged" \
+    "$server/files/forged.exe" 99 >"$tree/launcher/manifest.json"
+cat "$tree/launcher/manifest.json"; echo
+builds_before=$(requests '/files/.*')
+rm -f "$record"
+driver start "$(windows "$launcher")" \
+    -- expect-box "Launcher Update Error" "Failed to fetch launcher update manifest from server." \
+    -- press "Launcher Update Error" OK -- expect-exit 1
+echo "the launcher refused the manifest and said so"
+[ "$(requests '/files/.*')" = "$builds_before" ] || { echo "the forged build was downloaded"; exit 1; }
+[ ! -e "$record" ] && [ ! -e "$planted_marker" ] || { echo "something was started"; exit 1; }
+cmp "$work/installed.exe" "$launcher" && cmp "$old_library" "$game_dir/QGClient.dll"
+echo "nothing was downloaded or started; Foo_QG.exe and QGClient.dll are as they were"
+rm "$forged"
 
 say "Screenshots"
 printf '%s\n' "$shots"/{eula,splash,second-instance,tampered-download}.png

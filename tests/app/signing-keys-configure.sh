@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# UpdateSigningKeys accepts one or two P-256 public keys in PEM and names each by the SHA-256 of
+# its DER form; configuring stops, naming the file, on anything else.
+#
+#   signing-keys-configure.sh WORK_DIR
+set -euo pipefail
+work=$1
+here=$(dirname "$(realpath "$0")")
+rm -rf "$work" && mkdir -p "$work" && cd "$work"
+trap 'rm -rf "$work"' EXIT
+key() { openssl genpkey -algorithm EC -pkeyopt "ec_paramgen_curve:$1" -out "$2" 2>/dev/null; }
+key P-256 a.pem && openssl pkey -in a.pem -pubout -out a.pub.pem
+key P-256 b.pem && openssl pkey -in b.pem -pubout -out b.pub.pem
+key P-384 p384.pem && openssl pkey -in p384.pem -pubout -out p384.pub.pem
+openssl ec -in a.pem -pubout -conv_form compressed -out compressed.pub.pem 2>/dev/null
+openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:1024 2>/dev/null | openssl pkey -pubout -out rsa.pub.pem
+printf 'not a key\n' >garbage.pem
+fingerprint() { openssl pkey -pubin -in "$1" -outform DER | sha256sum | cut -d' ' -f1; }
+configure() { cmake -DKeys="$1" -DWork="$work/out" -P "$here/check-signing-keys.cmake" 2>&1; }
+
+status=0
+while IFS='|' read -r keys expected; do
+    output=$(configure "$keys") && result=0 || result=$?
+    if [ -z "$expected" ] && [ "$result" = 0 ]; then
+        echo "FAIL: $keys was accepted"; status=1
+    elif [ -z "$expected" ] && ! grep -qF "${keys##*;}" <<<"$output"; then
+        echo "FAIL: the refusal of $keys does not name it: $output"; status=1
+    elif [ -n "$expected" ] && ! grep -qxF "fingerprints: $expected" <<<"$output"; then
+        echo "FAIL: $keys: $output"; status=1
+    else
+        echo "ok: ${keys:-(none)}"
+    fi
+done <<ROWS
+|none
+$work/a.pub.pem|$(fingerprint a.pub.pem)
+$work/a.pub.pem;$work/b.pub.pem|$(fingerprint a.pub.pem);$(fingerprint b.pub.pem)
+$work/a.pub.pem;$work/b.pub.pem;$work/a.pub.pem|
+$work/missing.pem|
+$work/a.pem|
+$work/a.pub.pem;$work/p384.pub.pem|
+$work/compressed.pub.pem|
+$work/rsa.pub.pem|
+$work/garbage.pem|
+ROWS
+exit $status
