@@ -89,7 +89,8 @@ std::optional<std::string> SignedProblem(const std::filesystem::path& root,
     if (!manifest) {
         return std::string(
             "not signed (\"sha256\", \"size\", \"version\", \"signature\"): the "
-            "launcher the tree serves holds keys, so launchers report a failed fetch");
+            "launcher the tree serves holds keys, so launchers report a failed "
+            "fetch");
     }
     const SignedMembers& members = manifest->members;
     const auto statement = ManifestStatement("/" + std::string(treePath), members);
@@ -141,15 +142,16 @@ class TreeVerifier {
     // every manifest must be signed with.
     void CheckLauncher() {
         const std::string treePath(kLauncherManifestPath);
-        const auto build = CheckManifest(treePath, false);
-        if (!build) {
+        const auto checked = CheckManifest(treePath, false);
+        if (!checked) {
             return;
         }
-        const ReadIdentity read = ReadLauncherIdentity(OnDisk(root_, *build));
+        const std::string& build = checked->build;
+        const ReadIdentity read = ReadLauncherIdentity(OnDisk(root_, build));
         auto problem =
             read.identity ? ServerProblem(*read.identity, baseUrl_) : std::optional(read.problem);
         if (problem) {
-            return Problem(treePath, "names " + *build + ", which is " + *problem);
+            return Problem(treePath, "names " + build + ", which is " + *problem);
         }
         trusted_ = read.identity->keyFingerprints;
         std::erase_if(keys_, [&](const PublicKey& key) {
@@ -157,21 +159,27 @@ class TreeVerifier {
                 std::find(trusted_.begin(), trusted_.end(), key.fingerprint) != trusted_.end();
             if (!held) {
                 Problem(Printable(key.file),
-                        "not one of the keys the launcher the tree serves "
-                        "holds");
+                        "not one of the keys the launcher the tree serves holds");
             }
             return !held;
         });
-        problem =
-            trusted_.empty() ? std::nullopt : SignedProblem(root_, treePath, body_, *build, keys_);
+        problem = trusted_.empty() ? std::nullopt
+                                   : SignedProblem(root_, treePath, checked->body, build, keys_);
         if (problem) {
             return Problem(treePath, *problem);
         }
         out_ << "ok    " << treePath << '\n';
     }
 
-    // Checks a manifest and the build it names; the build's path in the tree when both are sound.
-    std::optional<std::string> CheckManifest(const std::string& treePath, bool library) {
+    // A manifest found sound, and the path in the tree of the build it names.
+    struct Checked {
+        std::string body;
+        std::string build;
+    };
+
+    // Checks a manifest and the build it names; a library's must be a DLL, signed when the
+    // launcher holds keys. Names the problem, or a sound library's manifest, on err or out.
+    std::optional<Checked> CheckManifest(const std::string& treePath, bool library) {
         const auto body = ReadUpTo(OnDisk(root_, treePath), kFetchLimit);
         if (!body) {
             Problem(treePath, "missing or cannot be read");
@@ -202,8 +210,7 @@ class TreeVerifier {
         if (library) {
             out_ << "ok    " << treePath << '\n';
         }
-        body_ = *body;
-        return build;
+        return Checked{*body, build};
     }
 
     // Every folder under stub/ in name order; a launcher asks only for lower-case stub ids.
@@ -245,7 +252,6 @@ class TreeVerifier {
     std::ostream& err_;
     std::vector<PublicKey> keys_;       // given, and held by the launcher the tree serves
     std::vector<std::string> trusted_;  // the fingerprints that launcher holds
-    std::string body_;                  // of the manifest last checked
     int problems_ = 0;
 };
 
