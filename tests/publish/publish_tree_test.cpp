@@ -94,6 +94,10 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
         {with({"--launcher", launcher, "--stub", foo}), 2, "unknown option --stub"},
         {{"publish", "--base-url", kBaseUrl, "--launcher", launcher}, 2, "--root DIR is required"},
         {{"verify", "--root", w.Root()}, 2, "--base-url URL is required"},
+        {with({"--launcher", launcher, "--expires-in", "30"}), 2, "goes with --signing-key FILE"},
+        {with({"--launcher", launcher, "--signing-key", foo, "--expires-in", "0"}), 2,
+         "--expires-in takes a whole number of days"},
+        {{"keygen", "--out"}, 2, "keygen takes --out DIR"},
     };
     for (const auto& c : cases) {
         const auto [status, out, err] = RunTool(c.arguments);

@@ -15,6 +15,7 @@
 #include "support/manifest_text.h"
 #include "support/pe_image_builder.h"
 #include "support/scratch_file.h"
+#include "support/version_resource.h"
 
 namespace quillguard::testing {
 
@@ -24,14 +25,27 @@ inline constexpr char kBaseUrl[] = "https://updates.example.com:8443";
 inline std::string Code(const std::string& name) {
     return "code of " + name;
 }
-inline std::string Image(const std::string& code, std::vector<std::string> imports = {}) {
-    PeImageBuilder builder;
+inline std::string Image(const std::string& code, std::vector<std::string> imports = {},
+                         PeImageBuilder builder = {}) {
     builder.addSection({".text", PeImageBuilder::kCode, {code.begin(), code.end()}});
     if (!imports.empty()) {
         builder.importLibraries(std::move(imports));
     }
     const auto bytes = builder.Build();
     return std::string(bytes.begin(), bytes.end());
+}
+inline std::string Library(const std::string& code, PeImageBuilder builder = {}) {
+    return Image(code, {}, std::move(builder.characteristics(0x2022)));
+}
+// A launcher build, as its version resource names its server and keys.
+inline std::string Launcher(const std::string& code, const std::string& server = kBaseUrl,
+                            const std::string& keys = "none") {
+    const auto wide = [](const std::string& text) {
+        return std::u16string(text.begin(), text.end());
+    };
+    return Image(code, {},
+                 Versioned(VersionInfoBlock(
+                     {{u"UpdateServer", wide(server)}, {u"UpdateSigningKeys", wide(keys)}})));
 }
 
 // Exit status, standard output and standard error of one run of the tool.
@@ -48,9 +62,9 @@ class PublishWorkspace {
   public:
     PublishWorkspace() : folder_(ScratchFile::UniquePath()) {
         std::filesystem::create_directories(folder_);
-        Put("launcher.exe", Image(Code("launcher 2")));
-        Put("QGClient.dll", Image(Code("client 2")));
-        Put("QGClient-1.dll", Image(Code("client 1")));
+        Put("launcher.exe", Launcher(Code("launcher 2")));
+        Put("QGClient.dll", Library(Code("client 2")));
+        Put("QGClient-1.dll", Library(Code("client 1")));
         Put("Foo.exe", Image(Code("Foo"), {"QGClient.dll"}));
         Put("Bar.exe", Image(Code("Bar"), {"qgclient.DLL"}));
     }

@@ -11,7 +11,10 @@ namespace {
 
 // A tree as publish leaves it, then one file in it written or removed.
 TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotThere) {
-    const std::string library = PublishWorkspace().Content("QGClient.dll");
+    const PublishWorkspace inputs;
+    const std::string library = inputs.Content("QGClient.dll");
+    const std::string launcherBinary = inputs.Content("launcher.exe");
+    const std::string launcherBuild = "files/" + HexDigestOf(launcherBinary) + ".exe";
     const std::string sha1 = HexDigestOf(library);
     const std::string build = "files/" + sha1 + ".dll";
     const std::string base = kBaseUrl;
@@ -30,9 +33,14 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     } changes[] = {
         // A manifest as the launcher also reads it: upper-case digest, more members, spaces.
         {launcher,
-         " {\"v\": 2, \"url\": \"" + url + "\", \"sha1\": \"" + HexDigestOf(library, true) +
-             "\"}\n",
+         " {\"v\": 2, \"url\": \"" + base + "/" + launcherBuild + "\", \"sha1\": \"" +
+             HexDigestOf(launcherBinary, true) + "\"}\n",
          ""},
+        // Launchers would update to what is not theirs: the game or library, or the reverse.
+        {launcher, manifest(sha1, url),
+         launcher + ": names " + build + ", which is not a launcher of this project"},
+        {stub, manifest(HexDigestOf(launcherBinary), base + "/" + launcherBuild),
+         stub + ": names " + launcherBuild + ", which is not a DLL"},
         {build, std::nullopt, stub + ": names " + build + ", which cannot be opened"},
         {build, "x",
          stub + ": names " + build +

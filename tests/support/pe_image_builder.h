@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,13 @@ class PeImageBuilder {
     PeImageBuilder& machine(std::uint16_t machine) { return Set(machine_, machine); }
     PeImageBuilder& magic(std::uint16_t magic) { return Set(magic_, magic); }
     PeImageBuilder& rvaCount(std::uint32_t count) { return Set(rvaCount_, count); }
+    // The file header's characteristics, e.g. 0x2000 for a DLL.
+    PeImageBuilder& characteristics(std::uint16_t value) { return Set(characteristics_, value); }
+    // Points data directory index (2: the resources) at rva, size bytes long.
+    PeImageBuilder& directory(std::uint32_t index, std::uint32_t rva, std::uint32_t size) {
+        directories_.push_back({index, rva, size});
+        return *this;
+    }
     PeImageBuilder& addSection(Section section) {
         sections_.push_back(std::move(section));
         return *this;
@@ -54,6 +62,7 @@ class PeImageBuilder {
         Put(image, kPeOffset + 4, machine_);
         Put(image, kPeOffset + 6, static_cast<std::uint16_t>(sections.size()));
         Put(image, kPeOffset + 20, optionalHeaderSize_);
+        Put(image, kPeOffset + 22, characteristics_);
         // The optional header's magic, directory count and import directory.
         const bool x86 = machine_ == 0x014C;
         const std::size_t optional = kPeOffset + 24;
@@ -62,6 +71,10 @@ class PeImageBuilder {
         Put(image, optional + (x86 ? 92 : 108), rvaCount_);
         Put(image, optional + (x86 ? 104 : 120),
             importNames_ ? static_cast<std::uint32_t>(0x10000 * sections.size()) : 0u);
+        for (const auto& [index, rva, size] : directories_) {
+            Put(image, optional + (x86 ? 96 : 112) + 8 * index, rva);
+            Put(image, optional + (x86 ? 100 : 116) + 8 * index, size);
+        }
         for (std::size_t index = 0; index < sections.size(); ++index) {
             const Section& section = sections[index];
             for (std::size_t i = 0; i < section.name.size() && i < 8; ++i) {
@@ -117,6 +130,8 @@ class PeImageBuilder {
     std::uint16_t machine_ = 0x8664;
     std::uint16_t magic_ = 0;
     std::uint32_t rvaCount_ = 16;
+    std::uint16_t characteristics_ = 0;
+    std::vector<std::array<std::uint32_t, 3>> directories_;
     std::optional<std::vector<std::string>> importNames_;
     std::vector<Section> sections_;
 };

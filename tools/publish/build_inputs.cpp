@@ -1,11 +1,16 @@
 #include "publish/build_inputs.h"
 
+#include <vector>
+
 #include "base/readable_file.h"
 #include "game/client_target.h"
 #include "integrity/file_hashing.h"
+#include "publish/publisher_crypto.h"
 
 namespace quillguard::publish {
 namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
 
 InputDigest Failure(std::string problem) {
     return {std::nullopt, std::move(problem)};
@@ -40,6 +45,33 @@ InputDigest CodeSectionDigestOf(ReadableFile& file) {
 }
 
 }  // namespace
+
+std::optional<FileSha256> Sha256AndSize(const std::filesystem::path& path) {
+    ReadableFile file(path);
+    if (!file.IsOpen()) {
+        return std::nullopt;
+    }
+    Sha256Stream stream;
+    FileSha256 facts;
+    std::vector<std::uint8_t> buffer(kChunkSize);
+    for (;;) {
+        const auto received = file.Read(buffer.data(), buffer.size());
+        if (!received) {
+            return std::nullopt;
+        }
+        if (*received == 0) {
+            break;
+        }
+        facts.size += *received;
+        stream.Update(std::span(buffer).first(*received));
+    }
+    const auto digest = stream.Finish();
+    if (!digest) {
+        return std::nullopt;
+    }
+    facts.sha256 = *digest;
+    return facts;
+}
 
 InputDigest WholeFileDigest(const std::filesystem::path& path) {
     return WithFile(path, WholeDigestOf);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,6 +15,15 @@ struct InputDigest {
     std::optional<Sha1Digest> digest;
     std::string problem;  // set when there is no digest
 };
+
+// The SHA-256 of a file and its size, as a signed manifest names them.
+struct FileSha256 {
+    std::array<std::uint8_t, 32> sha256{};
+    std::uint64_t size = 0;
+};
+
+// Nothing when the file cannot be read or hashed.
+std::optional<FileSha256> Sha256AndSize(const std::filesystem::path& path);
 
 // The SHA-1 of the whole file.
 InputDigest WholeFileDigest(const std::filesystem::path& path);

@@ -1,10 +1,12 @@
 #include "publish/publish_command.h"
 
+#include <charconv>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "publish/build_inputs.h"
+#include "publish/key_files.h"
 #include "publish/publish_tree.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
@@ -19,14 +21,32 @@ constexpr std::string_view kUsage =
     "  sha1 FILE...     print the SHA-1 of each file, as sha1sum does\n"
     "  stub-id FILE...  print the stub id of each game executable: the SHA-1 of its code section\n"
     "  publish --root DIR --base-url URL [--launcher FILE] [--client-library FILE --game FILE...]\n"
+    "          [--signing-key FILE [--expires-in DAYS]]\n"
     "                   put the builds and their manifests into the tree the update server\n"
-    "                   serves at URL, builds first, each manifest replaced in one step\n"
-    "  verify --root DIR --base-url URL\n"
+    "                   serves at URL, builds first, each manifest replaced in one step;\n"
+    "                   with a signing key, each manifest written is signed\n"
+    "  verify --root DIR --base-url URL [--public-key FILE]...\n"
     "                   check that every manifest in the tree is one the launcher accepts and\n"
-    "                   names a file under the root with the digest it gives\n";
+    "                   names a file under the root with the digest it gives; signatures are\n"
+    "                   checked with the public keys given\n"
+    "  keygen --out DIR write a new signing key pair: DIR/signing-key.pem (private, readable\n"
+    "                   by you only) and DIR/signing-key.pub.pem; never replaces either\n";
+
+// Longest expiry: a manifest that expires later protects players from nothing.
+constexpr unsigned kMostExpiryDays = 3650;
 
 bool IsOption(const std::filesystem::path& argument) {
     return Printable(argument).starts_with("--");
+}
+
+std::optional<unsigned> ExpiryDays(std::string_view text) {
+    unsigned days = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
+    if (error != std::errc() || end != text.data() + text.size() || days == 0 ||
+        days > kMostExpiryDays) {
+        return std::nullopt;
+    }
+    return days;
 }
 
 struct ParsedTreeOptions {
@@ -50,6 +70,9 @@ std::string CheckTogether(const TreeOptions& options, bool withBuilds) {
     if (!withBuilds) {
         return "";
     }
+    if (options.expiresInDays && !options.signingKey) {
+        return "--expires-in DAYS goes with --signing-key FILE";
+    }
     if (options.clientLibrary.has_value() != !options.games.empty()) {
         return "--client-library FILE and --game FILE... go together";
     }
@@ -60,8 +83,9 @@ std::string CheckTogether(const TreeOptions& options, bool withBuilds) {
     return "";
 }
 
-// Reads "--root DIR --base-url URL", and with builds also "[--launcher FILE]
-// [--client-library FILE --game FILE...]", in any order. The problem names the first option
+// Reads "--root DIR --base-url URL", with builds also "[--launcher FILE]
+// [--client-library FILE --game FILE...] [--signing-key FILE [--expires-in DAYS]]", and without
+// them "[--public-key FILE]...", in any order. The problem names the first option
 // missing, repeated, unknown or unusable; with builds, something must be given to publish, and a
 // client library and its games come together.
 ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> arguments,
@@ -70,6 +94,7 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
     TreeOptions& options = parsed.options;
     std::optional<std::filesystem::path> root;
     std::optional<std::filesystem::path> baseUrl;
+    std::optional<std::filesystem::path> expiresIn;
     for (std::size_t i = 0; i < arguments.size() && parsed.problem.empty(); ++i) {
         const std::string name = Printable(arguments[i]);
         const bool hasValue = i + 1 < arguments.size() && !IsOption(arguments[i + 1]);
@@ -82,6 +107,13 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
             single = &options.launcher;
         } else if (withBuilds && name == "--client-library") {
             single = &options.clientLibrary;
+        } else if (withBuilds && name == "--signing-key") {
+            single = &options.signingKey;
+        } else if (withBuilds && name == "--expires-in") {
+            single = &expiresIn;
+        } else if (!withBuilds && name == "--public-key" && hasValue) {
+            options.publicKeys.push_back(arguments[++i]);
+            continue;
         } else if (withBuilds && name == "--game") {
             if (!hasValue) {
                 parsed.problem = "--game takes one file or more";
@@ -98,6 +130,13 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
             parsed.problem = name + " takes one value, once";
         } else {
             *single = arguments[++i];
+        }
+    }
+    if (parsed.problem.empty() && expiresIn) {
+        options.expiresInDays = ExpiryDays(Printable(*expiresIn));
+        if (!options.expiresInDays) {
+            parsed.problem = "--expires-in takes a whole number of days from 1 to " +
+                             std::to_string(kMostExpiryDays);
         }
     }
     if (parsed.problem.empty()) {
@@ -148,7 +187,13 @@ int RunPublishCommand(std::span<const std::filesystem::path> arguments, std::ost
             return Usage(err, parsed.problem);
         }
         return publish ? PublishTree(parsed.options, out, err)
-                       : VerifyTree(parsed.options.root, parsed.options.baseUrl, out, err);
+                       : VerifyTree(parsed.options, out, err);
+    }
+    if (command == "keygen") {
+        if (rest.size() != 2 || Printable(rest[0]) != "--out" || rest[1].empty()) {
+            return Usage(err, "keygen takes --out DIR");
+        }
+        return MakeKeyPair(rest[1], out, err);
     }
     if (command != "sha1" && command != "stub-id") {
         return Usage(err, "unknown command " + command);

@@ -1,11 +1,17 @@
 #include "publish/publish_tree.h"
 
+#include <chrono>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "integrity/file_hashing.h"
+#include "net/manifest.h"
 #include "publish/build_inputs.h"
+#include "publish/key_files.h"
+#include "publish/manifest_signing.h"
+#include "publish/strand_checks.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
 
@@ -19,10 +25,22 @@ struct Build {
     std::string treePath;  // where it goes: files/<sha1>.<extension>
 };
 
+// What signed manifests are signed with, and the versions they take by path in the tree.
+struct Signing {
+    SigningKey key;
+    std::string fingerprint;
+    std::optional<std::string> expires;
+    std::map<std::string, std::uint64_t, std::less<>> versions;
+};
+
+void Problem(std::ostream& err, const std::filesystem::path& path, std::string_view text) {
+    err << "qg-publish: " << Printable(path) << ": " << text << '\n';
+}
+
 // Names a refused input on err with the reason; true when it was refused.
 bool Refused(const std::filesystem::path& path, const InputDigest& input, std::ostream& err) {
     if (!input.digest) {
-        err << "qg-publish: " << Printable(path) << ": " << input.problem << '\n';
+        Problem(err, path, input.problem);
     }
     return !input.digest;
 }
@@ -39,6 +57,67 @@ bool ReadBuild(const std::optional<std::filesystem::path>& path, std::string_vie
     }
     build = Build{*path, *input.digest, BuildPath(*input.digest, extension)};
     return true;
+}
+
+// Reads the signing key, if one is given; false when it cannot sign.
+bool ReadSigning(const TreeOptions& options, std::optional<Signing>& signing, std::ostream& err) {
+    if (!options.signingKey) {
+        return true;
+    }
+    const LoadedKey loaded = LoadSigningKey(*options.signingKey);
+    if (!loaded.key) {
+        Problem(err, *options.signingKey, loaded.problem);
+        return false;
+    }
+    signing = Signing{*loaded.key, Fingerprint(loaded.key->point), std::nullopt, {}};
+    if (options.expiresInDays) {
+        signing->expires = ExpiryAfter(std::chrono::system_clock::now(), *options.expiresInDays);
+    }
+    return true;
+}
+
+// Whether the launcher that players will run after this publication, the one given or else the
+// one the tree serves, takes what is published; false after naming why not.
+bool LauncherTakesIt(const TreeOptions& options, const std::optional<Signing>& signing,
+                     std::ostream& err) {
+    const auto launcher =
+        options.launcher ? options.launcher : PublishedLauncher(options.root, options.baseUrl);
+    if (!launcher) {
+        return true;
+    }
+    const ReadIdentity read = ReadLauncherIdentity(*launcher);
+    auto problem = read.identity ? ServerProblem(*read.identity, options.baseUrl)
+                                 : std::optional(read.problem);
+    if (!problem) {
+        problem = KeysProblem(*read.identity,
+                              signing ? std::optional(signing->fingerprint) : std::nullopt);
+    }
+    if (problem) {
+        Problem(err, *launcher,
+                options.launcher ? *problem : "the launcher the tree serves: " + *problem);
+    }
+    return !problem;
+}
+
+// Tells the version of each manifest to sign; false after naming one that cannot be told.
+bool ReadVersions(const TreeOptions& options, const std::set<std::string>& manifests,
+                  Signing& signing, std::ostream& err) {
+    bool told = true;
+    for (const std::string& treePath : manifests) {
+        const std::filesystem::path path = OnDisk(options.root, treePath);
+        std::error_code error;
+        const bool there = std::filesystem::exists(path, error);
+        const auto body = there ? ReadUpTo(path, kFetchLimit) : std::nullopt;
+        const NextVersion next =
+            there && !body ? NextVersion{std::nullopt, "cannot be read"} : NextVersionAfter(body);
+        if (next.version) {
+            signing.versions.emplace(treePath, *next.version);
+        } else {
+            Problem(err, path, next.problem);
+            told = false;
+        }
+    }
+    return told;
 }
 
 void Report(std::ostream& out, bool written, std::string_view treePath) {
@@ -69,16 +148,49 @@ std::optional<FileProblem> PlaceBuild(const std::filesystem::path& root, const B
     return std::nullopt;
 }
 
+// The manifest naming a build: today's members, or signed ones that describe the file as the tree
+// holds it. Nothing when the tree's copy cannot be read or signing fails.
+std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_view treePath,
+                                       const Build& build, const std::optional<Signing>& signing,
+                                       const std::optional<std::string>& existing) {
+    const std::string url = UrlOf(options.baseUrl, build.treePath);
+    if (!signing) {
+        return ManifestText(build.digest, url);
+    }
+    const auto file = Sha256AndSize(OnDisk(options.root, build.treePath));
+    if (!file) {
+        return std::nullopt;
+    }
+    const std::string path = "/" + std::string(treePath);
+    const SignedMembers members{HexOf(build.digest),
+                                HexOf(file->sha256),
+                                file->size,
+                                signing->versions.find(treePath)->second,
+                                url,
+                                signing->expires};
+    if (existing && SaysAlready(*existing, path, members, signing->key.point)) {
+        return existing;
+    }
+    return SignedManifestText(path, members, signing->key);
+}
+
 // Writes a manifest naming a build, unless it already says exactly that.
 std::optional<FileProblem> PlaceManifest(const TreeOptions& options, std::string_view treePath,
-                                         const Build& build, std::ostream& out) {
-    const std::string text = ManifestText(build.digest, UrlOf(options.baseUrl, build.treePath));
+                                         const Build& build, const std::optional<Signing>& signing,
+                                         std::ostream& out) {
     const std::filesystem::path target = OnDisk(options.root, treePath);
-    if (ReadUpTo(target, text.size()) == text) {
+    const auto existing = ReadUpTo(target, kFetchLimit);
+    const auto text = ManifestFor(options, treePath, build, signing, existing);
+    if (!text) {
+        return FileProblem{target,
+                           "cannot be signed: the build in the tree cannot be read, or "
+                           "the signing key failed"};
+    }
+    if (existing == text) {
         Report(out, false, treePath);
         return std::nullopt;
     }
-    if (auto problem = WriteReplacing(target, text)) {
+    if (auto problem = WriteReplacing(target, *text)) {
         return problem;
     }
     Report(out, true, treePath);
@@ -88,9 +200,11 @@ std::optional<FileProblem> PlaceManifest(const TreeOptions& options, std::string
 }  // namespace
 
 int PublishTree(const TreeOptions& options, std::ostream& out, std::ostream& err) {
+    std::optional<Signing> signing;
     std::optional<Build> launcher;
     std::optional<Build> library;
-    bool accepted = ReadBuild(options.launcher, "exe", launcher, err);
+    bool accepted = ReadSigning(options, signing, err);
+    accepted = ReadBuild(options.launcher, "exe", launcher, err) && accepted;
     accepted = ReadBuild(options.clientLibrary, "dll", library, err) && accepted;
     // Games that share a code section share a stub, and so one manifest.
     std::set<std::string> stubs;
@@ -100,6 +214,23 @@ int PublishTree(const TreeOptions& options, std::ostream& out, std::ostream& err
         if (stubId.digest) {
             stubs.insert(StubManifestPath(*stubId.digest));
         }
+    }
+    if (library) {
+        if (const auto problem = LibraryProblem(*options.clientLibrary, options.games)) {
+            Problem(err, *options.clientLibrary, *problem);
+            accepted = false;
+        }
+    }
+    // Without the key it was meant to sign with, the launcher cannot be judged.
+    if (signing || !options.signingKey) {
+        accepted = LauncherTakesIt(options, signing, err) && accepted;
+    }
+    if (accepted && signing) {
+        std::set<std::string> manifests = stubs;
+        if (launcher) {
+            manifests.emplace(kLauncherManifestPath);
+        }
+        accepted = ReadVersions(options, manifests, *signing, err);
     }
     if (!accepted) {
         err << "qg-publish: nothing was published\n";
@@ -116,14 +247,14 @@ int PublishTree(const TreeOptions& options, std::ostream& out, std::ostream& err
     }
     for (const auto& stub : stubs) {
         if (!problem) {
-            problem = PlaceManifest(options, stub, *library, out);
+            problem = PlaceManifest(options, stub, *library, signing, out);
         }
     }
     if (launcher && !problem) {
-        problem = PlaceManifest(options, kLauncherManifestPath, *launcher, out);
+        problem = PlaceManifest(options, kLauncherManifestPath, *launcher, signing, out);
     }
     if (problem) {
-        err << "qg-publish: " << Printable(problem->path) << ": " << problem->text << '\n';
+        Problem(err, problem->path, problem->text);
         return 1;
     }
     return 0;

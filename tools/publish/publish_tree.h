@@ -15,6 +15,9 @@ struct TreeOptions {
     std::optional<std::filesystem::path> launcher;
     std::optional<std::filesystem::path> clientLibrary;
     std::vector<std::filesystem::path> games;
+    std::optional<std::filesystem::path> signingKey;  // publish: sign every manifest written
+    std::optional<unsigned> expiresInDays;            // publish, with signingKey
+    std::vector<std::filesystem::path> publicKeys;  // verify: the keys signatures are checked with
 };
 
 // Publishes a launcher build and a client library for its games into the tree under
@@ -23,11 +26,17 @@ struct TreeOptions {
 //   stub/<stubId>/manifest.json             for each game, naming the client library;
 //   launcher/manifest.json                  naming the launcher build.
 // Every input is checked before anything is written: a file that cannot be read or is not a PE
-// image, or a game that is not a client target, is named on err with the reason, and the exit
-// status is 1 with the tree untouched. Builds are written before the manifests that name them,
-// the launcher's manifest last, and each file is replaced in one step. What is already as it
-// should be is left alone, so publishing the same input again changes nothing. Each file is
-// named on out as written or kept. Returns 0, or 1 after a problem named on err.
+// image, a game that is not a client target, or anything that would strand players (see
+// strand_checks.h: a launcher for another server or other keys, or none of this project's; a
+// library that is not a DLL or not for the games' machine; with no --launcher, the launcher in the
+// tree checked against the signing key) is named on err with the reason, and the exit status is 1
+// with the tree untouched. With a signing key, each manifest written is signed and carries
+// "sha256", "size", "version" (one more than the manifest it replaces) and, with expiresInDays,
+// "expires"; one that already says the same, signed by that key and without an expiry, is kept.
+// Builds are written before the manifests that name them, the launcher's manifest last, and each
+// file is replaced in one step. What is already as it should be is left alone, so publishing the
+// same input again changes nothing. Each file is named on out as written or kept. Returns 0, or 1
+// after a problem named on err.
 int PublishTree(const TreeOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace quillguard::publish

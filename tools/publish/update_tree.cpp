@@ -29,6 +29,15 @@ std::string HexOf(const Sha1Digest& digest) {
     return std::string(hex.begin(), hex.end());  // hex digits only
 }
 
+std::string HexOf(std::span<const std::uint8_t> bytes) {
+    std::string hex;
+    for (const std::uint8_t byte : bytes) {
+        hex.push_back("0123456789abcdef"[byte >> 4]);
+        hex.push_back("0123456789abcdef"[byte & 0xF]);
+    }
+    return hex;
+}
+
 std::string StubManifestPath(const Sha1Digest& stubId) {
     return std::string(kStubFolder) + "/" + HexOf(stubId) + "/" + std::string(kManifestFileName);
 }
@@ -78,6 +87,14 @@ std::optional<std::string> TreePathOf(std::string_view baseUrl, std::string_view
         start = end + 1;
     }
     return std::string(path);
+}
+
+std::string NarrowUrl(std::wstring_view url) {
+    std::string bytes;
+    for (const wchar_t unit : url) {
+        bytes.push_back(static_cast<char>(unit));
+    }
+    return bytes;
 }
 
 std::string ManifestText(const Sha1Digest& digest, std::string_view url) {

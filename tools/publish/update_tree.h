@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,8 @@ inline constexpr std::string_view kBuildFolder = "files";
 
 // The 40 lower-case hex digits of a digest.
 std::string HexOf(const Sha1Digest& digest);
+// Two lower-case hex digits per byte.
+std::string HexOf(std::span<const std::uint8_t> bytes);
 
 // "stub/<stubId>/manifest.json" for a game's stub id.
 std::string StubManifestPath(const Sha1Digest& stubId);
@@ -37,6 +41,9 @@ std::string UrlOf(std::string_view baseUrl, std::string_view treePath);
 // only of plain names ('/' between them, no "." or "..", no escapes, queries or fragments), so
 // that it cannot point outside the root.
 std::optional<std::string> TreePathOf(std::string_view baseUrl, std::string_view url);
+
+// A URL as a launcher read it from a manifest, byte by byte, back as those bytes.
+std::string NarrowUrl(std::wstring_view url);
 
 // The manifest naming a build's digest and URL, as publish writes it.
 std::string ManifestText(const Sha1Digest& digest, std::string_view url);

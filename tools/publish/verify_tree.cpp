@@ -1,6 +1,8 @@
 #include "publish/verify_tree.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -9,11 +11,25 @@
 #include "base/readable_file.h"
 #include "integrity/file_hashing.h"
 #include "net/manifest.h"
+#include "publish/build_inputs.h"
+#include "publish/key_files.h"
+#include "publish/publisher_crypto.h"
+#include "publish/strand_checks.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
+#include "update/manifest_statement.h"
+#include "update/signed_manifest.h"
+#include "update/update_rules.h"
 
 namespace quillguard::publish {
 namespace {
+
+// A public key given to check signatures with.
+struct PublicKey {
+    std::array<std::uint8_t, 64> point;
+    std::string fingerprint;
+    std::filesystem::path file;
+};
 
 bool IsStubId(std::string_view name) {
     return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
@@ -39,14 +55,10 @@ std::optional<std::string> ManifestProblem(const ManifestReading& reading) {
     return std::nullopt;
 }
 
-// The problem with the build a manifest names, if any.
+// The problem with the build a manifest names, if any; the build's path in the tree otherwise.
 std::optional<std::string> BuildProblem(const std::filesystem::path& root, std::string_view baseUrl,
-                                        const Manifest& manifest) {
-    // The launcher widened the URL byte by byte; narrowing it back gives those bytes again.
-    std::string url;
-    for (const wchar_t unit : *manifest.url) {
-        url.push_back(static_cast<char>(unit));
-    }
+                                        const Manifest& manifest, std::string& buildPath) {
+    const std::string url = NarrowUrl(*manifest.url);
     const auto treePath = TreePathOf(baseUrl, url);
     if (!treePath) {
         return "\"url\" " + url + " names no file under " + std::string(baseUrl);
@@ -63,32 +75,142 @@ std::optional<std::string> BuildProblem(const std::filesystem::path& root, std::
         return "names " + *treePath + ", whose SHA-1 is " + HexOf(*digest) + ", not " +
                HexOf(manifest.sha1);
     }
+    buildPath = *treePath;
+    return std::nullopt;
+}
+
+// The problem with a signed manifest's own members, if any, for a launcher that takes it only
+// when one of keys verifies it.
+std::optional<std::string> SignedProblem(const std::filesystem::path& root,
+                                         std::string_view treePath, std::string_view body,
+                                         std::string_view buildPath,
+                                         const std::vector<PublicKey>& keys) {
+    const auto manifest = ReadSignedManifest(body);
+    if (!manifest) {
+        return std::string(
+            "not signed (\"sha256\", \"size\", \"version\", \"signature\"): the "
+            "launcher the tree serves holds keys, so launchers report a failed "
+            "fetch");
+    }
+    const SignedMembers& members = manifest->members;
+    const auto statement = ManifestStatement("/" + std::string(treePath), members);
+    if (!statement) {
+        return std::string("its members cannot be signed unambiguously: launchers refuse it");
+    }
+    if (keys.empty()) {
+        return std::string(
+            "its signature cannot be checked: give the launcher's public keys "
+            "with --public-key");
+    }
+    if (std::none_of(keys.begin(), keys.end(), [&](const PublicKey& key) {
+            return VerifyMessage(key.point, *statement, manifest->signature);
+        })) {
+        return std::string(
+            "its signature is not one of the launcher's keys' for this path and "
+            "these members: launchers report a failed fetch");
+    }
+    if (members.expires) {
+        const auto expires = ParseUtcTime(*members.expires);
+        const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        if (!expires || *expires <= now) {
+            return "expired at " + *members.expires + ": launchers refuse it";
+        }
+    }
+    const auto file = Sha256AndSize(OnDisk(root, buildPath));
+    if (!file || HexOf(file->sha256) != members.sha256 || file->size != members.size) {
+        return "names " + std::string(buildPath) + ", whose SHA-256 or size is not what it gives";
+    }
     return std::nullopt;
 }
 
 class TreeVerifier {
   public:
-    TreeVerifier(const std::filesystem::path& root, std::string_view baseUrl, std::ostream& out,
-                 std::ostream& err)
-        : root_(root), baseUrl_(baseUrl), out_(out), err_(err) {}
+    TreeVerifier(const TreeOptions& options, std::ostream& out, std::ostream& err)
+        : root_(options.root), baseUrl_(options.baseUrl), out_(out), err_(err) {
+        for (const auto& path : options.publicKeys) {
+            if (const auto point = LoadPublicKey(path)) {
+                keys_.push_back({*point, Fingerprint(*point), path});
+            } else {
+                Problem(Printable(path), "not a P-256 public key in PEM (\"PUBLIC KEY\")");
+            }
+        }
+    }
 
-    void CheckManifest(const std::string& treePath) {
-        const auto body = ReadUpTo(OnDisk(root_, treePath), kFetchLimit);
-        if (!body) {
-            return Problem(treePath, "missing or cannot be read");
+    // Checks the launcher's manifest and the build it names; takes that build's keys as the ones
+    // every manifest must be signed with.
+    void CheckLauncher() {
+        const std::string treePath(kLauncherManifestPath);
+        const auto checked = CheckManifest(treePath, false);
+        if (!checked) {
+            return;
         }
-        if (body->size() > kFetchLimit) {
-            return Problem(treePath, "larger than 64 KiB: launchers report a failed fetch");
+        const std::string& build = checked->build;
+        const ReadIdentity read = ReadLauncherIdentity(OnDisk(root_, build));
+        auto problem =
+            read.identity ? ServerProblem(*read.identity, baseUrl_) : std::optional(read.problem);
+        if (problem) {
+            return Problem(treePath, "names " + build + ", which is " + *problem);
         }
-        const ManifestReading reading = ReadManifest(*body);
-        auto problem = ManifestProblem(reading);
-        if (!problem) {
-            problem = BuildProblem(root_, baseUrl_, reading.manifest);
-        }
+        trusted_ = read.identity->keyFingerprints;
+        std::erase_if(keys_, [&](const PublicKey& key) {
+            const bool held =
+                std::find(trusted_.begin(), trusted_.end(), key.fingerprint) != trusted_.end();
+            if (!held) {
+                Problem(Printable(key.file),
+                        "not one of the keys the launcher the tree serves holds");
+            }
+            return !held;
+        });
+        problem = trusted_.empty() ? std::nullopt
+                                   : SignedProblem(root_, treePath, checked->body, build, keys_);
         if (problem) {
             return Problem(treePath, *problem);
         }
         out_ << "ok    " << treePath << '\n';
+    }
+
+    // A manifest found sound, and the path in the tree of the build it names.
+    struct Checked {
+        std::string body;
+        std::string build;
+    };
+
+    // Checks a manifest and the build it names; a library's must be a DLL, signed when the
+    // launcher holds keys. Names the problem, or a sound library's manifest, on err or out.
+    std::optional<Checked> CheckManifest(const std::string& treePath, bool library) {
+        const auto body = ReadUpTo(OnDisk(root_, treePath), kFetchLimit);
+        if (!body) {
+            Problem(treePath, "missing or cannot be read");
+            return std::nullopt;
+        }
+        if (body->size() > kFetchLimit) {
+            Problem(treePath, "larger than 64 KiB: launchers report a failed fetch");
+            return std::nullopt;
+        }
+        const ManifestReading reading = ReadManifest(*body);
+        auto problem = ManifestProblem(reading);
+        std::string build;
+        if (!problem) {
+            problem = BuildProblem(root_, baseUrl_, reading.manifest, build);
+        }
+        if (!problem && library) {
+            if (const auto notLibrary = LibraryProblem(OnDisk(root_, build), {})) {
+                problem = "names " + build + ", which is " + *notLibrary;
+            }
+        }
+        if (!problem && library && !trusted_.empty()) {
+            problem = SignedProblem(root_, treePath, *body, build, keys_);
+        }
+        if (problem) {
+            Problem(treePath, *problem);
+            return std::nullopt;
+        }
+        if (library) {
+            out_ << "ok    " << treePath << '\n';
+        }
+        return Checked{*body, build};
     }
 
     // Every folder under stub/ in name order; a launcher asks only for lower-case stub ids.
@@ -109,7 +231,7 @@ class TreeVerifier {
         for (const std::string& name : names) {
             const std::string stub = std::string(kStubFolder) + "/" + name;
             if (IsStubId(name)) {
-                CheckManifest(stub + "/" + std::string(kManifestFileName));
+                CheckManifest(stub + "/" + std::string(kManifestFileName), true);
             } else {
                 Problem(stub, "not a stub id (40 lower-case hex digits): no launcher asks for it");
             }
@@ -128,15 +250,16 @@ class TreeVerifier {
     std::string_view baseUrl_;
     std::ostream& out_;
     std::ostream& err_;
+    std::vector<PublicKey> keys_;       // given, and held by the launcher the tree serves
+    std::vector<std::string> trusted_;  // the fingerprints that launcher holds
     int problems_ = 0;
 };
 
 }  // namespace
 
-int VerifyTree(const std::filesystem::path& root, std::string_view baseUrl, std::ostream& out,
-               std::ostream& err) {
-    TreeVerifier verifier(root, baseUrl, out, err);
-    verifier.CheckManifest(std::string(kLauncherManifestPath));
+int VerifyTree(const TreeOptions& options, std::ostream& out, std::ostream& err) {
+    TreeVerifier verifier(options, out, err);
+    verifier.CheckLauncher();
     verifier.CheckStubs();
     return verifier.FoundProblems() ? 1 : 0;
 }
