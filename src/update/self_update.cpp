@@ -47,7 +47,7 @@ LauncherError HandOver(const std::wstring& download, const std::wstring& launche
 }  // namespace
 
 LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes) {
+                             Processes& processes, LauncherLog& log) {
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
     const std::wstring launcherPath = processes.GetLauncherPath();
     const UpdateCheck check = CheckForUpdate(*session, baseUrl + kLauncherManifestPath,
@@ -65,6 +65,7 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, 
     }
     LauncherError code = DownloadVerified(*session, check, download, kLauncherUpdateErrors);
     if (code == kSuccess) {
+        log.Record(FlowStep(LogStage::HandOver));
         code = HandOver(download, launcherPath, files, processes);
     }
     // A failed update leaves no download behind, whatever step failed.

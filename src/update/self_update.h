@@ -4,6 +4,7 @@
 
 #include "base/file_system.h"
 #include "base/launcher_error.h"
+#include "base/launcher_log.h"
 #include "base/processes.h"
 #include "net/http_session.h"
 #include "update/verified_update.h"
@@ -23,8 +24,9 @@ inline constexpr UpdateErrors kLauncherUpdateErrors{
 // build is downloaded to a temporary file and verified, and the replace command takes over: the
 // process then ends with exit code 0 (this returns only in tests), still holding the instance
 // lock, and the command restarts the launcher about two seconds later. Reports 8 instead when the
-// launcher's file or folder cannot be written, where the command's copy would fail unseen.
+// launcher's file or folder cannot be written, where the command's copy would fail unseen. The
+// log hears of the hand-over before the process ends.
 LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes);
+                             Processes& processes, LauncherLog& log);
 
 }  // namespace quillguard

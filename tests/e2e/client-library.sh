@@ -32,6 +32,22 @@ expect_after() {
     [ "$asked" = "$2 $3" ] || { echo "expected $2 $3"; exit 1; }
 }
 
+# The launcher's log in the prefix user's %LOCALAPPDATA%, emptied before the runs it checks.
+log_dir=$(find "$wine_dir/prefix/drive_c/users" -maxdepth 3 -path '*/AppData/Local')/QuillGuard
+rm -rf "$log_dir"
+# Expects a line matching each extended regular expression in the log.
+expect_log() {
+    local pattern
+    for pattern in "$@"; do
+        for _ in $(seq 50); do
+            grep -qE "$pattern" "$log_dir/launcher.log" 2>/dev/null && break
+            sleep 0.1
+        done
+        grep -qE "$pattern" "$log_dir/launcher.log" ||
+            { echo "no log line like: $pattern"; cat "$log_dir/launcher.log"; exit 1; }
+    done
+}
+
 launches() {
     rm -f "$record"
     driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
@@ -49,38 +65,50 @@ current)
     publish "stub/$id" "$(manifest "$(sha1 "$old" | tr a-f A-F)")"
     launches
     expect_after "$old" 1 0
+    # A log folder that cannot be written changes nothing.
+    rm -rf "$log_dir" && printf 'not a folder' >"$log_dir"
+    launches
+    expect_after "$old" 1 0
+    rm "$log_dir"
     ;;
 stale)
     # The published build replaces an old library, and takes the place of a missing one.
     publish "stub/$id" "$(manifest "$(sha1 "$next")" "$build_url")" "$next"
     launches
     expect_after "$next" 1 1
+    expect_log "pid=[0-9]+ fetch path=/launcher/manifest.json status=200 bytes=[0-9]+ ms=" \
+        "pid=[0-9]+ self-update code=0$" \
+        "pid=[0-9]+ fetch path=/stub/$id/manifest.json status=200 bytes=[0-9]+ ms=" \
+        "pid=[0-9]+ download path=/stub/$id/QGClient.dll status=200 bytes=$(stat -c %s "$next") ms=" \
+        "pid=[0-9]+ game code=0$" "pid=[0-9]+ exit code=0$"
     rm "$game_dir/QGClient.dll"
     launches
     expect_after "$next" 1 1
     ;;
 refusals)
     # No manifest, one that is not JSON, and downloads that break off, stall or bring wrong bytes:
-    # the message and code, no game, and the old library left alone with nothing beside it. The
-    # fault server answers on plain HTTP, which a manifest's url may name.
+    # the message and code, no game, the old library left alone with nothing beside it, and the
+    # reason in the log. The fault server answers on plain HTTP, which a manifest's url may name.
     faults=http://127.0.0.1:$(cat "$fault_state/fault.port")
     fetch="Failed to fetch game stub manifest from server."
     failed="Failed to download game stub update."
     wrong="Downloaded game stub file checksum does not match expected value."
-    while IFS='|' read -r body text; do
+    while IFS='|' read -r body text line; do
         echo "== ${body:-no manifest}"
+        rm -rf "$log_dir"
         publish "stub/$id" "$body" "$old"
         expect_game_error "$launcher" "$text"
         [ ! -e "$record" ] || { echo "the game was started"; exit 1; }
         expect_after "$old" 1 0
+        expect_log "$line" "exit code=1$"
     done <<ROWS
-|$fetch
-<html><body>Welcome</body></html>|$fetch
-$(manifest "$(sha1 "$next")" "$faults/status/404")|$failed
-$(manifest "$(sha1 "$next")" "$faults/reset/50000")|$failed
-$(manifest "$(sha1 "$next")" "$faults/stall/50000")|$failed
-$(manifest "$(sha1 "$next")" "$faults/bytes/0")|$wrong
-$(manifest "$(sha1 "$next")" "$faults/bytes/94583")|$wrong
+|$fetch|fetch path=/stub/$id/manifest.json status=404
+<html><body>Welcome</body></html>|$fetch|game code=12$
+$(manifest "$(sha1 "$next")" "$faults/status/404")|$failed|download path=/status/404 status=404
+$(manifest "$(sha1 "$next")" "$faults/reset/50000")|$failed|download path=/reset/50000 status=200 bytes=[0-9]+ ms=[0-9]+ error=(12030|10054)
+$(manifest "$(sha1 "$next")" "$faults/stall/50000")|$failed|download path=/stall/50000 status=200 bytes=50000 ms=[0-9]+ error=(12002|10060)
+$(manifest "$(sha1 "$next")" "$faults/bytes/0")|$wrong|game code=16$
+$(manifest "$(sha1 "$next")" "$faults/bytes/94583")|$wrong|game code=16$
 ROWS
     ;;
 killed_mid_update)

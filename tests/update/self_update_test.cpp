@@ -16,6 +16,7 @@
 
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
+#include "support/fake_launcher_log.h"
 #include "support/fake_processes.h"
 #include "support/manifest_text.h"
 #include "support/scratch_file.h"
@@ -68,7 +69,7 @@ struct Installation {
         return count == 1 ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
                           : std::to_string(count) + " files";
     }
-    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes); }
+    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, log); }
 
     // Found once: each installation points TMP into itself.
     inline static const fs::path root =
@@ -80,6 +81,7 @@ struct Installation {
     testing::FakeDownloads downloads{session};
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
+    testing::FakeLauncherLog log{calls};
 };
 
 TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
@@ -121,8 +123,8 @@ TEST(SelfUpdateTest, HandsTheVerifiedDownloadToTheReplaceCommandAndEnds) {
         BuildReplaceCommand(left[0].wstring(), installation.launcher.wstring(), L"\"a b\" x&y",
                             L"C:\\Windows\\system32");
     EXPECT_EQ(installation.calls,
-              (CallLog{kFetch, kDownload, L"hidden C:\\Windows\\system32\\cmd.exe: " + command,
-                       L"exit 0"}));
+              (CallLog{kFetch, kDownload, L"log hand-over",
+                       L"hidden C:\\Windows\\system32\\cmd.exe: " + command, L"exit 0"}));
     // The command replaces the launcher after the process has ended; the probe of its folder
     // is gone.
     EXPECT_EQ(installation.Launcher(), kOld);
