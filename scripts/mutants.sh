@@ -28,6 +28,8 @@ instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mu
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_ui_win32_tests
 library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_game_win32_tests|e2e.client_library.stale$
 download-leftovers	windows	src/game/client_library_update.cpp	           name.starts_with(kLibraryDownloadPrefix) && name.ends_with(L".tmp");	           name.ends_with(L".tmp");	qg_game_win32_tests|e2e.client_library.killed
+resume-offset	windows	src/net/http_client.cpp	            succeeded = range && range->first == offset;	            succeeded = range.has_value();	qg_http_client_tests
+fetch-deadline	windows	src/net/http_client.cpp	    if (!GetToBuffer(target, body, kFetchLimit, limits_.fetchDeadlineMs, ProgressCallback())) {	    if (!GetToBuffer(target, body, kFetchLimit, 0, ProgressCallback())) {	qg_http_client_tests
 fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests|e2e.client_library.current$
 cmd-escaping	native	src/update/replace_command.cpp	            escaped.push_back(L'^');	            escaped.push_back(L' ');
 self-update-clean-up	windows	src/update/self_update.cpp	        files.RemoveFile(download);	        (void)download;	qg_update_win32_tests
