@@ -19,5 +19,8 @@ echo
 echo "== Downloading a 256 MiB build"
 bash bench/download-benchmark.sh build/windows 3
 echo
+echo "== Writing the launcher's log"
+bash bench/log-benchmark.sh build/windows
+echo
 echo "== Starting the game through the launcher"
 bash bench/start-time-benchmark.sh build/windows 20

@@ -34,6 +34,8 @@ self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(dow
 self-update-undo	windows	src/update/self_update.cpp	        PutBack(aside, launcherPath, files, processes);	        (void)aside;	qg_update_win32_tests
 second-hash	windows	src/update/self_update.cpp	    } else if (!MatchesManifest(staged, check)) {	    } else if (!MatchesManifest(download, check)) {	qg_update_win32_tests
 lock-after-restart	windows	src/update/self_update.cpp	    lock.Release();	    struct ReleaseAtExit { InstanceLock& held; ~ReleaseAtExit() { held.Release(); } } releaseAtExit{lock};	qg_update_win32_tests
+resume-offset	windows	src/net/http_client.cpp	            succeeded = range && range->first == offset;	            succeeded = range.has_value();	qg_http_client_tests
+fetch-deadline	windows	src/net/http_client.cpp	    if (!GetToBuffer(target, body, kFetchLimit, limits_.fetchDeadlineMs, ProgressCallback())) {	    if (!GetToBuffer(target, body, kFetchLimit, 0, ProgressCallback())) {	qg_http_client_tests
 manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesystem::path temporary = TemporaryBeside(path);	    const std::filesystem::path temporary = path;
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (existing == text) {	    if (false && existing == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {

@@ -5,6 +5,7 @@
 #include "app/update_signing_keys.h"
 #include "base/win32_file_system.h"
 #include "base/win32_instance_lock.h"
+#include "base/win32_launcher_log.h"
 #include "base/win32_processes.h"
 #include "game/game_flow.h"
 #include "net/http_client.h"
@@ -30,7 +31,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32EulaRecord eula;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
-    quillguard::Win32Downloads downloads;
+    quillguard::Win32LauncherLog log(quillguard::Win32LauncherLog::DefaultFolder());
+    quillguard::Win32Downloads downloads(log);
     quillguard::Win32UpdateCrypto crypto;
     quillguard::Win32AcceptedVersions acceptedVersions;
     quillguard::UpdateTrust trust{{}, &crypto, &acceptedVersions};
@@ -47,11 +49,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::MainFlowStages stages;
     stages.updateLauncher = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::UpdateLauncher(quillguard::kUpdateServerBaseUrl, downloads, files,
-                                          processes, heldLock);
+                                          processes, heldLock, log);
     };
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::RunGameFlow(files, processes, downloads,
                                        quillguard::kUpdateServerBaseUrl, heldLock);
     };
-    return quillguard::RunMainFlow(lock, ui, windows, eula, stages);
+    return quillguard::RunMainFlow(lock, ui, windows, eula, stages, log);
 }

@@ -30,10 +30,9 @@ int ReportFailure(InstanceLock& lock, UserInterface& ui, LauncherWindows& window
     return 1;
 }
 
-}  // namespace
-
-int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
-                const MainFlowStages& stages) {
+// Runs the flow up to its exit code.
+int Run(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
+        const MainFlowStages& stages, LauncherLog& log) {
     if (!lock.Acquire()) {
         // No lock is held on this path, so there is nothing to release.
         ui.ShowMessage(kAnotherInstanceText, kLauncherCaption, MessageIcon::Information);
@@ -46,17 +45,30 @@ int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows,
         return 1;
     }
     // The game flow runs only with a launcher the server calls current.
-    if (const LauncherError code = stages.updateLauncher(lock); code != kSuccess) {
-        return ReportFailure(lock, ui, windows, LauncherErrorMessage(code, 0),
+    const LauncherError update = stages.updateLauncher(lock);
+    log.Record(FlowStep(LogStage::SelfUpdate, static_cast<std::uint32_t>(update)));
+    if (update != kSuccess) {
+        return ReportFailure(lock, ui, windows, LauncherErrorMessage(update, 0),
                              kLauncherUpdateErrorCaption);
     }
     const FlowResult game = stages.runGameFlow(lock);
+    log.Record(FlowStep(LogStage::Game, static_cast<std::uint32_t>(game.code), game.launchFailure));
     if (game.code != kSuccess) {
         return ReportFailure(lock, ui, windows, LauncherErrorMessage(game.code, game.launchFailure),
                              kGameErrorCaption);
     }
     lock.Release();
     return 0;
+}
+
+}  // namespace
+
+int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
+                const MainFlowStages& stages, LauncherLog& log) {
+    log.Record(FlowStep(LogStage::Start));
+    const int exitCode = Run(lock, ui, windows, eula, stages, log);
+    log.Record(FlowStep(LogStage::Exit, static_cast<std::uint32_t>(exitCode)));
+    return exitCode;
 }
 
 }  // namespace quillguard

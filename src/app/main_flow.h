@@ -4,6 +4,7 @@
 
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_log.h"
 #include "ui/eula_record.h"
 #include "ui/launcher_windows.h"
 #include "ui/user_interface.h"
@@ -29,8 +30,8 @@ struct MainFlowStages {
 
 // Runs one start of the launcher and returns the process exit code: 0 when the run succeeded,
 // 1 after any message box or when the agreement was not accepted. The lock is released on every
-// path that returns.
+// path that returns. The log hears of the start, each stage's code and the exit code.
 int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
-                const MainFlowStages& stages);
+                const MainFlowStages& stages, LauncherLog& log);
 
 }  // namespace quillguard

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "net/content_range.h"
+
 namespace quillguard {
 namespace {
 
@@ -20,13 +22,30 @@ float Percentage(DWORD received, DWORD length) {
     return static_cast<float>(received) / static_cast<float>(length) * 100.0F;
 }
 
+std::uint64_t Now() {
+    return ::GetTickCount64();
+}
+
+// Stands in for the log of a client that reports to none.
+class NoLog final : public LauncherLog {
+  public:
+    void Record(const LogEntry&) override {}
+};
+
+NoLog noLog;
+
 }  // namespace
 
-HttpClient::HttpClient() : HttpClient(SystemTransportCalls()) {}
+HttpClient::HttpClient() : HttpClient(SystemTransportCalls(), nullptr, NetworkLimits()) {}
 
-HttpClient::HttpClient(const TransportCalls& calls) : HttpClient(&calls) {}
+HttpClient::HttpClient(const TransportCalls& calls)
+    : HttpClient(&calls, nullptr, NetworkLimits()) {}
 
-HttpClient::HttpClient(const TransportCalls* calls) : calls_(calls) {
+HttpClient::HttpClient(LauncherLog& log, const NetworkLimits& limits)
+    : HttpClient(SystemTransportCalls(), &log, limits) {}
+
+HttpClient::HttpClient(const TransportCalls* calls, LauncherLog* log, const NetworkLimits& limits)
+    : calls_(calls), log_(log != nullptr ? log : &noLog), limits_(limits) {
     if (calls_ == nullptr) {
         lastError_ = ::GetLastError();
         return;
@@ -71,9 +90,10 @@ bool HttpClient::CrackUrl(const std::wstring& url, std::wstring& host, std::wstr
     return true;
 }
 
-bool HttpClient::SendGet(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
-                         bool secure, Exchange& exchange) {
-    exchange.connection.reset(calls_->WinHttpConnect(session_.get(), host.c_str(), port, 0));
+bool HttpClient::SendGet(const UrlTarget& target, const std::wstring& headers,
+                         const TransferClock& clock, Exchange& exchange) {
+    exchange.connection.reset(
+        calls_->WinHttpConnect(session_.get(), target.host.c_str(), target.port, 0));
     if (!exchange.connection) {
         lastError_ = ::GetLastError();
         return false;
@@ -81,15 +101,24 @@ bool HttpClient::SendGet(const std::wstring& host, const std::wstring& path, INT
     // Certificate checks stay at WinHTTP's defaults: an unknown authority, a wrong name or an
     // expired certificate fails the request.
     exchange.request.reset(calls_->WinHttpOpenRequest(
-        exchange.connection.get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-        WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0));
+        exchange.connection.get(), L"GET", target.path.c_str(), nullptr, WINHTTP_NO_REFERER,
+        WINHTTP_DEFAULT_ACCEPT_TYPES, target.secure ? WINHTTP_FLAG_SECURE : 0));
     if (!exchange.request) {
         lastError_ = ::GetLastError();
         exchange.Close();
         return false;
     }
-    if (!calls_->WinHttpSendRequest(exchange.request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                    WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+    // The wait for the answer's head is already cut at a fetch's deadline.
+    DWORD wait = clock.WaitMs(Now());
+    if (!calls_->WinHttpSetTimeouts(exchange.request.get(), static_cast<int>(limits_.resolveMs),
+                                    static_cast<int>(limits_.connectMs),
+                                    static_cast<int>(limits_.sendMs), static_cast<int>(wait)) ||
+        !calls_->WinHttpSetOption(exchange.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                                  &wait, sizeof(wait)) ||
+        !calls_->WinHttpSendRequest(
+            exchange.request.get(),
+            headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+            static_cast<DWORD>(headers.size()), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
         !calls_->WinHttpReceiveResponse(exchange.request.get(), nullptr)) {
         lastError_ = ::GetLastError();
         exchange.Close();
@@ -109,8 +138,21 @@ DWORD HttpClient::QueryNumber(HINTERNET request, DWORD query) {
     return value;
 }
 
-bool HttpClient::ReadBody(HINTERNET request, const ProgressCallback& progress,
-                          const std::function<bool(const char*, DWORD)>& consume) {
+std::wstring HttpClient::QueryText(HINTERNET request, DWORD query) {
+    DWORD size = 0;
+    calls_->WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX,
+                                WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (text.empty() || !calls_->WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX,
+                                                     text.data(), &size, WINHTTP_NO_HEADER_INDEX)) {
+        return {};  // absent
+    }
+    text.resize(size / sizeof(wchar_t));
+    return text;
+}
+
+bool HttpClient::ReadBody(HINTERNET request, TransferClock& clock, const ProgressCallback& progress,
+                          const Sink& consume, std::uint64_t& received) {
     // Content-Length serves progress and the completeness check; the body is read until WinHTTP
     // has no more, also when no length was announced.
     const DWORD length = QueryNumber(request, WINHTTP_QUERY_CONTENT_LENGTH);
@@ -118,12 +160,20 @@ bool HttpClient::ReadBody(HINTERNET request, const ProgressCallback& progress,
     if (reportProgress) {
         progress(0.0F);
     }
-    DWORD received = 0;
-    // Also counted in 64 bits, so that the check against the announced length holds past 4 GiB.
+    // Counted in 64 bits, so that the check against the announced length holds past 4 GiB.
     std::uint64_t total = 0;
     for (;;) {
+        // WinHTTP restarts its receive time-out with every piece; each wait is cut to what the
+        // deadline and the progress floor leave.
+        DWORD wait = clock.WaitMs(Now());
+        if (wait == 0) {
+            lastError_ = ERROR_WINHTTP_TIMEOUT;
+            return false;
+        }
         DWORD available = 0;
-        if (!calls_->WinHttpQueryDataAvailable(request, &available)) {
+        if (!calls_->WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait,
+                                      sizeof(wait)) ||
+            !calls_->WinHttpQueryDataAvailable(request, &available)) {
             lastError_ = ::GetLastError();
             return false;
         }
@@ -147,37 +197,62 @@ bool HttpClient::ReadBody(HINTERNET request, const ProgressCallback& progress,
         if (!consume(buffer.data(), read)) {
             return false;
         }
-        received += read;
         total += read;
+        received += read;
+        if (!clock.Arrived(read, Now())) {
+            lastError_ = ERROR_WINHTTP_TIMEOUT;
+            return false;
+        }
         if (reportProgress) {
-            progress(Percentage(received, length));
+            progress(Percentage(static_cast<DWORD>(total), length));
         }
     }
 }
 
+void HttpClient::Report(LogStage stage, std::wstring_view url, DWORD status, bool succeeded,
+                        std::uint64_t received, std::uint64_t startMs) {
+    LogEntry entry;
+    entry.stage = stage;
+    entry.url = url;
+    if (status != 0) {
+        entry.status = status;
+    }
+    // A bad status is its own reason; otherwise a failure carries the failing call's code.
+    entry.systemError = succeeded || (status != 0 && !IsSuccessStatus(status)) ? 0 : lastError_;
+    if (status != 0) {
+        entry.bytes = received;
+    }
+    entry.milliseconds = Now() - startMs;
+    log_->Record(entry);
+}
+
 bool HttpClient::GetToBuffer(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
                              bool secure, std::vector<char>& body, ProgressCallback progress) {
-    return GetToBuffer(UrlTarget{host, path, port, secure}, body, SIZE_MAX, progress);
+    return GetToBuffer(UrlTarget{host, path, port, secure}, body, SIZE_MAX, limits_.fetchDeadlineMs,
+                       progress);
 }
 
 bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
-                             const ProgressCallback& progress) {
+                             std::uint32_t deadlineMs, const ProgressCallback& progress) {
+    const std::uint64_t start = Now();
     if (!session_) {
+        Report(LogStage::Fetch, target.path, 0, false, 0, start);
         return false;
     }
+    TransferClock clock(limits_.receiveMs, deadlineMs, 0, 0, start);
     Exchange exchange;
-    if (!SendGet(target.host, target.path, target.port, target.secure, exchange)) {
+    if (!SendGet(target, {}, clock, exchange)) {
+        Report(LogStage::Fetch, target.path, 0, false, 0, start);
         return false;
     }
     const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
+    std::uint64_t received = 0;
+    bool complete = false;
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
-        exchange.Close();
-        return false;
-    }
-    body.clear();
-    const bool complete =
-        ReadBody(exchange.request.get(), progress, [&](const char* data, DWORD size) {
+    } else {
+        body.clear();
+        const Sink keep = [&](const char* data, DWORD size) {
             // Memory must not grow without end on a server that sends more than it should.
             if (size > limit - body.size()) {
                 lastError_ = ERROR_FILE_TOO_LARGE;
@@ -185,8 +260,11 @@ bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body, s
             }
             body.insert(body.end(), data, data + size);
             return true;
-        });
+        };
+        complete = ReadBody(exchange.request.get(), clock, progress, keep, received);
+    }
     exchange.Close();
+    Report(LogStage::Fetch, target.path, status, complete, received, start);
     return complete;
 }
 
@@ -197,23 +275,27 @@ bool HttpClient::CrackUrl(const std::wstring& url, UrlTarget& target) {
 bool HttpClient::FetchString(const std::wstring& url, std::string& text) {
     UrlTarget target;
     if (!CrackUrl(url, target)) {
+        Report(LogStage::Fetch, url, 0, false, 0, Now());
         return false;
     }
     std::vector<char> body;
-    if (!GetToBuffer(target, body, kFetchLimit, ProgressCallback())) {
+    if (!GetToBuffer(target, body, kFetchLimit, limits_.fetchDeadlineMs, ProgressCallback())) {
         return false;
     }
     text.assign(body.data(), body.size());
     return true;
 }
 
+TransferClock HttpClient::DownloadClock() const {
+    return TransferClock(limits_.receiveMs, 0, limits_.floorWindowMs, limits_.floorBytes, Now());
+}
+
 bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& filePath,
                                 ProgressCallback progress, std::uint64_t byteLimit) {
-    if (!session_) {
-        return false;
-    }
+    const std::uint64_t start = Now();
     UrlTarget target;
-    if (!CrackUrl(url, target)) {
+    if (!session_ || !CrackUrl(url, target)) {
+        Report(LogStage::Download, url, 0, false, 0, start);
         return false;
     }
     // Truncates an existing file before any network traffic. No sharing: nothing else may open
@@ -222,37 +304,99 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         lastError_ = ::GetLastError();
+        Report(LogStage::Download, url, 0, false, 0, start);
         return false;
     }
+    TransferClock clock = DownloadClock();
     Exchange exchange;
-    if (!SendGet(target.host, target.path, target.port, target.secure, exchange)) {
+    if (!SendGet(target, {}, clock, exchange)) {
+        Report(LogStage::Download, url, 0, false, 0, start);
         return false;  // the file stays behind, empty
     }
+    bool writeFailed = false;
+    const Sink write = [&](const char* data, DWORD size) {
+        // The bytes go to the file's end, after a resume too: the limit counts what it holds.
+        const LARGE_INTEGER here{};
+        LARGE_INTEGER end{};
+        if (::SetFilePointerEx(file.get(), here, &end, FILE_CURRENT) &&
+            (static_cast<std::uint64_t>(end.QuadPart) > byteLimit ||
+             size > byteLimit - static_cast<std::uint64_t>(end.QuadPart))) {
+            lastError_ = ERROR_FILE_TOO_LARGE;
+            writeFailed = true;
+            return false;
+        }
+        DWORD written = 0;
+        if (!calls_->WriteFile(file.get(), data, size, &written, nullptr) || written != size) {
+            lastError_ = ::GetLastError();
+            writeFailed = true;
+            return false;
+        }
+        return true;
+    };
     bool succeeded = false;
+    std::uint64_t received = 0;
     const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
     } else {
-        std::uint64_t remaining = byteLimit;
-        succeeded = ReadBody(exchange.request.get(), progress, [&](const char* data, DWORD size) {
-            if (size > remaining) {
-                lastError_ = ERROR_FILE_TOO_LARGE;
-                return false;
-            }
-            remaining -= size;
-            DWORD written = 0;
-            if (!calls_->WriteFile(file.get(), data, size, &written, nullptr) || written != size) {
-                lastError_ = ::GetLastError();
-                return false;
-            }
-            return true;
-        });
+        succeeded = ReadBody(exchange.request.get(), clock, progress, write, received);
+    }
+    // If-Range needs a strong validator: a weak ETag may name other bytes.
+    std::wstring validator = QueryText(exchange.request.get(), WINHTTP_QUERY_ETAG);
+    if (validator.empty() || validator.starts_with(L"W/")) {
+        validator = QueryText(exchange.request.get(), WINHTTP_QUERY_LAST_MODIFIED);
+    }
+    const bool ranges = QueryText(exchange.request.get(), WINHTTP_QUERY_ACCEPT_RANGES) == L"bytes";
+    exchange.Close();
+    Report(LogStage::Download, url, status, succeeded, received, start);
+    if (!succeeded && !writeFailed && status == 200 && received > 0 && ranges &&
+        !validator.empty()) {
+        succeeded = Resume(target, validator, file.get(), received, write);
     }
     // Request, connection, then the file, which must be closed before it can be deleted.
-    exchange.Close();
     file.reset();
     if (!succeeded) {
         ::DeleteFileW(filePath.c_str());
+    }
+    return succeeded;
+}
+
+bool HttpClient::Resume(const UrlTarget& target, const std::wstring& validator, HANDLE file,
+                        std::uint64_t offset, const Sink& write) {
+    const DWORD failure = lastError_;
+    const std::uint64_t start = Now();
+    TransferClock clock = DownloadClock();
+    Exchange exchange;
+    const std::wstring headers =
+        L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + validator;
+    bool succeeded = SendGet(target, headers, clock, exchange);
+    DWORD status = 0;
+    std::uint64_t received = 0;
+    if (succeeded) {
+        status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
+        if (status == 206) {
+            // Only the bytes that follow the file's end may be appended to it.
+            const auto range =
+                ParseContentRange(QueryText(exchange.request.get(), WINHTTP_QUERY_CONTENT_RANGE));
+            succeeded = range && range->first == offset;
+            lastError_ = succeeded ? lastError_ : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+        } else if (status == 200) {
+            // The file changed on the server since the first answer: the new one starts over.
+            const LARGE_INTEGER origin{};
+            succeeded =
+                ::SetFilePointerEx(file, origin, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+            lastError_ = succeeded ? lastError_ : ::GetLastError();
+        } else {
+            succeeded = false;
+            lastError_ = status;
+        }
+        succeeded = succeeded &&
+                    ReadBody(exchange.request.get(), clock, ProgressCallback(), write, received);
+    }
+    exchange.Close();
+    Report(LogStage::Resume, target.path, status, succeeded, received, start);
+    if (!succeeded) {
+        lastError_ = failure;  // the failure it would have been without the retry
     }
     return succeeded;
 }

@@ -4,27 +4,33 @@
 #include <winhttp.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/launcher_log.h"
 #include "net/http_session.h"
 #include "net/manifest.h"
+#include "net/transfer_clock.h"
 #include "net/transport_calls.h"
 
 namespace quillguard {
 
-// One synchronous WinHTTP session for one update flow. No option is set on the session or its
-// requests: time-outs, proxy, redirects and certificate checks stay at the platform's defaults.
+// One synchronous WinHTTP session for one update flow. Every request has time-outs, a fetch an
+// overall deadline and a download a floor on its progress (NetworkLimits); proxy, redirects and
+// certificate checks stay at the platform's defaults. Each request is reported to a log.
 class HttpClient final : public HttpSession {
   public:
     // Opens the session with the user agent "QuillGuard HTTP Client/1.0". When that fails the
     // client stays usable: lastError() says why, CrackUrl still works and every request fails at
-    // once without touching the network.
+    // once without touching the network. Reports to no log, with the launcher's limits.
     HttpClient();
     // The same over the given calls, which must outlive the client.
     explicit HttpClient(const TransportCalls& calls);
+    // The same, reporting each request to log (which must outlive the client), with these limits.
+    HttpClient(LauncherLog& log, const NetworkLimits& limits);
     ~HttpClient() override = default;
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
@@ -46,15 +52,20 @@ class HttpClient final : public HttpSession {
 
     // GETs url and, on a 2xx response read to its end, replaces text with the body byte for byte;
     // on failure returns false and leaves text as it was. A body of more than kFetchLimit bytes
-    // is a failure (ERROR_FILE_TOO_LARGE), read no further than that.
+    // is a failure (ERROR_FILE_TOO_LARGE), read no further than that; an answer that has not
+    // arrived whole by the fetch deadline is one too (ERROR_WINHTTP_TIMEOUT). Never resumed.
     bool FetchString(const std::wstring& url, std::string& text) override;
 
     // GETs url straight into filePath, created or truncated before any network traffic. True when
     // the file holds the complete body of a 2xx response, as GetToBuffer judges it, and is closed.
     // On failure: the file is untouched when the session is closed, the URL cannot be split or the
     // file cannot be opened; left empty when connecting, sending or receiving fails; deleted after
-    // a bad status or a failed read or write, or a body longer than byteLimit
-    // (ERROR_FILE_TOO_LARGE), read no further than that.
+    // a bad status or a failed read or write. Too few bytes in a window of the progress floor is a
+    // failed read (ERROR_WINHTTP_TIMEOUT). A 200 answer with an ETag or Last-Modified and
+    // "Accept-Ranges: bytes" that breaks off after some bytes is asked for once more from where the
+    // file ends, with If-Range: a 206 that starts there is appended, a 200 replaces what arrived,
+    // anything else is the first failure, whose code lastError() keeps. A body that
+    // would take the file past byteLimit fails there (ERROR_FILE_TOO_LARGE) and is not resumed.
     bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
                         ProgressCallback progress, std::uint64_t byteLimit = kNoByteLimit) override;
 
@@ -82,27 +93,46 @@ class HttpClient final : public HttpSession {
         bool secure = false;
     };
 
-    explicit HttpClient(const TransportCalls* calls);
+    // Takes the bytes of a body as they arrive; false stops the reading, with lastError_ set.
+    using Sink = std::function<bool(const char*, DWORD)>;
+
+    HttpClient(const TransportCalls* calls, LauncherLog* log, const NetworkLimits& limits);
 
     bool CrackUrl(const std::wstring& url, UrlTarget& target);
     bool GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
-                     const ProgressCallback& progress);
+                     std::uint32_t deadlineMs, const ProgressCallback& progress);
+    bool Resume(const UrlTarget& target, const std::wstring& validator, HANDLE file,
+                std::uint64_t offset, const Sink& write);
 
-    bool SendGet(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
-                 bool secure, Exchange& exchange);
+    TransferClock DownloadClock() const;
+    bool SendGet(const UrlTarget& target, const std::wstring& headers, const TransferClock& clock,
+                 Exchange& exchange);
     DWORD QueryNumber(HINTERNET request, DWORD query);
-    bool ReadBody(HINTERNET request, const ProgressCallback& progress,
-                  const std::function<bool(const char*, DWORD)>& consume);
+    std::wstring QueryText(HINTERNET request, DWORD query);
+    bool ReadBody(HINTERNET request, TransferClock& clock, const ProgressCallback& progress,
+                  const Sink& consume, std::uint64_t& received);
+    // Reports one request that began at startMs; a status outside 200..299 is its failure.
+    void Report(LogStage stage, std::wstring_view url, DWORD status, bool succeeded,
+                std::uint64_t received, std::uint64_t startMs);
 
     const TransportCalls* calls_;
+    LauncherLog* log_;
+    NetworkLimits limits_;
     UniqueInternetHandle session_;
     DWORD lastError_ = 0;
 };
 
-// Sessions over WinHTTP.
+// Sessions over WinHTTP with the launcher's limits, reporting to log, which must outlive them.
 class Win32Downloads final : public Downloads {
   public:
-    std::unique_ptr<HttpSession> OpenSession() override { return std::make_unique<HttpClient>(); }
+    explicit Win32Downloads(LauncherLog& log) : log_(log) {}
+
+    std::unique_ptr<HttpSession> OpenSession() override {
+        return std::make_unique<HttpClient>(log_, NetworkLimits());
+    }
+
+  private:
+    LauncherLog& log_;
 };
 
 }  // namespace quillguard

@@ -32,6 +32,8 @@ Binding Load() {
                        Bind(module, "WinHttpCrackUrl", calls.WinHttpCrackUrl) &&
                        Bind(module, "WinHttpConnect", calls.WinHttpConnect) &&
                        Bind(module, "WinHttpOpenRequest", calls.WinHttpOpenRequest) &&
+                       Bind(module, "WinHttpSetTimeouts", calls.WinHttpSetTimeouts) &&
+                       Bind(module, "WinHttpSetOption", calls.WinHttpSetOption) &&
                        Bind(module, "WinHttpSendRequest", calls.WinHttpSendRequest) &&
                        Bind(module, "WinHttpReceiveResponse", calls.WinHttpReceiveResponse) &&
                        Bind(module, "WinHttpQueryHeaders", calls.WinHttpQueryHeaders) &&

@@ -14,6 +14,8 @@ struct TransportCalls {
     decltype(&::WinHttpCrackUrl) WinHttpCrackUrl;
     decltype(&::WinHttpConnect) WinHttpConnect;
     decltype(&::WinHttpOpenRequest) WinHttpOpenRequest;
+    decltype(&::WinHttpSetTimeouts) WinHttpSetTimeouts;
+    decltype(&::WinHttpSetOption) WinHttpSetOption;
     decltype(&::WinHttpSendRequest) WinHttpSendRequest;
     decltype(&::WinHttpReceiveResponse) WinHttpReceiveResponse;
     decltype(&::WinHttpQueryHeaders) WinHttpQueryHeaders;

@@ -87,7 +87,8 @@ LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherP
 // Starts the new launcher in this one's place and ends this process; 8, with the old launcher
 // put back, when it cannot be started.
 LauncherError HandOver(const std::wstring& launcherPath, FileSystem& files, Processes& processes,
-                       InstanceLock& lock) {
+                       InstanceLock& lock, LauncherLog& log) {
+    log.Record(FlowStep(LogStage::HandOver));
     // Released first, so that the new launcher finds the lock free however fast it starts.
     lock.Release();
     if (!processes.StartWithOwnCommandLine(launcherPath)) {
@@ -101,7 +102,7 @@ LauncherError HandOver(const std::wstring& launcherPath, FileSystem& files, Proc
 }  // namespace
 
 LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock) {
+                             Processes& processes, InstanceLock& lock, LauncherLog& log) {
     const std::wstring launcherPath = processes.GetLauncherPath();
     RemoveUpdateLeftovers(launcherPath, files, processes);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
@@ -124,7 +125,7 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, 
     }
     // Whatever happened, the download is not needed any more.
     files.RemoveFile(download);
-    return code == kSuccess ? HandOver(launcherPath, files, processes, lock) : code;
+    return code == kSuccess ? HandOver(launcherPath, files, processes, lock, log) : code;
 }
 
 }  // namespace quillguard

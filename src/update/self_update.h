@@ -5,6 +5,7 @@
 #include "base/file_system.h"
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_log.h"
 #include "base/processes.h"
 #include "net/http_session.h"
 #include "update/verified_update.h"
@@ -29,8 +30,9 @@ inline constexpr UpdateErrors kLauncherUpdateErrors{
 // downloaded to a temporary file, verified, copied beside the launcher, verified again there and
 // moved to the launcher's name; the download is removed, the lock released, and the launcher's
 // file started with this run's command line, after which the process ends with exit code 0
-// (this returns only in tests).
+// (this returns only in tests). The log hears of the hand-over
+// before the new launcher starts.
 LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock);
+                             Processes& processes, InstanceLock& lock, LauncherLog& log);
 
 }  // namespace quillguard

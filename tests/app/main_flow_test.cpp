@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_instance_lock.h"
+#include "support/fake_launcher_log.h"
 #include "support/fake_launcher_windows.h"
 #include "support/fake_user_interface.h"
 
@@ -25,9 +26,9 @@ struct MainFlowCase {
 
 TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
     using enum Start;
-    const CallLog accepted = {L"acquire", L"splash start", L"eula read"};
-    const CallLog asked = {L"acquire",     L"splash start", L"eula read",  L"splash hide",
-                           L"eula dialog", L"eula write",   L"splash show"};
+    const CallLog accepted = {L"log start", L"acquire", L"splash start", L"eula read"};
+    const CallLog asked = {L"log start",   L"acquire",     L"splash start", L"eula read",
+                           L"splash hide", L"eula dialog", L"eula write",   L"splash show"};
     const auto then = [](CallLog calls, const CallLog& more) {
         calls.insert(calls.end(), more.begin(), more.end());
         return calls;
@@ -35,23 +36,26 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
     const MainFlowCase cases[] = {
         // A second launcher holds no lock, so it releases none, and shows no windows.
         {HeldElsewhere, kSuccess, kSuccess, 0, 1,
-         CallLog{L"acquire",
-                 L"message i QuillGuard Launcher: Another instance is already running"}},
+         CallLog{L"log start", L"acquire",
+                 L"message i QuillGuard Launcher: Another instance is already running",
+                 L"log exit code=1"}},
         // Accepted before: the splash is never hidden; it is not closed on success.
         {AcceptedBefore, kSuccess, kSuccess, 0, 0,
-         then(accepted, {L"update", L"game", L"release"})},
+         then(accepted, {L"update", L"log self-update code=0", L"game", L"log game code=0",
+                         L"release", L"log exit code=0"})},
         // A refusal writes nothing, shows nothing and runs no stage.
         {Refused, kSuccess, kSuccess, 0, 1,
-         then(accepted, {L"splash hide", L"eula dialog", L"release"})},
+         then(accepted, {L"splash hide", L"eula dialog", L"release", L"log exit code=1"})},
         // The splash is closed before every error box; a failed self-update stops the run.
         {AcceptedBefore, kUpdateProcessFailed, kSuccess, 0, 1,
-         then(accepted,
-              {L"update", L"splash close",
-               L"message e Launcher Update Error: Failed to create update process.", L"release"})},
+         then(accepted, {L"update", L"log self-update code=8", L"splash close",
+                         L"message e Launcher Update Error: Failed to create update process.",
+                         L"release", L"log exit code=1"})},
         {AcceptedNow, kSuccess, kCreateProcessFailed, 740, 1,
          then(asked,
-              {L"update", L"game", L"splash close",
-               L"message e Game Update Error: CreateProcessW failed. Error=740", L"release"})},
+              {L"update", L"log self-update code=0", L"game", L"log game code=20 error=740",
+               L"splash close", L"message e Game Update Error: CreateProcessW failed. Error=740",
+               L"release", L"log exit code=1"})},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
@@ -71,7 +75,8 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
             calls.push_back(L"game");
             return FlowResult{c.game, c.launchFailure};
         };
-        EXPECT_EQ(RunMainFlow(lock, ui, windows, eula, stages), c.exitCode) << c.calls.size();
+        testing::FakeLauncherLog log(calls);
+        EXPECT_EQ(RunMainFlow(lock, ui, windows, eula, stages, log), c.exitCode) << c.calls.size();
         EXPECT_EQ(calls, c.calls) << c.calls.size();
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,12 +17,14 @@
 #include "base/unique_handle.h"
 #include "net/transport_calls.h"
 #include "support/failing_call.h"
+#include "support/fake_launcher_log.h"
 #include "support/scratch_file.h"
 #include "test_servers.h"
 
 namespace quillguard {
 namespace {
 
+using testing::CallLog;
 using testing::FailWithNoMemory;
 using testing::FaultUrl;
 using testing::kTrustedServer;
@@ -165,6 +168,131 @@ TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
         EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     }
     EXPECT_EQ(target.content(), kPrevious);
+}
+
+// Short limits, so that the tests wait seconds where the launcher waits a minute; the waits they
+// check end far sooner than the server would let them.
+NetworkLimits ShortLimits() {
+    NetworkLimits limits;
+    limits.receiveMs = 10'000;
+    limits.fetchDeadlineMs = 3'000;
+    limits.floorWindowMs = 2'000;
+    limits.floorBytes = 256 * 1024;
+    return limits;
+}
+
+TEST(HttpClientTest, AServerThatTricklesOrStopsIsAFailureWithinTheLimits) {
+    struct Case {
+        const char* what;
+        std::wstring path;
+        bool download;
+    };
+    // A byte every 5 s for a minute, and 40 s of silence after 50000 bytes.
+    const Case cases[] = {
+        {"a trickling manifest", L"/trickle/12", false},
+        {"a trickling build", L"/trickle/12", true},
+        {"a build whose bytes stop", L"/stall/50000", true},
+    };
+    for (const Case& c : cases) {
+        CallLog lines;
+        testing::FakeLauncherLog log(lines);
+        HttpClient client(log, ShortLimits());
+        const ScratchFile target(kPrevious);
+        std::string text = kUntouched;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(c.download
+                         ? client.DownloadToFile(FaultUrl(c.path), target.path().wstring(), {})
+                         : client.FetchString(FaultUrl(c.path), text))
+            << c.what;
+        // Generous: the deadline and the window are 2 to 3 s; the server would take 40 s or more.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25)) << c.what;
+        EXPECT_TRUE(OneOf(client.lastError(), testing::kTimedOut)) << client.lastError();
+        EXPECT_TRUE(text == kUntouched &&
+                    target.content() == (c.download ? std::nullopt : std::optional(kPrevious)))
+            << c.what;
+        ASSERT_EQ(lines.size(), 1u) << c.what;
+        EXPECT_NE(lines[0].find(L" error=" + std::to_wstring(client.lastError())),
+                  std::wstring::npos)
+            << c.what;
+    }
+}
+
+TEST(HttpClientTest, ASlowButSteadyDownloadHasNoOverallLimit) {
+    // 64 MiB in pieces of 512 KiB 50 ms apart: several seconds, many windows of the floor.
+    const std::size_t size = 64 * 1024 * 1024;
+    CallLog lines;
+    testing::FakeLauncherLog log(lines);
+    HttpClient client(log, ShortLimits());
+    const ScratchFile target(kPrevious);
+    EXPECT_TRUE(client.DownloadToFile(FaultUrl(L"/steady/" + std::to_wstring(size)),
+                                      target.path().wstring(), {}));
+    EXPECT_TRUE(target.content() == Pattern(size));
+    EXPECT_EQ(lines, CallLog{L"log download path=/steady/" + std::to_wstring(size) +
+                             L" status=200 bytes=" + std::to_wstring(size)});
+}
+
+// The heads of the requests that the fault server saw for a key, one per element.
+std::vector<std::string> RequestsFor(const std::string& key) {
+    HttpClient client;
+    std::string heads;
+    EXPECT_TRUE(
+        client.FetchString(FaultUrl(L"/requests/" + std::wstring(key.begin(), key.end())), heads));
+    std::vector<std::string> requests;
+    for (std::size_t start = 0; start < heads.size();) {
+        const std::size_t end = std::min(heads.find("\r\n\r\n", start), heads.size());
+        requests.push_back(heads.substr(start, end - start));
+        start = end + 4;
+    }
+    return requests;
+}
+
+TEST(HttpClientTest, ABrokenDownloadIsResumedOnceWhereTheServerOffersRanges) {
+    // 1000000 bytes, broken off after 600000; the fault server says what each mode does.
+    const std::wstring broken =
+        L" status=200 bytes=600000 error=" + std::to_wstring(ERROR_WINHTTP_CONNECTION_ERROR);
+    const std::wstring resumed = L" status=206 bytes=400000";
+    struct Case {
+        std::string mode;
+        std::optional<std::string> file;     // what the download leaves
+        std::optional<std::wstring> resume;  // the retry's log line after its path
+    };
+    const Case cases[] = {
+        {"etag", Pattern(1'000'000), resumed},
+        {"dated", Pattern(1'000'000), resumed},
+        // Changed on the server since: the whole new body replaces what arrived.
+        {"changed", Pattern(1'000'007).substr(7), L" status=200 bytes=1000000"},
+        {"misplaced", std::nullopt,
+         L" status=206 bytes=0 error=" + std::to_wstring(ERROR_WINHTTP_INVALID_SERVER_RESPONSE)},
+        {"plain", std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::string key = "k" + std::to_string(::GetCurrentProcessId()) + c.mode;
+        const std::string path = "/resumable/" + c.mode + "/" + key + "/1000000";
+        const std::wstring widePath(path.begin(), path.end());
+        CallLog lines;
+        testing::FakeLauncherLog log(lines);
+        HttpClient client(log, ShortLimits());
+        const ScratchFile target(kPrevious);
+        EXPECT_EQ(client.DownloadToFile(FaultUrl(widePath), target.path().wstring(), {}),
+                  c.file.has_value())
+            << c.mode;
+        EXPECT_TRUE(target.content() == c.file) << c.mode;
+        // The first failure stays the last one a retry that failed leaves.
+        EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_WINHTTP_CONNECTION_ERROR)) << c.mode;
+        CallLog expected = {L"log download path=" + widePath + broken};
+        if (c.resume) {
+            expected.push_back(L"log resume path=" + widePath + *c.resume);
+        }
+        EXPECT_EQ(lines, expected) << c.mode;
+        const auto requests = RequestsFor(key);
+        ASSERT_EQ(requests.size(), expected.size()) << c.mode;
+        if (c.resume) {
+            const std::string validator =
+                c.mode == "dated" ? "Mon, 07 Dec 2026 06:00:00 GMT" : "\"" + key + "\"";
+            EXPECT_TRUE(requests[1].ends_with("\r\nRange: bytes=600000-\r\nIf-Range: " + validator))
+                << requests[1];
+        }
+    }
 }
 
 // What CrackUrl writes over the host "before", the path "/before", port 1234 and https, with the

@@ -63,6 +63,10 @@ inline const std::vector<DWORD> kUntrustedCertificate = {ERROR_WINHTTP_SECURE_FA
 // the socket's WSAECONNRESET through.
 inline const std::vector<DWORD> kResetInTheBody = {ERROR_WINHTTP_CONNECTION_ERROR, WSAECONNRESET};
 
+// A wait that ran out: Windows gives ERROR_WINHTTP_TIMEOUT, wine 8 passes the socket's WSAETIMEDOUT
+// through.
+inline const std::vector<DWORD> kTimedOut = {ERROR_WINHTTP_TIMEOUT, WSAETIMEDOUT};
+
 inline bool OneOf(DWORD code, const std::vector<DWORD>& codes) {
     return std::find(codes.begin(), codes.end(), code) != codes.end();
 }

@@ -19,6 +19,7 @@
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
 #include "support/fake_instance_lock.h"
+#include "support/fake_launcher_log.h"
 #include "support/fake_processes.h"
 #include "support/manifest_text.h"
 #include "support/scratch_file.h"
@@ -69,7 +70,7 @@ struct Installation {
                    ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
                    : "<not alone>";
     }
-    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, lock); }
+    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, lock, log); }
 
     // Found once: each installation points TMP into itself.
     inline static const fs::path root =
@@ -83,6 +84,7 @@ struct Installation {
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
     testing::FakeInstanceLock lock{calls};
+    testing::FakeLauncherLog log{calls};
 };
 
 TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
@@ -123,8 +125,8 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
     };
     EXPECT_EQ(i.Update(), kSuccess);
     // The lock is free before the new launcher starts, which then asks for it.
-    EXPECT_EQ(i.calls, (CallLog{kFetch, kDownload, L"wait 100", L"wait 100", L"release",
-                                L"restart " + i.launcher.wstring(), L"exit 0"}));
+    EXPECT_EQ(i.calls, (CallLog{kFetch, kDownload, L"wait 100", L"wait 100", L"log hand-over",
+                                L"release", L"restart " + i.launcher.wstring(), L"exit 0"}));
     EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
     EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
     EXPECT_TRUE(Installation::Names(i.temporary).empty());

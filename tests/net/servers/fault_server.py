@@ -3,10 +3,17 @@
 demand, for what nginx will not do. Its pid, log and port live in STATE_DIR: fault.port, and
 refused.port for a socket that is bound but never listens. Bodies count 0, 1, .. 255, 0, ..;
 pieces are sent 300 ms apart. Paths: /status/N (status N), /bytes/A,B,.. (Content-Length A+B+..
-in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /chunked/N,
-/reset/N, /short/N and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or silence
-past WinHTTP's 30 s receive time-out), /hangup (closed unanswered), /garbage (not HTTP),
-/headers (the request's head)."""
+in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /reset/N, /short/N
+and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or 40 s of silence), /trickle/N
+(N bytes, one every 5 s), /steady/N (N bytes in pieces of 512 KiB, 50 ms apart), /hangup (closed
+unanswered), /headers (the request's head).
+
+/resumable/MODE/KEY/N breaks its first answer for KEY off after 60 % of N bytes, then
+serves ranges: "Range: bytes=S-" with an If-Range that matches gives a 206 from S, anything else
+the whole body with 200. MODE: "etag" or "dated" (the validator is an ETag or a Last-Modified),
+"plain" (no Accept-Ranges), "changed" (later answers have another ETag and other bytes),
+"misplaced" (a 206 that starts one byte after S). /requests/KEY gives the heads of KEY's requests,
+separated by empty lines."""
 
 import contextlib
 import os
@@ -16,14 +23,30 @@ import socketserver
 import struct
 import subprocess
 import sys
+import threading
 import time
 
 PAUSE = 0.3
 STALL = 40
+TRICKLE = 5
+STEADY_PIECE, STEADY_PAUSE = 512 * 1024, 0.05
+LAST_MODIFIED = "Mon, 07 Dec 2026 06:00:00 GMT"
+
+# The request heads of each /resumable/ key, in order.
+requests = {}
+requests_lock = threading.Lock()
 
 
-def pattern(size):
-    return bytes(i % 256 for i in range(size))
+def pattern(size, start=0):
+    return (bytes(range(256)) * ((start + size) // 256 + 1))[start:start + size]
+
+
+def header(head, name):
+    for line in head.split(b"\r\n")[1:]:
+        key, _, value = line.partition(b":")
+        if key.strip().lower() == name.lower():
+            return value.strip().decode("latin-1")
+    return None
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -41,7 +64,7 @@ class Handler(socketserver.BaseRequestHandler):
             head += data
         head = head.split(b"\r\n\r\n", 1)[0]
         target = head.split(b"\r\n", 1)[0].split(b" ")[1].decode("ascii", "replace")
-        route, _, argument = target.strip("/").partition("/")
+        route, _, argument = target.split("?")[0].strip("/").partition("/")
 
         if route == "status":
             body = b"status " + argument.encode("ascii")
@@ -56,13 +79,24 @@ class Handler(socketserver.BaseRequestHandler):
                     time.sleep(PAUSE)
                 self.request.sendall(body[start:start + size])
                 start += size
-        elif route == "chunked":
+        elif route == "trickle":
+            self.send_head(200, [f"Content-Length: {argument}"])
+            for byte in pattern(int(argument)):
+                self.request.sendall(bytes([byte]))
+                time.sleep(TRICKLE)
+        elif route == "steady":
             body = pattern(int(argument))
-            self.send_head(200, ["Transfer-Encoding: chunked"])
-            for start in range(0, len(body), 1000):
-                piece = body[start:start + 1000]
-                self.request.sendall(b"%x\r\n" % len(piece) + piece + b"\r\n")
-            self.request.sendall(b"0\r\n\r\n")
+            self.send_head(200, [f"Content-Length: {len(body)}"])
+            for start in range(0, len(body), STEADY_PIECE):
+                self.request.sendall(body[start:start + STEADY_PIECE])
+                time.sleep(STEADY_PAUSE)
+        elif route == "resumable":
+            self.resumable(head, *argument.split("/"))
+        elif route == "requests":
+            with requests_lock:
+                body = b"\r\n\r\n".join(requests.get(argument, []))
+            self.send_head(200, [f"Content-Length: {len(body)}"])
+            self.request.sendall(body)
         elif route in ("reset", "short", "stall"):
             size = int(argument)
             self.send_head(200, [f"Content-Length: {2 * size}"])
@@ -75,14 +109,39 @@ class Handler(socketserver.BaseRequestHandler):
             # the server's own clean-up would send FIN first.
             self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.request.close()
-        elif route == "garbage":
-            self.request.sendall(b"THIS IS NOT HTTP\r\n\r\n")
         elif route == "headers":
             body = head + b"\r\n"
             self.send_head(200, [f"Content-Length: {len(body)}"])
             self.request.sendall(body)
         elif route != "hangup":
             self.send_head(404, ["Content-Length: 0"])
+
+    def resumable(self, head, mode, key, size):
+        size = int(size)
+        with requests_lock:
+            requests.setdefault(key, []).append(head)
+            later = len(requests[key]) > 1
+        changed = later and mode == "changed"
+        validator = f'"{key}-2"' if changed else f'"{key}"'
+        headers = [f"Last-Modified: {LAST_MODIFIED}" if mode == "dated" else f"ETag: {validator}"]
+        if mode != "plain":
+            headers.append("Accept-Ranges: bytes")
+        body = pattern(size, 7 if changed else 0)
+        if not later:
+            self.send_head(200, headers + [f"Content-Length: {size}"])
+            self.request.sendall(body[:size * 6 // 10])
+            self.request.shutdown(socket.SHUT_WR)
+            return
+        wanted = header(head, b"Range") or ""
+        matches = header(head, b"If-Range") == (LAST_MODIFIED if mode == "dated" else validator)
+        if wanted.startswith("bytes=") and wanted.endswith("-") and matches:
+            start = int(wanted[6:-1]) + (1 if mode == "misplaced" else 0)
+            self.send_head(206, headers + [f"Content-Range: bytes {start}-{size - 1}/{size}",
+                                           f"Content-Length: {size - start}"])
+            self.request.sendall(body[start:])
+        else:
+            self.send_head(200, headers + [f"Content-Length: {size}"])
+            self.request.sendall(body)
 
 
 class Server(socketserver.ThreadingTCPServer):

@@ -1,0 +1,102 @@
+#include "base/log_line.h"
+
+#include <array>
+#include <cstdio>
+
+namespace quillguard {
+namespace {
+
+// In the order of LogStage.
+constexpr std::string_view kStageNames[] = {"start",       "fetch",     "download", "resume",
+                                            "self-update", "hand-over", "game",     "exit"};
+
+void AppendHex(std::string& text, unsigned value, int digits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        text.push_back(kDigits[(value >> shift) & 0xF]);
+    }
+}
+
+// A system message ends in a line break and may hold more; one log line holds one step, and the
+// quotes around the text must stay unambiguous.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        line.push_back(byte < 0x20 || byte == 0x7F ? ' ' : c == '"' ? '\'' : c);
+    }
+    while (!line.empty() && line.back() == ' ') {
+        line.pop_back();
+    }
+    return line;
+}
+
+}  // namespace
+
+std::string LogPath(std::wstring_view url) {
+    std::size_t start = url.find(L"://");
+    start = start == std::wstring_view::npos ? 0 : start + 3;
+    // The authority (credentials, host, port) ends at the path, the query or the fragment.
+    start = url.find_first_of(L"/?#", start);
+    std::wstring_view path =
+        start == std::wstring_view::npos ? std::wstring_view() : url.substr(start);
+    path = path.substr(0, path.find_first_of(L"?#"));
+    if (path.empty()) {
+        return "/";
+    }
+    std::string text;
+    for (const wchar_t c : path) {
+        const auto unit = static_cast<unsigned>(c);
+        if (unit > 0x20 && unit < 0x7F) {
+            text.push_back(static_cast<char>(unit));
+        } else if (unit <= 0xFF || (unit >= 0xFF80 && unit <= 0xFFFF)) {
+            // A manifest's bytes are widened with their sign: 0x80..0xFF arrive as 0xFF80..0xFFFF.
+            text.push_back('%');
+            AppendHex(text, unit & 0xFF, 2);
+        } else {
+            text += "%u";
+            AppendHex(text, unit, 4);
+        }
+    }
+    return text;
+}
+
+std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const LogEntry& entry,
+                          std::string_view errorText) {
+    std::array<char, 64> stamp{};
+    std::snprintf(stamp.data(), stamp.size(), "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", time.year,
+                  time.month, time.day, time.hour, time.minute, time.second, time.millisecond);
+    std::string line = stamp.data();
+    line += " pid=" + std::to_string(processId) + " ";
+    line += kStageNames[static_cast<std::size_t>(entry.stage)];
+    if (!entry.url.empty()) {
+        line += " path=" + LogPath(entry.url);
+    }
+    if (entry.status) {
+        line += " status=" + std::to_string(*entry.status);
+    }
+    if (entry.bytes) {
+        line += " bytes=" + std::to_string(*entry.bytes);
+    }
+    if (entry.milliseconds) {
+        line += " ms=" + std::to_string(*entry.milliseconds);
+    }
+    if (entry.code) {
+        line += " code=" + std::to_string(*entry.code);
+    }
+    if (entry.systemError != 0) {
+        line += " error=" + std::to_string(entry.systemError);
+        const std::string text = OneLine(errorText);
+        if (!text.empty()) {
+            line += " \"" + text + "\"";
+        }
+    }
+    line.push_back('\n');
+    return line;
+}
+
+bool ShouldRotateLog(std::uint64_t logSize, std::size_t lineSize) {
+    return logSize > 0 && (logSize >= kLogRotationSize || lineSize > kLogRotationSize - logSize);
+}
+
+}  // namespace quillguard
