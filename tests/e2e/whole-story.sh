@@ -11,6 +11,21 @@ source "$here/screenshots.sh"
 say() { printf '\n== %s\n' "$*"; }
 trap 'set_record 1; cleanup' EXIT
 mkdir -p "$shots"
+# The launcher's log in the prefix user's %LOCALAPPDATA%, emptied before the runs it checks.
+log_dir=$(find "$wine_dir/prefix/drive_c/users" -maxdepth 3 -path '*/AppData/Local')/QuillGuard
+rm -rf "$log_dir"
+# Expects a line matching each extended regular expression in the log.
+expect_log() {
+    local pattern
+    for pattern in "$@"; do
+        for _ in $(seq 50); do
+            grep -qE "$pattern" "$log_dir/launcher.log" 2>/dev/null && break
+            sleep 0.1
+        done
+        grep -qE "$pattern" "$log_dir/launcher.log" ||
+            { echo "no log line like: $pattern"; cat "$log_dir/launcher.log"; exit 1; }
+    done
+}
 
 old_library=$fixtures/QGClient.dll
 next_library=$fixtures/next/QGClient.dll
@@ -21,17 +36,17 @@ eula="QuillGuard Launcher"
 say "1. Version 1 of the launcher and a client library are installed in the game folder"
 (cd "$game_dir" && sha1sum Foo_QG.exe Foo.exe QGClient.dll)
 echo "The publisher signs version 2 of the launcher with a code-signing certificate (made here):"
-keys=$work/keys
-mkdir -p "$keys" "$work/signed"
+certificates=$work/certificates
+mkdir -p "$certificates" "$work/signed"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=QuillGuard Test Publisher" \
     -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
-    -keyout "$keys/key.pem" -out "$keys/cert.pem" 2>/dev/null
-openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -passout pass:test \
-    -out "$keys/publisher.pfx"
+    -keyout "$certificates/key.pem" -out "$certificates/cert.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$certificates/key.pem" -in "$certificates/cert.pem" \
+    -passout pass:test -out "$certificates/publisher.pfx"
 next_launcher=$work/signed/QuillGuardLauncher.exe
-osslsigncode sign -pkcs12 "$keys/publisher.pfx" -pass test -n "QuillGuard Launcher" -h sha256 \
-    -in "$fixtures/next/QuillGuardLauncher.exe" -out "$next_launcher" >/dev/null
-osslsigncode verify -CAfile "$keys/cert.pem" -in "$next_launcher" | grep "Signature verification"
+osslsigncode sign -pkcs12 "$certificates/publisher.pfx" -pass test -n "QuillGuard Launcher" \
+    -h sha256 -in "$fixtures/next/QuillGuardLauncher.exe" -out "$next_launcher" >/dev/null
+osslsigncode verify -CAfile "$certificates/cert.pem" -in "$next_launcher" | grep "Signature verification"
 echo "and publishes it with a new client library, and checks them:"
 publish_release "$next_launcher" "$next_library" "$game_dir/Foo.exe"
 echo "uploaded: the builds first, then the manifests that name them"
@@ -60,8 +75,15 @@ echo "the first launcher swapped the new build in, started it with the same argu
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed \"Player One\" --quillguard-launcher"
 cmp "$next_launcher" "$launcher"; echo "Foo_QG.exe is now the signed version 2"
 cmp "$next_library" "$game_dir/QGClient.dll"; echo "QGClient.dll is now the published build"
+expect_log "pid=[0-9]+ fetch path=/launcher/manifest.json status=200 bytes=[0-9]+ ms=" \
+    "pid=[0-9]+ hand-over$" "pid=[0-9]+ self-update code=0$" \
+    "pid=[0-9]+ download path=/files/$(sha1 "$next_library").dll status=200 bytes=$(stat -c %s "$next_library") ms=" \
+    "pid=[0-9]+ game code=0$" "pid=[0-9]+ exit code=0$"
+echo "the launcher's log tells each step: $log_dir/launcher.log"
 
 say "3. A second start, from a shortcut on the desktop, finds everything current"
+# Even where the log cannot be written (a file stands in the way of its folder).
+rm -rf "$log_dir" && printf 'not a folder' >"$log_dir"
 rm -f "$record"
 mkdir "$work/Desktop"
 builds_before=$(requests '/files/.*')
@@ -70,6 +92,7 @@ driver in-folder "$(windows "$work/Desktop")" -- start "$(windows "$launcher")" 
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" -windowed --quillguard-launcher" "$work/Desktop"
 [ "$(requests '/files/.*')" = "$builds_before" ] || { echo "a build was downloaded"; exit 1; }
 echo "nothing was downloaded, and the game runs in the shortcut's folder"
+rm "$log_dir"
 
 say "4. A tampered download is refused, and a second copy is turned away meanwhile"
 # The old library again in the game folder, and the published build's bytes changed on the server.
@@ -98,6 +121,7 @@ wait "$driver_job"
 driver_job=
 cp "$work/published.dll" "$served"
 cmp "$old_library" "$game_dir/QGClient.dll"; echo "the installed library was left as it was"
+expect_log "pid=[0-9]+ game code=16$" "pid=[0-9]+ exit code=1$"
 loads=$(grep -i 'Loaded L".*uxtheme.dll"' "$work/loads.log" || true)
 echo "theme library loads: ${loads:-none}"
 if [ -e "$planted_marker" ] || grep -qi 'foo\\\\uxtheme.dll' <<<"$loads"; then
