@@ -35,7 +35,12 @@ for path in /launcher/manifest.json "/stub/$stub/manifest.json"; do
     run reg delete 'HKCU\Software\QuillGuard' /v "UpdateVersion $path" /f >/dev/null 2>&1 || true
 done
 # Each variant's launcher and the manifests it finds current, put in place before each of its runs.
-declare -A launchers=([unsigned]="$bin/QuillGuardLauncher.exe" [signed]="$bin/fixtures/signed/QuillGuardLauncher.exe")
+# The builds as players get them: stripped, as the release preset makes them. A test build's debug
+# information makes the file ten times larger, and both digests of it as many times slower.
+mkdir -p "$state/launchers"
+x86_64-w64-mingw32-strip -o "$state/launchers/unsigned.exe" "$bin/QuillGuardLauncher.exe"
+x86_64-w64-mingw32-strip -o "$state/launchers/signed.exe" "$bin/fixtures/signed/QuillGuardLauncher.exe"
+declare -A launchers=([unsigned]="$state/launchers/unsigned.exe" [signed]="$state/launchers/signed.exe")
 for variant in unsigned signed; do
     manifests=$state/manifests/$variant
     mkdir -p "$manifests"

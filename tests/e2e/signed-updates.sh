@@ -26,7 +26,6 @@ cp "$installed" "$tree/builds/Foo_QG-1.exe"
 cp "$next_library" "$tree/stub/$id/QGClient.dll"
 cp "$old_library" "$tree/stub/$id/QGClient-1.dll"
 
-install_timeout_stand_in
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
 find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
 # A run before this one may have accepted versions for these paths.
