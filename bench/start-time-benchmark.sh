@@ -47,7 +47,7 @@ for variant in unsigned signed; do
     launcher=${launchers[$variant]}
     if [ "$variant" = signed ]; then
         sign() {
-            python3 "$here/../e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" "$1" "$2" \
+            python3 "$here/../tests/e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" "$1" "$2" \
                 https://localhost:47443/unused 1
         }
     else
