@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenario of a launcher built with two signing keys (a and b) against the tests' nginx:
-# updates signed with either key work for the launcher and the library; manifests edited after
+# updates signed with either key, by an independent signer and by qg-publish, work for the launcher
+# and the library; manifests edited after
 # signing, unsigned, signed by a stranger, served at another path, older than one accepted or
 # expired are refused with their codes, and a build longer than its "size" is not read to its end.
 # Nothing is then downloaded or started and every file stays as it was.
@@ -104,9 +105,16 @@ an older library after a newer one|$(library_v1)
 another game's stub manifest|$(sign b /stub/0000000000000000000000000000000000000000/manifest.json "$old_library" "$server/stub/$id/QGClient-1.dll" 3)
 ROWS
 
-    echo "== the launcher, signed with key b, the library with key a, then an older launcher"
-    set_manifest "stub/$id" "$(library_v2 a)"
-    set_manifest launcher "$(launcher_v2 b)"
+    echo "== the launcher and the library published by qg-publish with key b, then an older launcher"
+    # Into a copy of the served manifests, so that each version grows past the one accepted.
+    staging=$work/staging
+    mkdir -p "$staging" && cp -r "$tree/launcher" "$tree/stub" "$staging/"
+    qg_publish publish --root "$(windows "$staging")" --base-url "$server" \
+        --launcher "$(windows "$next")" --client-library "$(windows "$next_library")" \
+        --game "$(windows "$game_dir/Foo.exe")" --signing-key "$(windows "$keys/b.pem")"
+    qg_publish verify --root "$(windows "$staging")" --base-url "$server" \
+        --public-key "$(windows "$keys/a.pub.pem")" --public-key "$(windows "$keys/b.pub.pem")"
+    for part in files stub launcher; do cp -r "$staging/$part/." "$tree/$part/"; done
     launches
     cmp "$next" "$launcher"
     set_manifest launcher "$(launcher_v1)"
