@@ -1,13 +1,12 @@
-// The game side under wine: the client library update on real files (Windows paths, Windows' own
-// file calls) with the server played from a table and the file calls that a disk cannot be made to
-// fail injected; and IsClientTarget on real images that the project builds for x64 and x86.
+// The client library update under wine, on real files (Windows paths, Windows' own file calls)
+// with the server played from a table and the file calls that a disk cannot be made to fail
+// injected.
 #include "game/client_library_update.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,7 +15,6 @@
 #include <vector>
 
 #include "base/unique_handle.h"
-#include "game/client_target.h"
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
 #include "support/fake_processes.h"
@@ -138,18 +136,6 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
         EXPECT_EQ(folder->Installed(), c.after) << name;
         EXPECT_EQ(folder->Others(), std::vector<std::wstring>{L"notes.tmp"}) << name;
         EXPECT_EQ(folder->calls, c.calls) << name;
-    }
-}
-
-TEST(ClientTargetImagesTest, OnlyGamesImportingNothingButTheClientLibraryAreTargets) {
-    const std::wstring fixtures = std::wstring(_wgetenv(L"QG_FIXTURES_DIR")) + L"\\";
-    for (const wchar_t* name : {L"qg_fixture_game.exe", L"x86\\game.exe"}) {
-        EXPECT_TRUE(IsClientTarget(fixtures + name));
-    }
-    for (const wchar_t* name :
-         {L"qg_fixture_game_client_first.exe", L"qg_fixture_game_client_second.exe",
-          L"QGClient.dll", L"x86\\QGClient.dll", L"..\\QuillGuardLauncher.exe"}) {
-        EXPECT_FALSE(IsClientTarget(fixtures + name));
     }
 }
 
