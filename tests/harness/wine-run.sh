@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program in a build's wine session (see wine-session.sh); the program's exit code
-# is this script's.
+# is this script's, and its output this script's once it has ended.
 #
 #   wine-run.sh WINE_DIR PROGRAM [ARGUMENTS...]
 set -euo pipefail
@@ -11,4 +11,13 @@ if [ ! -s "$dir/display" ]; then
     exit 2
 fi
 source "$(dirname "$(realpath "$0")")/wine-env.sh" "$dir"
-exec wine "${@:2}"
+# The output goes through files: a background process of wine that the program starts (explorer's
+# desktop, started again by the next window once it has ended) inherits the program's output and
+# lives as long as the session, and would hold a test runner's pipe open until then.
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+status=0
+wine "${@:2}" >"$out" 2>"$err" || status=$?
+cat "$out"
+cat "$err" >&2
+exit $status
