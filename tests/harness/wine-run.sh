@@ -11,13 +11,14 @@ if [ ! -s "$dir/display" ]; then
     exit 2
 fi
 source "$(dirname "$(realpath "$0")")/wine-env.sh" "$dir"
-# The output goes through files: a background process of wine that the program starts (explorer's
-# desktop, started again by the next window once it has ended) inherits the program's output and
-# lives as long as the session, and would hold a test runner's pipe open until then.
+# The output goes through files, which tail copies as it comes until this script ends: a
+# background process of wine that the program starts (explorer's desktop, started again by the
+# next window once it has ended) inherits the program's output and lives as long as the session,
+# and would otherwise hold a test runner's pipe open until then.
 out=$(mktemp) err=$(mktemp)
+tail -s 0.1 --pid=$$ -n +1 -f "$out" &
+tail -s 0.1 --pid=$$ -n +1 -f "$err" >&2 &
 trap 'rm -f "$out" "$err"' EXIT
 status=0
 wine "${@:2}" >"$out" 2>"$err" || status=$?
-cat "$out"
-cat "$err" >&2
 exit $status
