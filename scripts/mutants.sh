@@ -40,10 +40,10 @@ manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesyst
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (existing == text) {	    if (false && existing == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {
 publish-client-target	native	tools/publish/build_inputs.cpp	        if (stubId.digest && !target) {	        if (stubId.digest && !target && false) {
-publish-launcher-server	native	tools/publish/strand_checks.cpp	    if (launcher.updateServer != baseUrl) {	    if (false) {
-publish-launcher-keys	native	tools/publish/strand_checks.cpp	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end()) {	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end() && false) {
-publish-library-dll	native	tools/publish/strand_checks.cpp	    if (!libraryKind.kind->dll) {	    if (false) {
-publish-library-machine	native	tools/publish/strand_checks.cpp	        if (gameKind.kind && gameKind.kind->machine != libraryKind.kind->machine) {	        if (false) {
+publish-launcher-server	native	tools/publish/release_checks.cpp	    if (launcher.updateServer != baseUrl) {	    if (false) {
+publish-launcher-keys	native	tools/publish/release_checks.cpp	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end()) {	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end() && false) {
+publish-library-dll	native	tools/publish/release_checks.cpp	    if (!libraryKind.kind->dll) {	    if (false) {
+publish-library-machine	native	tools/publish/release_checks.cpp	        if (gameKind.kind && gameKind.kind->machine != libraryKind.kind->machine) {	        if (false) {
 publish-version-grows	native	tools/publish/manifest_signing.cpp	    return {version->get<std::uint64_t>() + 1, {}};	    return {version->get<std::uint64_t>(), {}};
 verify-signature	native	tools/publish/verify_tree.cpp	            return VerifyMessage(key.point, *statement, manifest->signature);	            return VerifyMessage(key.point, *statement, manifest->signature) || true;
 signature-skipped	windows	src/update/signed_update.cpp	    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {	    if (!statement || (std::none_of(trust.keys.begin(), trust.keys.end(), signedWith) && false)) {	e2e.signed_updates

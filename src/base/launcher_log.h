@@ -16,6 +16,7 @@ enum class LogStage {
     HandOver,    // the process ends to let the verified launcher take its place
     Game,        // the game flow's code
     Exit,        // the exit code the run ended with
+    Refused,     // a manifest or a build that arrived but is not believed, and why
 };
 
 // One step of a run; what does not apply to a step stays empty.
@@ -27,6 +28,7 @@ struct LogEntry {
     std::optional<std::uint64_t> bytes;   // body bytes received
     std::optional<std::uint64_t> milliseconds;
     std::optional<std::uint32_t> code;  // a flow's code, or the exit code
+    std::string_view reason;            // why a refusal refused, printable ASCII
 };
 
 // A step of a flow that has no request: its stage, and maybe a code and a system error.

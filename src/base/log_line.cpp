@@ -7,8 +7,8 @@ namespace quillguard {
 namespace {
 
 // In the order of LogStage.
-constexpr std::string_view kStageNames[] = {"start",       "fetch",     "download", "resume",
-                                            "self-update", "hand-over", "game",     "exit"};
+constexpr std::string_view kStageNames[] = {
+    "start", "fetch", "download", "resume", "self-update", "hand-over", "game", "exit", "refused"};
 
 void AppendHex(std::string& text, unsigned value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -83,6 +83,9 @@ std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const Lo
     }
     if (entry.code) {
         line += " code=" + std::to_string(*entry.code);
+    }
+    if (!entry.reason.empty()) {
+        line += " reason=" + OneLine(entry.reason);
     }
     if (entry.systemError != 0) {
         line += " error=" + std::to_string(entry.systemError);

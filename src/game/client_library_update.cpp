@@ -5,17 +5,22 @@
 
 namespace quillguard {
 
-std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stubDigest) {
-    return baseUrl + L"/stub/" + Sha1ToHex(stubDigest) + L"/manifest.json";
+std::string StubManifestPath(const Sha1Digest& stubDigest) {
+    std::string path = "/stub/";
+    for (const wchar_t digit : Sha1ToHex(stubDigest)) {
+        path.push_back(static_cast<char>(digit));
+    }
+    return path + "/manifest.json";
 }
 
-LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
-                                  HttpSession& session, FileSystem& files, Processes& processes) {
+LauncherError UpdateClientLibrary(const GameTargets& targets, const UpdateSource& source,
+                                  FileSystem& files, Processes& processes) {
     const std::wstring libraryPath = targets.launcherDir + L"\\" + kClientLibraryFileName;
     RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
-    const std::wstring manifestUrl = StubManifestUrl(baseUrl, HashCodeSection(targets.targetPath));
-    const UpdateCheck check = CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
+    const UpdateCheck check =
+        CheckForUpdate(source, StubManifestPath(HashCodeSection(targets.targetPath)), libraryPath,
+                       kStubUpdateErrors);
     if (check.code != kSuccess) {
         return check.code;
     }
@@ -30,7 +35,7 @@ LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring
     if (!files.CreateTemporaryFile(targets.launcherDir, kLibraryDownloadPrefix, download)) {
         return kStubDownloadFailed;
     }
-    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);
+    LauncherError code = DownloadVerified(source, check, download, kStubUpdateErrors);
     std::uint32_t moveError = 0;
     if (code == kSuccess && !files.MoveReplacing(download, libraryPath, moveError)) {
         code = kStubDownloadFailed;

@@ -22,16 +22,16 @@ inline constexpr UpdateErrors kStubUpdateErrors{kStubManifestFetchFailed, kStubM
                                                 kStubManifestMissingUrl, kStubDownloadFailed,
                                                 kStubChecksumMismatch};
 
-// The stub manifest of a client target: the base URL, "/stub/", the lower-case hex of its code
-// section's digest, "/manifest.json".
-std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stubDigest);
+// Where the stub manifest of a client target is served under the base URL: "/stub/", the
+// lower-case hex of its code section's digest, "/manifest.json".
+std::string StubManifestPath(const Sha1Digest& stubDigest);
 
 // Makes the client library in the launcher's folder the one the stub manifest names. A current
 // library is left alone and followed by a pause of kCurrentLibraryPauseMs. Otherwise the new
 // build is downloaded beside it under a temporary name, verified, and moved over it in one step,
 // so the installed library is always either the old one or the verified new one. Returns 0, or
 // 12 to 16; no temporary file is left behind, and leftovers of an interrupted run are removed.
-LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
-                                  HttpSession& session, FileSystem& files, Processes& processes);
+LauncherError UpdateClientLibrary(const GameTargets& targets, const UpdateSource& source,
+                                  FileSystem& files, Processes& processes);
 
 }  // namespace quillguard

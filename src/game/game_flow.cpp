@@ -10,7 +10,8 @@
 namespace quillguard {
 
 FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
-                       const std::wstring& baseUrl, InstanceLock& lock) {
+                       const std::wstring& baseUrl, const UpdateTrust* trust, LauncherLog& log,
+                       InstanceLock& lock) {
     GameTargets targets;
     const ClientTargetTest isClientTarget = [](const std::wstring& path) {
         return IsClientTarget(path);
@@ -21,8 +22,8 @@ FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downl
         return {code, 0};
     }
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    if (const LauncherError code =
-            UpdateClientLibrary(targets, baseUrl, *session, files, processes);
+    const UpdateSource source{*session, baseUrl, trust, log};
+    if (const LauncherError code = UpdateClientLibrary(targets, source, files, processes);
         code != kSuccess) {
         return {code, 0};
     }

@@ -5,8 +5,10 @@
 #include "base/file_system.h"
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_log.h"
 #include "base/processes.h"
 #include "net/http_session.h"
+#include "update/update_trust.h"
 
 namespace quillguard {
 
@@ -14,8 +16,9 @@ namespace quillguard {
 // client library the one the update server at baseUrl names, then starts the game. Returns 0 once
 // the game is started, else the first stage's error code; does not return after handing the
 // launch to an elevated copy (the lock is released first). Its one HTTP session lasts until it
-// returns.
+// returns. trust and log: as UpdateSource takes them.
 FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
-                       const std::wstring& baseUrl, InstanceLock& lock);
+                       const std::wstring& baseUrl, const UpdateTrust* trust, LauncherLog& log,
+                       InstanceLock& lock);
 
 }  // namespace quillguard

@@ -64,13 +64,14 @@ void PutBack(const std::wstring& aside, const std::wstring& launcherPath, FileSy
 // leaves the old launcher or the new one at the launcher's name, never a torn file. On failure
 // the launcher's file is the old one and nothing is left beside it.
 LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherPath,
-                     const UpdateCheck& check, FileSystem& files, Processes& processes) {
+                     const UpdateCheck& check, const UpdateTrust* trust, FileSystem& files,
+                     Processes& processes) {
     const std::wstring staged = launcherPath + kStagedLauncherSuffix;
     const std::wstring aside = launcherPath + kAsideLauncherSuffix;
     LauncherError code = kSuccess;
     if (!files.CopyOver(download, staged) || !files.FlushToDisk(staged)) {
         code = kUpdateProcessFailed;
-    } else if (!MatchesManifest(staged, check)) {
+    } else if (!MatchesManifest(staged, check, trust)) {
         code = kLauncherChecksumMismatch;
     } else if (!MoveRetrying(launcherPath, aside, files, processes)) {
         code = kUpdateProcessFailed;
@@ -101,13 +102,15 @@ LauncherError HandOver(const std::wstring& launcherPath, FileSystem& files, Proc
 
 }  // namespace
 
-LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock, LauncherLog& log) {
+LauncherError UpdateLauncher(const std::wstring& baseUrl, const UpdateTrust* trust,
+                             Downloads& downloads, FileSystem& files, Processes& processes,
+                             InstanceLock& lock, LauncherLog& log) {
     const std::wstring launcherPath = processes.GetLauncherPath();
     RemoveUpdateLeftovers(launcherPath, files, processes);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    const UpdateCheck check = CheckForUpdate(*session, baseUrl + kLauncherManifestPath,
-                                             launcherPath, kLauncherUpdateErrors);
+    const UpdateSource source{*session, baseUrl, trust, log};
+    const UpdateCheck check =
+        CheckForUpdate(source, kLauncherManifestPath, launcherPath, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
         return check.code;
     }
@@ -119,9 +122,9 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, 
     if (!files.CreateTemporaryFile(temporaryFolder, kLauncherDownloadPrefix, download)) {
         return kNoTemporaryFile;
     }
-    LauncherError code = DownloadVerified(*session, check, download, kLauncherUpdateErrors);
+    LauncherError code = DownloadVerified(source, check, download, kLauncherUpdateErrors);
     if (code == kSuccess) {
-        code = SwapIn(download, launcherPath, check, files, processes);
+        code = SwapIn(download, launcherPath, check, trust, files, processes);
     }
     // Whatever happened, the download is not needed any more.
     files.RemoveFile(download);

@@ -12,7 +12,7 @@
 
 namespace quillguard {
 
-inline constexpr wchar_t kLauncherManifestPath[] = L"/launcher/manifest.json";
+inline constexpr char kLauncherManifestPath[] = "/launcher/manifest.json";
 // The download waits in the user's temporary folder as "QGL<hex>.tmp".
 inline constexpr wchar_t kLauncherDownloadPrefix[] = L"QGL";
 // Beside the launcher during an update: the verified build before it moves in, and the launcher
@@ -31,8 +31,9 @@ inline constexpr UpdateErrors kLauncherUpdateErrors{
 // moved to the launcher's name; the download is removed, the lock released, and the launcher's
 // file started with this run's command line, after which the process ends with exit code 0
 // (this returns only in tests). The log hears of the hand-over
-// before the new launcher starts.
-LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock, LauncherLog& log);
+// before the new launcher starts. trust: as UpdateSource takes it.
+LauncherError UpdateLauncher(const std::wstring& baseUrl, const UpdateTrust* trust,
+                             Downloads& downloads, FileSystem& files, Processes& processes,
+                             InstanceLock& lock, LauncherLog& log);
 
 }  // namespace quillguard

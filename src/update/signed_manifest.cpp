@@ -61,14 +61,16 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
     if (!document.is_object()) {
         return std::nullopt;
     }
+    const auto server = StringMember(document, "server");
+    const auto path = StringMember(document, "path");
     const auto sha1 = StringMember(document, "sha1");
     const auto sha256 = StringMember(document, "sha256");
     const auto url = StringMember(document, "url");
     const auto signature = StringMember(document, "signature");
     const auto size = CountMember(document, "size");
     const auto version = CountMember(document, "version");
-    if (!sha1 || !IsHex(*sha1, 40) || !sha256 || !IsHex(*sha256, 64) || !url || !signature ||
-        !size || !version) {
+    if (!server || !path || !sha1 || !IsHex(*sha1, 40) || !sha256 || !IsHex(*sha256, 64) || !url ||
+        !signature || !size || !version) {
         return std::nullopt;
     }
     const auto signatureBytes = DecodeBase64(*signature);
@@ -82,6 +84,8 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
             return std::nullopt;
         }
     }
+    manifest.members.server = *server;
+    manifest.members.path = *path;
     manifest.members.sha1 = *sha1;
     manifest.members.sha256 = *sha256;
     manifest.members.size = *size;

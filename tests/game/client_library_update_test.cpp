@@ -17,6 +17,7 @@
 #include "base/unique_handle.h"
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
+#include "support/fake_launcher_log.h"
 #include "support/fake_processes.h"
 #include "support/manifest_text.h"
 #include "support/scratch_file.h"
@@ -66,13 +67,14 @@ struct LauncherFolder {
     }
     LauncherError Update() {
         const GameTargets targets{L"", path.wstring(), (path / L"Missing.exe").wstring()};
-        return UpdateClientLibrary(targets, kBase, session, files, processes);
+        return UpdateClientLibrary(targets, {session, kBase, nullptr, log}, files, processes);
     }
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                        (L"qg-library-" + std::to_wstring(::GetCurrentProcessId()));
     CallLog calls;
     testing::FakeHttpSession session{calls};
+    testing::FakeLauncherLog log{calls};
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
 };

@@ -70,7 +70,9 @@ struct Installation {
                    ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
                    : "<not alone>";
     }
-    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, lock, log); }
+    LauncherError Update() {
+        return UpdateLauncher(kBase, nullptr, downloads, files, processes, lock, log);
+    }
 
     // Found once: each installation points TMP into itself.
     inline static const fs::path root =

@@ -18,6 +18,8 @@ const std::string kSignature =
 // when the replacement is empty).
 std::string Body(const std::map<std::string, std::string>& replacements = {}) {
     std::map<std::string, std::string> members = {
+        {"server", "\"https://h\""},
+        {"path", "\"/launcher/manifest.json\""},
         {"sha1", kSha1},
         {"sha256", kSha256},
         {"size", "1048576"},
@@ -42,6 +44,8 @@ std::string Body(const std::map<std::string, std::string>& replacements = {}) {
 TEST(SignedManifestTest, ReadsEveryMemberAndIgnoresUnknownOnes) {
     const auto manifest = ReadSignedManifest(Body());
     ASSERT_TRUE(manifest);
+    EXPECT_EQ(manifest->members.server, "https://h");
+    EXPECT_EQ(manifest->members.path, "/launcher/manifest.json");
     EXPECT_EQ(manifest->members.sha1, "A9993E364706816ABA3E25717850C26C9CD0D89D");
     EXPECT_EQ(manifest->members.size, 1048576U);
     EXPECT_EQ(manifest->members.version, 7U);
@@ -60,6 +64,8 @@ TEST(SignedManifestTest, ReadsEveryMemberAndIgnoresUnknownOnes) {
 
 TEST(SignedManifestTest, RefusesAManifestWithAMemberMissingOrMalformed) {
     const std::map<std::string, std::string> cases[] = {
+        {{"server", ""}},
+        {{"path", "1"}},
         {{"sha1", ""}},
         {{"sha1", "\"A9993E364706816ABA3E25717850C26C9CD0D89\""}},
         {{"sha256", "\"za7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\""}},

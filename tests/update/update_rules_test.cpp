@@ -45,26 +45,39 @@ TEST(UpdateRulesTest, ReadsOnlyWholeValidUtcTimes) {
         {"+027-01-31T00:00:00Z", std::nullopt},
     };
     for (const auto& [text, seconds] : cases) {
-        EXPECT_EQ(ParseUtcTime(text), seconds) << text;
+        const auto parsed = ParseUtcTime(text);
+        EXPECT_EQ(parsed ? std::optional(parsed->time_since_epoch().count()) : std::nullopt,
+                  seconds)
+            << text;
     }
 }
 
+// Launchers of two servers never share a record; the same server's launchers do.
+TEST(UpdateRulesTest, NamesTheRecordAfterTheServerAndThePath) {
+    const std::string path = "/launcher/manifest.json";
+    EXPECT_EQ(AcceptedVersionName("https://a.example.com", path),
+              L"UpdateVersion https://a.example.com/launcher/manifest.json");
+    EXPECT_NE(AcceptedVersionName("https://a.example.com:8443", path),
+              AcceptedVersionName("https://a.example.com", path));
+}
+
 TEST(UpdateRulesTest, ExpiresOnlyMoreThanADayPastExpires) {
-    constexpr std::int64_t kAt = 1801353600;  // 2027-01-31T00:00:00Z
+    constexpr std::chrono::sys_seconds kAt{std::chrono::seconds(1801353600)};  // 2027-01-31
     const struct {
         std::optional<std::string> expires;
-        std::int64_t now;
+        std::chrono::sys_seconds now;
         bool expired;
     } cases[] = {
-        {std::nullopt, kAt * 10, false},
-        {"2027-01-31T00:00:00Z", kAt - 1, false},
-        {"2027-01-31T00:00:00Z", kAt + 86400, false},
-        {"2027-01-31T00:00:00Z", kAt + 86401, true},
-        {"2027-01-31", kAt - 86400 * 365, true},
-        {"", 0, true},
+        {std::nullopt, kAt + std::chrono::years(100), false},
+        {"2027-01-31T00:00:00Z", kAt - std::chrono::seconds(1), false},
+        {"2027-01-31T00:00:00Z", kAt + std::chrono::seconds(86400), false},
+        {"2027-01-31T00:00:00Z", kAt + std::chrono::seconds(86401), true},
+        {"2027-01-31", kAt - std::chrono::days(365), true},
+        {"", kAt, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(HasExpired(c.expires, c.now), c.expired) << c.expires.value_or("-") << c.now;
+        EXPECT_EQ(HasExpired(c.expires, c.now), c.expired)
+            << c.expires.value_or("-") << c.now.time_since_epoch().count();
     }
 }
 

@@ -164,6 +164,27 @@ std::optional<SigningKey> ReadSigningKeyPem(std::string_view pem) {
     return privateKey && reader.AtEnd() ? ReadEcPrivateKey(*privateKey) : std::nullopt;
 }
 
+std::optional<std::array<std::uint8_t, 64>> ReadPublicKeyPem(std::string_view pem) {
+    const auto der = PemBody(pem, "PUBLIC KEY");
+    if (!der) {
+        return std::nullopt;
+    }
+    DerReader outer(*der);
+    const auto info = outer.Next(kSequence);
+    if (!info || !outer.AtEnd()) {
+        return std::nullopt;
+    }
+    DerReader reader(*info);
+    std::array<std::uint8_t, 64> point{};
+    const auto bits = reader.Take(kAlgorithm) ? reader.Next(kBitString) : std::nullopt;
+    if (!bits || !reader.AtEnd() || bits->size() != 2 + point.size() || (*bits)[0] != 0 ||
+        (*bits)[1] != 0x04) {
+        return std::nullopt;
+    }
+    std::copy(bits->begin() + 2, bits->end(), point.begin());
+    return point;
+}
+
 std::string SigningKeyPem(const SigningKey& key) {
     Bytes ecPrivateKey(kVersion1.begin(), kVersion1.end());
     Append(ecPrivateKey, kOctetString, key.secret);
