@@ -140,7 +140,7 @@ echo "An intruder on the server puts their own program there and a manifest nami
 echo "with a key of their own:"
 forged=$tree/files/forged.exe
 cp "$fixtures/planted.exe" "$forged"
-python3 "$here/sign-manifest.py" "$keys/stranger.pem" /launcher/manifest.json "$forged" \
+python3 "$here/sign-manifest.py" "$keys/stranger.pem" "$server" /launcher/manifest.json "$forged" \
     "$server/files/forged.exe" 99 >"$tree/launcher/manifest.json"
 cat "$tree/launcher/manifest.json"; echo
 builds_before=$(requests '/files/.*')
