@@ -120,8 +120,6 @@ TEST(SignedPublishTest, ChecksTheServedLauncherAndTheFilesAlreadyInTheTree) {
         bool planted;        // other bytes at the given launcher's name in the tree
         std::string problem;
     } cases[] = {
-        {Launcher(Code("launcher 1"), kBaseUrl, std::string(64, 'a')), false,
-         "the launcher the tree serves: its UpdateSigningKeys (" + std::string(64, 'a') + ")"},
         {Launcher(Code("launcher 1"), "https://old.example.com"), false,
          "the launcher the tree serves: built for the update server https://old.example.com"},
         // A launcher without keys ignores signatures: it may move to a launcher that has some.
@@ -248,8 +246,6 @@ TEST(SignedPublishTest, VerifyNamesEveryManifestThatSignedLaunchersWouldRefuse) 
         {Stub("Foo"), changed([](SignedMembers& m) { m.expires = "2020-01-31T00:00:00Z"; }), "",
          "expired at 2020-01-31T00:00:00Z"},
         {Stub("Foo"), changed([](SignedMembers& m) { m.size += 1; }), "",
-         "whose SHA-256 or size is not what it gives"},
-        {Stub("Foo"), changed([](SignedMembers& m) { m.sha256 = std::string(64, '0'); }), "",
          "whose SHA-256 or size is not what it gives"},
     };
     for (const auto& c : cases) {

@@ -51,12 +51,10 @@ TEST(ManifestStatementTest, RefusesValuesThatCouldForgeOrBlurALine) {
         {"line break in path", [](SignedMembers& m) { m.path += "\nsize: 1"; }},
         {"line break in url", [](SignedMembers& m) { m.url += "\nversion: 99"; }},
         {"tab in expires", [](SignedMembers& m) { m.expires = "2027\t"; }},
-        {"zero byte in url", [](SignedMembers& m) { m.url.push_back('\0'); }},
         {"delete in path", [](SignedMembers& m) { m.path += "\x7F"; }},
         {"byte 0x80 in server", [](SignedMembers& m) { m.server += "\x80"; }},
         {"short sha1", [](SignedMembers& m) { m.sha1.pop_back(); }},
         {"non-hex sha1", [](SignedMembers& m) { m.sha1[0] = 'g'; }},
-        {"long sha256", [](SignedMembers& m) { m.sha256 += "0"; }},
     };
     for (const auto& c : cases) {
         auto members = Members();
