@@ -105,7 +105,12 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
         {kOld, Manifest(HexDigestOf(kNew), false), kStubManifestMissingUrl, kOld, fetched},
         {kOld, "<none>", kStubManifestFetchFailed, kOld, fetched},
         {kOld, "[" + stale + "]", kStubManifestMissingSha1, kOld, fetched},
-        {kOld, Manifest(HexDigestOf(kNew + "!")), kStubChecksumMismatch, kOld, downloaded},
+        {kOld,
+         Manifest(HexDigestOf(kNew + "!")),
+         kStubChecksumMismatch,
+         kOld,
+         {fetch, L"download " + kBuildUrl,
+          L"log refused path=/stub/" + std::wstring(40, L'0') + L"/manifest.json reason=digest"}},
         // The folder cannot be written.
         {kOld, stale, kStubDownloadFailed, kOld, fetched,
          [&] { folder->files.failTemporary = true; }},

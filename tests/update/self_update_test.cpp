@@ -102,7 +102,7 @@ TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) 
         {ManifestText(HexDigestOf(kNew)), kLauncherManifestMissingUrl, {kFetch}},
         {ManifestText(HexDigestOf(kNew + "!"), kBuildUrl),
          kLauncherChecksumMismatch,
-         {kFetch, kDownload}},
+         {kFetch, kDownload, L"log refused path=/launcher/manifest.json reason=digest"}},
     };
     for (const Case& c : cases) {
         Installation installation;
