@@ -1,21 +1,21 @@
 #include "game/client_library_update.h"
 
+#include "base/hex.h"
+#include "base/product_names.h"
 #include "integrity/file_hashing.h"
 #include "update/download_leftovers.h"
 
 namespace quillguard {
 
 std::string StubManifestPath(const Sha1Digest& stubDigest) {
-    std::string path = "/stub/";
-    for (const wchar_t digit : Sha1ToHex(stubDigest)) {
-        path.push_back(static_cast<char>(digit));
-    }
-    return path + "/manifest.json";
+    return "/stub/" + HexOf(stubDigest.bytes) + "/manifest.json";
 }
 
 LauncherError UpdateClientLibrary(const GameTargets& targets, const UpdateSource& source,
                                   FileSystem& files, Processes& processes) {
-    const std::wstring libraryPath = targets.launcherDir + L"\\" + kClientLibraryFileName;
+    const std::wstring libraryPath =
+        targets.launcherDir + L"\\" +
+        std::wstring(kClientLibraryName.begin(), kClientLibraryName.end());
     RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
     const UpdateCheck check =

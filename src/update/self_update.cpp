@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/product_names.h"
 #include "update/download_leftovers.h"
 
 namespace quillguard {
@@ -109,8 +110,8 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, const UpdateTrust* tru
     RemoveUpdateLeftovers(launcherPath, files, processes);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
     const UpdateSource source{*session, baseUrl, trust, log};
-    const UpdateCheck check =
-        CheckForUpdate(source, kLauncherManifestPath, launcherPath, kLauncherUpdateErrors);
+    const UpdateCheck check = CheckForUpdate(source, "/" + std::string(kLauncherManifestPath),
+                                             launcherPath, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
         return check.code;
     }

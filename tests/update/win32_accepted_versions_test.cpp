@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/product_names.h"
+
 namespace quillguard {
 namespace {
 
@@ -15,23 +17,23 @@ const std::wstring kValue = L"UpdateVersion https://updates.test/launcher/manife
 
 // One REG_QWORD per server and path under the QuillGuard key; anything else there is no record.
 TEST(Win32AcceptedVersionsTest, KeepsOneQwordPerServerAndPath) {
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kAcceptedVersionsKey, kValue.c_str());
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRegistryKey, kValue.c_str());
     Win32AcceptedVersions versions;
     EXPECT_EQ(versions.Read(kServer, kPath), std::nullopt);
     versions.Record(kServer, kPath, 0x100000002ULL);
     EXPECT_EQ(versions.Read(kServer, kPath), 0x100000002ULL);
     std::uint64_t stored = 0;
     DWORD size = sizeof(stored);
-    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kAcceptedVersionsKey, kValue.c_str(),
-                             RRF_RT_REG_QWORD, nullptr, &stored, &size),
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kRegistryKey, kValue.c_str(), RRF_RT_REG_QWORD,
+                             nullptr, &stored, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(stored, 0x100000002ULL);
 
     const DWORD small = 9;
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, kAcceptedVersionsKey, kValue.c_str(), REG_DWORD, &small,
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kRegistryKey, kValue.c_str(), REG_DWORD, &small,
                       sizeof(small));
     EXPECT_EQ(versions.Read(kServer, kPath), std::nullopt);
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kAcceptedVersionsKey, kValue.c_str());
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRegistryKey, kValue.c_str());
 }
 
 }  // namespace

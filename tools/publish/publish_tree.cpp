@@ -192,7 +192,7 @@ std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_v
     }
     const SignedMembers members{options.baseUrl,
                                 "/" + std::string(treePath),
-                                HexOf(build.digest),
+                                HexOf(build.digest.bytes),
                                 HexOf(build.file.sha256),
                                 build.file.size,
                                 signing->versions.find(treePath)->second,
