@@ -2,7 +2,7 @@
 """Writes a signed manifest for the tests, signed with the openssl command: an independent signer
 that follows the statement as docs/update-server.md defines it.
 
-  sign-manifest.py KEY SERVER PATH FILE URL VERSION [--expires TIME] [--size N]
+  sign-manifest.py KEY SERVER PATH FILE URL VERSION [--size N]
 
 KEY: a PEM private key; SERVER and PATH: the base URL and the path where the manifest is served;
 FILE: the build it names. --size signs another size than FILE's.
@@ -33,7 +33,6 @@ def main():
     for name in ("key", "server", "path", "file", "url"):
         parser.add_argument(name)
     parser.add_argument("version", type=int)
-    parser.add_argument("--expires")
     parser.add_argument("--size", type=int)
     args = parser.parse_args()
     content = open(args.file, "rb").read()
@@ -46,12 +45,9 @@ def main():
         "url": args.url,
         "version": args.version,
     }
-    if args.expires:
-        manifest["expires"] = args.expires
     statement = "QuillGuard signed manifest 2\n"
-    for name in ("server", "path", "sha1", "sha256", "size", "url", "version", "expires"):
-        if name in manifest:
-            statement += "%s: %s\n" % (name, manifest[name])
+    for name in ("server", "path", "sha1", "sha256", "size", "url", "version"):
+        statement += "%s: %s\n" % (name, manifest[name])
     der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", args.key],
                          input=statement.encode(), capture_output=True, check=True).stdout
     manifest["signature"] = base64.b64encode(der_to_raw(der)).decode()

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end scenario of two games whose launchers are built with the same two signing keys (a and
-# b) for two servers of the tests' nginx: A's at :47443, whose launcher manifest is at version 3,
-# and B's at :47445, at version 1. A updates itself and its library, B starts, A starts again: the
-# records of two servers never meet. Then B's server serves A's genuine manifests, and an older
-# library and a build longer than its "size" are served: each is refused with its code and the log
-# names the reason, nothing is started, and every file stays as it was. What needs no wine (every
-# rule of a signed manifest) is checked natively.
+# Two games whose launchers hold the same signing keys (a, b), for two servers: A's (:47443) at
+# version 3, B's (:47445) at version 1. A updates itself and its library, B starts, A again: their
+# records never meet. Then B's server serves A's genuine manifests, A's an older library and a
+# build longer than its "size": each is refused with its code and a log line naming the reason,
+# and nothing changes. Every other rule of a signed manifest is checked natively.
 #
-#   signed-updates.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG KEYS_DIR
+#   signed-updates.sh WINE_DIR BIN_DIR WORK_DIR TREE ACCESS_LOG KEYS_DIR
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 access_log=$6 keys=$7
+wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 keys=$6
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/../harness/wine-env.sh" "$wine_dir"
 
@@ -74,47 +72,41 @@ refused() {
     grep -qF "$5" "$log" || { echo "no log line naming: $5"; tail -5 "$log"; exit 1; }
 }
 
-case $scenario in
-signed_updates)
-    sign a "$server" /launcher/manifest.json "$next" "$server/builds/Foo_QG.exe" 3 \
-        >"$tree/launcher/manifest.json"
-    sign b "$server" "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2 \
-        >"$tree/stub/$id/manifest.json"
-    sign a "$server_b" /launcher/manifest.json "$launcher_b" "$server_b/builds/Bar_QG.exe" 1 \
-        >"$tree_b/launcher/manifest.json"
-    sign b "$server_b" "$stub_path" "$old_library" "$server_b/QGClient.dll" 1 \
-        >"$tree_b/stub/$id/manifest.json"
-    cp "$launcher_b" "$work/launcher-b.exe"
+sign a "$server" /launcher/manifest.json "$next" "$server/builds/Foo_QG.exe" 3 \
+    >"$tree/launcher/manifest.json"
+sign b "$server" "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2 \
+    >"$tree/stub/$id/manifest.json"
+sign a "$server_b" /launcher/manifest.json "$launcher_b" "$server_b/builds/Bar_QG.exe" 1 \
+    >"$tree_b/launcher/manifest.json"
+sign b "$server_b" "$stub_path" "$old_library" "$server_b/QGClient.dll" 1 \
+    >"$tree_b/stub/$id/manifest.json"
+cp "$launcher_b" "$work/launcher-b.exe"
 
-    echo "== A updates itself and its library, signed with a and b"
-    launches "$launcher" "$game_dir/Foo.exe"
-    cmp "$next" "$launcher" && cmp "$next_library" "$game_dir/QGClient.dll"
-    echo "== B, whose server is at version 1, starts its game"
-    launches "$launcher_b" "$b_dir/Bar.exe"
-    echo "== A again"
-    launches "$launcher" "$game_dir/Foo.exe"
+echo "== A updates itself and its library, signed with a and b"
+launches "$launcher" "$game_dir/Foo.exe"
+cmp "$next" "$launcher" && cmp "$next_library" "$game_dir/QGClient.dll"
+echo "== B, whose server is at version 1, starts its game"
+launches "$launcher_b" "$b_dir/Bar.exe"
+echo "== A again"
+launches "$launcher" "$game_dir/Foo.exe"
 
-    echo "== B's server serves A's genuine manifests"
-    cp "$tree/launcher/manifest.json" "$tree_b/launcher/manifest.json"
-    refused "$launcher_b" "Launcher Update Error" \
-        "Failed to fetch launcher update manifest from server." 0 \
-        "refused path=/launcher/manifest.json reason=server signed-for=$server"
-    cmp "$work/launcher-b.exe" "$launcher_b"
+echo "== B's server serves A's genuine manifests"
+cp "$tree/launcher/manifest.json" "$tree_b/launcher/manifest.json"
+refused "$launcher_b" "Launcher Update Error" \
+    "Failed to fetch launcher update manifest from server." 0 \
+    "refused path=/launcher/manifest.json reason=server signed-for=$server"
+cmp "$work/launcher-b.exe" "$launcher_b"
 
-    echo "== A's server serves an older library"
-    sign b "$server" "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 \
-        >"$tree/stub/$id/manifest.json"
-    refused "$launcher" "Game Update Error" "Failed to fetch game stub manifest from server." 0 \
-        "refused path=$stub_path reason=rollback version=1 accepted=2"
-    cmp "$next_library" "$game_dir/QGClient.dll"
+echo "== A's server serves an older library"
+sign b "$server" "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 \
+    >"$tree/stub/$id/manifest.json"
+refused "$launcher" "Game Update Error" "Failed to fetch game stub manifest from server." 0 \
+    "refused path=$stub_path reason=rollback version=1 accepted=2"
+cmp "$next_library" "$game_dir/QGClient.dll"
 
-    echo "== A's server serves a build longer than the size signed for it"
-    sign a "$server" /launcher/manifest.json "$installed" "$server/builds/Foo_QG-1.exe" 4 \
-        --size "$(($(stat -c %s "$installed") - 1))" >"$tree/launcher/manifest.json"
-    refused "$launcher" "Launcher Update Error" "Failed to download launcher update." 1 \
-        "error=223"
-    cmp "$next" "$launcher"
-    ;;
-*)
-    echo "unknown scenario: $scenario" >&2; exit 2 ;;
-esac
+echo "== A's server serves a build longer than the size signed for it"
+sign a "$server" /launcher/manifest.json "$installed" "$server/builds/Foo_QG-1.exe" 4 \
+    --size "$(($(stat -c %s "$installed") - 1))" >"$tree/launcher/manifest.json"
+refused "$launcher" "Launcher Update Error" "Failed to download launcher update." 1 \
+    "error=223"
+cmp "$next" "$launcher"

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <functional>
-#include <map>
 #include <string>
 #include <utility>
 
@@ -34,26 +33,23 @@ class FakeCrypto final : public UpdateCrypto {
     }
 };
 
-// The versions accepted before, by server and path joined.
-class FakeVersions final : public AcceptedVersions {
-  public:
-    std::map<std::string, std::uint64_t> versions;
-
-    std::optional<std::uint64_t> Read(std::string_view server, std::string_view path) override {
-        const auto found = versions.find(std::string(server) + std::string(path));
-        return found == versions.end() ? std::nullopt : std::optional(found->second);
-    }
-    void Record(std::string_view, std::string_view, std::uint64_t) override {}
-};
-
 constexpr char kServer[] = "https://a.example.com";
 constexpr char kPath[] = "/launcher/manifest.json";
 const Bytes64 kKeyA{0xA};
 const Bytes64 kKeyB{0xB};
 const Bytes64 kStranger{0x5};
 
-// The manifest body of members signed by key, with its JSON text edited after signing by
-// replacing one text with another.
+// Version 5 accepted before for kServer and kPath alone.
+class FakeVersions final : public AcceptedVersions {
+  public:
+    std::optional<std::uint64_t> Read(std::string_view server, std::string_view path) override {
+        return server == kServer && path == kPath ? std::optional<std::uint64_t>(5) : std::nullopt;
+    }
+    void Record(std::string_view, std::string_view, std::uint64_t) override {}
+};
+
+// The manifest body of members signed by key, with a member launchers ignore, and its JSON text
+// edited after signing by replacing one text with another.
 std::string Body(const SignedMembers& m, const Bytes64& key,
                  std::pair<std::string, std::string> edit = {}) {
     const auto signature = FakeCrypto::Sign(key, ManifestStatement(m).value());
@@ -61,7 +57,7 @@ std::string Body(const SignedMembers& m, const Bytes64& key,
                        m.sha1 + R"(","sha256":")" + m.sha256 + R"(","size":)" +
                        std::to_string(m.size) + R"(,"version":)" + std::to_string(m.version) +
                        R"(,"url":")" + m.url + (m.expires ? R"(","expires":")" + *m.expires : "") +
-                       R"(","signature":")" + EncodeBase64(signature) + R"("})";
+                       R"(","signature":")" + EncodeBase64(signature) + R"(","other":[1]})";
     if (!edit.first.empty()) {
         body.replace(body.find(edit.first), edit.first.size(), edit.second);
     }
@@ -72,8 +68,6 @@ std::string Body(const SignedMembers& m, const Bytes64& key,
 TEST(SignedUpdateTest, AcceptsOnlyManifestsSignedForThisServerAndPathNeitherOlderNorExpired) {
     FakeCrypto crypto;
     FakeVersions versions;
-    versions.versions = {{std::string(kServer) + kPath, 5},
-                         {std::string("https://b.example.com") + kPath, 40}};
     const UpdateTrust trust{{kKeyA, kKeyB}, &crypto, &versions};
     const auto now = std::chrono::sys_days{std::chrono::year{2027} / 1 / 1};
     const auto members = [](auto edit) {

@@ -65,12 +65,9 @@ TEST(UpdateRulesTest, ExpiresOnlyMoreThanADayPastExpires) {
         std::chrono::sys_seconds now;
         bool expired;
     } cases[] = {
-        {std::nullopt, kAt + std::chrono::years(100), false},
-        {"2027-01-31T00:00:00Z", kAt - std::chrono::seconds(1), false},
         {"2027-01-31T00:00:00Z", kAt + std::chrono::seconds(86400), false},
         {"2027-01-31T00:00:00Z", kAt + std::chrono::seconds(86401), true},
         {"2027-01-31", kAt - std::chrono::days(365), true},
-        {"", kAt, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(HasExpired(c.expires, c.now), c.expired)
