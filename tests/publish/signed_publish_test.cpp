@@ -140,7 +140,6 @@ TEST(SignedPublishTest, ChecksTheServedLauncherAndTheFilesAlreadyInTheTree) {
 TEST(SignedPublishTest, RefusesWhatLaunchersWouldNeverTakeOrCouldNotLoad) {
     const SignedWorkspace w;
     w.Put("other-server.exe", Launcher(Code("launcher 2"), "https://old.example.com"));
-    w.Put("unsigned.exe", Launcher(Code("launcher 2")));
     w.Put("other-key.exe", Launcher(Code("launcher 2"), kBaseUrl, std::string(64, 'a')));
     w.Put("not-a-dll.dll", Image(Code("client 2")));
     w.Put("x86.dll", Library(Code("client 2"), PeImageBuilder().x86()));
@@ -169,7 +168,6 @@ TEST(SignedPublishTest, RefusesWhatLaunchersWouldNeverTakeOrCouldNotLoad) {
         {with(launcher("other-server.exe", false)),
          "built for the update server https://old.example.com, not " + std::string(kBaseUrl)},
         {with(launcher("launcher.exe", false)), noKey},
-        {with(launcher("unsigned.exe")), "UpdateSigningKeys (none) " + otherKey},
         {with(launcher("other-key.exe")), otherKey},
         {with(games("not-a-dll.dll")), "not-a-dll.dll: not a DLL"},
         {with(games("x86.dll")),

@@ -13,10 +13,9 @@ usage() { echo "usage: $0 start STATE_DIR CERT_DIR ROOT | stop STATE_DIR" >&2; e
 [ $# -ge 2 ] || usage
 dir=$(realpath -m "$2")
 here=$(dirname "$(realpath "$0")")
-listening() {
-    (exec 3<>/dev/tcp/127.0.0.1/47443 && exec 4<>/dev/tcp/127.0.0.1/47444 &&
-        exec 5<>/dev/tcp/127.0.0.1/47445) 2>/dev/null
-}
+ports="47443 47444 47445"
+open_port() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+listening() { for port in $ports; do open_port "$port" || return 1; done; }
 
 stop_server() {
     local pid
@@ -74,11 +73,9 @@ start_server() {
     root=$(realpath -m "$2")
     mkdir -p "$dir/temp" "$root" "$root-second"
     stop_server
-    if (exec 3<>/dev/tcp/127.0.0.1/47443) 2>/dev/null || (exec 3<>/dev/tcp/127.0.0.1/47444) 2>/dev/null ||
-        (exec 3<>/dev/tcp/127.0.0.1/47445) 2>/dev/null; then
-        echo "127.0.0.1:47443, :47444 or :47445 is already in use: another update server is running" >&2
-        exit 1
-    fi
+    for port in $ports; do
+        ! open_port "$port" || { echo "127.0.0.1:$port is already in use: another update server is running" >&2; exit 1; }
+    done
     configure "$certs" "$root" >"$dir/nginx.conf"
     # A block that no longer has the lines adapted here would leave the document's own.
     for line in "listen 127.0.0.1:47443 ssl;" "listen 127.0.0.1:47444 ssl;" "root $root;" \
