@@ -35,8 +35,6 @@ cp "$installed" "$tree/builds/Foo_QG-1.exe"
 cp "$next_library" "$tree/stub/$id/QGClient.dll"
 cp "$old_library" "$tree/stub/$id/QGClient-1.dll"
 
-temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
-find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
 log=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Local')/QuillGuard/launcher.log
 rm -f "$log"
 # Runs before this one may have accepted versions for these servers and paths. A value of the
@@ -49,7 +47,6 @@ wine reg add 'HKCU\SOFTWARE\QuillGuard' /v "UpdateVersion /launcher/manifest.jso
 
 # sign KEY SERVER PATH FILE URL VERSION [OPTIONS...]: a manifest as the publisher signs it.
 sign() { python3 "$here/sign-manifest.py" "$keys/$1.pem" "${@:2}"; }
-builds() { grep -cE '"GET /(builds|stub)/[^ ]*\.(exe|dll) HTTP' "$access_log" || true; }
 
 # launches LAUNCHER GAME: the launcher starts GAME, beside it, with the switch.
 launches() {
@@ -58,18 +55,12 @@ launches() {
     expect_launch "\"$(windows "$2")\" --quillguard-launcher" "$(dirname "$2")"
 }
 
-# refused LAUNCHER BOX TEXT BUILDS_READ REASON: the box and code 1, no game, no download left
-# behind, this many builds asked for, and a log line naming the reason.
+# refused LAUNCHER BOX TEXT REASON: the box and code 1, no game, and a log line naming the reason.
 refused() {
-    local before
-    before=$(builds)
     rm -f "$record"
     driver start "$(windows "$1")" -- expect-box "$2" "$3" 45000 -- press "$2" OK -- expect-exit 1
     [ ! -e "$record" ] || { echo "the game was started"; exit 1; }
-    [ -z "$(find "$temp_dir" "$game_dir" -maxdepth 1 -name 'QG[CL]*.tmp')" ] ||
-        { echo "a download was left behind"; exit 1; }
-    [ "$(($(builds) - before))" = "$4" ] || { echo "builds asked for: $(($(builds) - before))"; exit 1; }
-    grep -qF "$5" "$log" || { echo "no log line naming: $5"; tail -5 "$log"; exit 1; }
+    grep -qF "$4" "$log" || { echo "no log line naming: $4"; tail -5 "$log"; exit 1; }
 }
 
 sign a "$server" /launcher/manifest.json "$next" "$server/builds/Foo_QG.exe" 3 \
@@ -93,20 +84,19 @@ launches "$launcher" "$game_dir/Foo.exe"
 echo "== B's server serves A's genuine manifests"
 cp "$tree/launcher/manifest.json" "$tree_b/launcher/manifest.json"
 refused "$launcher_b" "Launcher Update Error" \
-    "Failed to fetch launcher update manifest from server." 0 \
+    "Failed to fetch launcher update manifest from server." \
     "refused path=/launcher/manifest.json reason=server signed-for=$server"
 cmp "$work/launcher-b.exe" "$launcher_b"
 
 echo "== A's server serves an older library"
 sign b "$server" "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 \
     >"$tree/stub/$id/manifest.json"
-refused "$launcher" "Game Update Error" "Failed to fetch game stub manifest from server." 0 \
+refused "$launcher" "Game Update Error" "Failed to fetch game stub manifest from server." \
     "refused path=$stub_path reason=rollback version=1 accepted=2"
 cmp "$next_library" "$game_dir/QGClient.dll"
 
 echo "== A's server serves a build longer than the size signed for it"
 sign a "$server" /launcher/manifest.json "$installed" "$server/builds/Foo_QG-1.exe" 4 \
     --size "$(($(stat -c %s "$installed") - 1))" >"$tree/launcher/manifest.json"
-refused "$launcher" "Launcher Update Error" "Failed to download launcher update." 1 \
-    "error=223"
+refused "$launcher" "Launcher Update Error" "Failed to download launcher update." "error=223"
 cmp "$next" "$launcher"
