@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Writes a signed manifest for the tests, signed with the openssl command: an independent signer
-that follows the statement as docs/update-server.md defines it.
-
-  sign-manifest.py KEY SERVER PATH FILE URL VERSION [--size N]
-
-KEY: a PEM private key; SERVER and PATH: the base URL and the path where the manifest is served;
-FILE: the build it names. --size signs another size than FILE's.
-"""
+"""sign-manifest.py KEY SERVER PATH FILE URL VERSION [--size N]: the signed manifest served at
+SERVER (a base URL) and PATH naming FILE, signed with the private KEY by the openssl command, as
+docs/update-server.md defines it; --size signs another size than FILE's."""
 import argparse
 import base64
 import hashlib

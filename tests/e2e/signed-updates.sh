@@ -14,8 +14,7 @@ source "$here/../harness/wine-env.sh" "$wine_dir"
 server_b=https://localhost:47445
 tree_b=$tree-second
 cp "$fixtures/signed/QuillGuardLauncher.exe" "$launcher"
-installed=$work/installed.exe
-cp "$launcher" "$installed"
+installed=$fixtures/signed/QuillGuardLauncher.exe
 next=$fixtures/signed/next/QuillGuardLauncher.exe
 old_library=$fixtures/QGClient.dll
 next_library=$fixtures/next/QGClient.dll
@@ -23,9 +22,8 @@ cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 id=$(stub_id "$game_dir/Foo.exe")
 stub_path=/stub/$id/manifest.json
 # Game B: another game folder, its launcher built for server B.
-b_dir=$work/Bar
+b_dir=$work/Bar launcher_b=$work/Bar/Bar_QG.exe
 mkdir -p "$b_dir"
-launcher_b=$b_dir/Bar_QG.exe
 cp "$fixtures/signed/server-b/QuillGuardLauncher.exe" "$launcher_b"
 cp "$fixtures/qg_fixture_game.exe" "$b_dir/Bar.exe"
 cp "$old_library" "$b_dir/"
@@ -71,7 +69,6 @@ sign a "$server_b" /launcher/manifest.json "$launcher_b" "$server_b/builds/Bar_Q
     >"$tree_b/launcher/manifest.json"
 sign b "$server_b" "$stub_path" "$old_library" "$server_b/QGClient.dll" 1 \
     >"$tree_b/stub/$id/manifest.json"
-cp "$launcher_b" "$work/launcher-b.exe"
 
 echo "== A updates itself and its library, signed with a and b"
 launches "$launcher" "$game_dir/Foo.exe"
@@ -86,7 +83,7 @@ cp "$tree/launcher/manifest.json" "$tree_b/launcher/manifest.json"
 refused "$launcher_b" "Launcher Update Error" \
     "Failed to fetch launcher update manifest from server." \
     "refused path=/launcher/manifest.json reason=server signed-for=$server"
-cmp "$work/launcher-b.exe" "$launcher_b"
+cmp "$fixtures/signed/server-b/QuillGuardLauncher.exe" "$launcher_b"
 
 echo "== A's server serves an older library"
 sign b "$server" "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 \
