@@ -7,8 +7,9 @@ namespace quillguard {
 namespace {
 
 // In the order of LogStage.
-constexpr std::string_view kStageNames[] = {"start",       "fetch",     "download", "resume",
-                                            "self-update", "hand-over", "game",     "exit"};
+constexpr std::string_view kStageNames[] = {"start",         "fetch",     "download", "resume",
+                                            "self-update",   "hand-over", "game",     "exit",
+                                            "leftover-kept", "disk-space"};
 
 void AppendHex(std::string& text, unsigned value, int digits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -77,6 +78,9 @@ std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const Lo
     }
     if (entry.bytes) {
         line += " bytes=" + std::to_string(*entry.bytes);
+    }
+    if (entry.freeBytes) {
+        line += " free=" + std::to_string(*entry.freeBytes);
     }
     if (entry.milliseconds) {
         line += " ms=" + std::to_string(*entry.milliseconds);

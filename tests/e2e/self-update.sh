@@ -15,9 +15,8 @@ publish_current "$game_dir/Foo.exe"
 old=$work/installed.exe
 cp "$launcher" "$old"
 mkdir -p "$tree/builds"
+# The player's temporary folder, which no launcher touches.
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
-# What an interrupted earlier run may have left there would be counted as this run's.
-find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
 listing() { (cd "$1" && ls -A | LC_ALL=C sort); }
 game_files=$(listing "$game_dir") temp_files=$(listing "$temp_dir")
 expect_listings() {
@@ -60,6 +59,29 @@ replaces_itself_and_restarts_with_the_same_arguments)
         [ ! -e "$file" ] || { echo "FAIL: $file was made: something ran that must not"; exit 1; }
     done
     ;;
+read_only_launcher)
+    # Installed read-only (no write bits: wine shows FILE_ATTRIBUTE_READONLY), and with the log's
+    # folder turned into a link by something the player ran: no line may land where it leads.
+    chmod a-w "$launcher"
+    log_dir=$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/QuillGuard
+    bait=$work/bait
+    mkdir -p "$bait" "$log_dir"
+    mv "$log_dir" "$log_dir.kept" && ln -s "$bait" "$log_dir"
+    trap 'rm -f "$log_dir"; mv "$log_dir.kept" "$log_dir"; cleanup' EXIT
+    # It updates itself; the restarted launcher removes the old one, read-only as it is, and a
+    # later update (back to the first build) works as well.
+    for build in "$fixtures/next/QuillGuardLauncher.exe" "$old"; do
+        cp "$build" "$tree/builds/Foo_QG.exe"
+        publish launcher "$(manifest "$(sha1 "$build")" "$server/builds/Foo_QG.exe")"
+        rm -f "$record"
+        driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
+        expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
+        driver expect-mutex QuillGuardLauncherMutex free 60000
+        cmp "$build" "$launcher"
+        expect_listings
+    done
+    [ -z "$(ls -A "$bait")" ] || { echo "the log followed the link:"; ls -A "$bait"; exit 1; }
+    ;;
 killed_at_random_moments)
     # A build large enough that copying and checking it beside the launcher takes a while.
     big=$work/big.exe
@@ -73,7 +95,7 @@ killed_at_random_moments)
     mark=$work/round
     between() {
         [ -n "$(find "$game_dir" -maxdepth 1 -name Foo_QG.exe.new -newer "$mark")" ] ||
-            [ -n "$(find "$temp_dir" -maxdepth 1 -name 'QGL*.tmp' -size "${size}c" -newer "$mark")" ]
+            [ -n "$(find "$game_dir" -maxdepth 1 -name 'QGL*.tmp' -size "${size}c" -newer "$mark")" ]
     }
     kills=0 between_kills=0
     for round in $(seq 24); do

@@ -160,6 +160,26 @@ TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
     EXPECT_EQ(target.content(), kPrevious);
 }
 
+TEST(HttpClientTest, ABuildTheDiskCannotHoldIsRefusedBeforeItsBodyAndLeavesNothing) {
+    // A petabyte, as the server announces it or as a signed manifest's size promises it.
+    const std::pair<std::wstring, std::uint64_t> cases[] = {
+        {L"/trickle/1000000000000000", kNoByteLimit}, {L"/trickle/12", 1'000'000'000'000'000}};
+    for (const auto& [path, byteLimit] : cases) {
+        CallLog lines;
+        testing::FakeLauncherLog log(lines);
+        HttpClient client(log, NetworkLimits());
+        const ScratchFile target(kPrevious);
+        EXPECT_FALSE(client.DownloadToFile(FaultUrl(path), target.path().wstring(), {}, byteLimit));
+        EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(target.content(), std::nullopt);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_TRUE(lines[0].starts_with(L"log disk-space path=" + path +
+                                         L" bytes=1000000000000000 free=") &&
+                    lines[0].ends_with(L" error=112"))
+            << lines[0];
+    }
+}
+
 // Short limits, so that the tests wait seconds where the launcher waits a minute; the waits they
 // check end far sooner than the server would let them.
 NetworkLimits ShortLimits() {
