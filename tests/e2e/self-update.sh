@@ -82,6 +82,24 @@ read_only_launcher)
     done
     [ -z "$(ls -A "$bait")" ] || { echo "the log followed the link:"; ls -A "$bait"; exit 1; }
     ;;
+unwritable_folder)
+    # The game folder as Program Files is for a player: a read-only bind mount in this mount
+    # namespace, which the wine session's server shares (it opens the files). Wine elevates every
+    # process, so this is the elevated launcher that cannot write: no prompt, the usual code. On
+    # Windows creating the download fails (5); wine's GetTempFileNameW names a file it could not
+    # create, and the download fails to open it (6).
+    mount --bind "$game_dir" "$game_dir" && mount -o remount,bind,ro "$game_dir" ||
+        { echo "no read-only bind mount here: run through a private mount namespace as root"; exit 77; }
+    trap 'umount "$game_dir"; cleanup' EXIT
+    cp "$fixtures/next/QuillGuardLauncher.exe" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$tree/builds/Foo_QG.exe")" "$server/builds/Foo_QG.exe")"
+    caption="Launcher Update Error"
+    driver start "$(windows "$launcher")" \
+        -- expect-box "$caption" "Failed to download launcher update." 45000 \
+        -- press "$caption" OK -- expect-exit 1
+    cmp "$old" "$launcher"
+    expect_listings
+    ;;
 killed_at_random_moments)
     # A build large enough that copying and checking it beside the launcher takes a while.
     big=$work/big.exe

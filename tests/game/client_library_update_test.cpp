@@ -86,11 +86,10 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
     const CallLog downloaded = {fetch, L"download " + kBuildUrl};
     const std::string missing = "<missing>";
     const std::string stale = Manifest(HexDigestOf(kNew));
-    // A reader that never lets go: the move is tried for about two seconds.
+    // A reader holds the library: the move is tried again for about two seconds.
     CallLog heldForGood = downloaded;
     heldForGood.insert(heldForGood.end(), 19, L"wait 100");
-    CallLog heldForASecond = downloaded;
-    heldForASecond.insert(heldForASecond.end(), 10, L"wait 100");
+    const CallLog heldForASecond(heldForGood.begin(), heldForGood.end() - 9);
     const CallLog elevatedCopy = {fetch, L"elevated?",
                                   L"runas and wait " +
                                       (LauncherFolder::path / L"Foo_QG.exe").wstring() +

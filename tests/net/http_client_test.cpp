@@ -122,31 +122,6 @@ TEST(HttpClientTest, SendsAPlainGetWithTheLaunchersUserAgent) {
     }
 }
 
-TEST(HttpClientTest, ReportsProgressOnlyWhenTheLengthIsAnnounced) {
-    struct Case {
-        std::wstring path;
-        std::vector<float> calls;
-        std::optional<std::string> body;  // of a success
-    };
-    const Case cases[] = {
-        {L"/bytes/400,200,200", {0.0F, 50.0F, 75.0F, 100.0F}, Pattern(800)},
-        {L"/no-length/400,200,200", {}, Pattern(800)},
-        {L"/status/404", {}, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        const auto name = ::testing::PrintToString(c.path);
-        std::vector<float> calls;
-        const ProgressCallback record = [&calls](float percent) { calls.push_back(percent); };
-        HttpClient client;
-        const ScratchFile target(kPrevious);
-        EXPECT_EQ(client.DownloadToFile(FaultUrl(c.path), target.path().wstring(), record),
-                  c.body.has_value())
-            << name;
-        EXPECT_EQ(calls, c.calls) << name;
-        EXPECT_TRUE(target.content() == c.body) << name;
-    }
-}
-
 TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
     const ScratchFile target(kPrevious);
     {

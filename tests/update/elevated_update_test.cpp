@@ -16,10 +16,8 @@ TEST(ElevatedUpdateTest, AsksOnceOnlyWhenRightsAreLackingAndTheLauncherIsNotElev
                            L"runas and wait C:\\Game\\Foo_QG.exe [--quillguard-update-only]"};
     struct Case {
         std::uint32_t writeError;
-        bool elevated;
-        bool updateOnly;
-        std::uint32_t shellError;  // 0: the prompt is accepted
-        std::uint32_t copyExit;
+        bool elevated, updateOnly;
+        std::uint32_t shellError, copyExit;  // shellError 0: the prompt is accepted
         LauncherError code;
         LaunchFailure launchFailure;
         CallLog calls;
