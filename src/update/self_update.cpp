@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/product_names.h"
 #include "update/download_leftovers.h"
 #include "update/elevated_update.h"
 #include "update/file_retries.h"
@@ -106,8 +107,10 @@ FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl
     }
     RemoveUpdateLeftovers(self.path, files, processes, log);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    const UpdateCheck check =
-        CheckForUpdate(*session, baseUrl + kLauncherManifestPath, self.path, kLauncherUpdateErrors);
+    const UpdateCheck check = CheckForUpdate(
+        *session,
+        baseUrl + L"/" + std::wstring(kLauncherManifestPath.begin(), kLauncherManifestPath.end()),
+        self.path, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
         return {check.code, 0};
     }
