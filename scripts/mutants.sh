@@ -50,7 +50,7 @@ signature-skipped	windows	src/update/signed_update.cpp	    if (!statement || std
 path-not-bound	native	src/update/manifest_statement.cpp	    statement.append("path: ").append(path).append("\n");	    statement.append("path: \n");
 version-not-compared	windows	src/update/signed_update.cpp	    if (!IsVersionAcceptable(manifest->members.version, trust.versions->Read(path)) ||	    if (!IsVersionAcceptable(manifest->members.version, std::nullopt) ||	e2e.signed_updates
 size-not-enforced	windows	src/update/verified_update.cpp	    const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;	    const std::uint64_t byteLimit = kNoByteLimit;	e2e.signed_updates
-read-only-kept	windows	src/base/win32_file_system.cpp	    if (error == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {	    if (false) {	qg_update_win32_tests|e2e.self_update.read_only_launcher
+read-only-kept	windows	src/base/win32_file_system.cpp	    if (error == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {	    if (false) {	qg_update_win32_tests|e2e.self_update.replaces
 elevation-when-elevated	native	src/update/elevated_update.cpp	    if (self.updateOnly || writeError != kErrorAccessDenied || processes.IsProcessElevated()) {	    if (self.updateOnly || writeError != kErrorAccessDenied) {
 switch-forwarded	windows	src/base/launcher_facts.cpp	        } else {	        } {	qg_win32_tests
 scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (true) {	qg_update_win32_tests|qg_win32_tests

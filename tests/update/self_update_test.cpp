@@ -162,11 +162,6 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
         {"no temporary file", kNoTemporaryFile, [&] { i->files.temporaryError = 3; }},
-        {"elevation declined", kElevationRefused,
-         [&] {
-             i->files.temporaryError = kErrorAccessDenied;
-             i->processes.shellError = kErrorCancelled;
-         }},
         {"broken download", kLauncherDownloadFailed,
          [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
         {"copy beside the launcher", kUpdateProcessFailed, [&] { i->files.failCopy = true; }},
