@@ -53,7 +53,7 @@ size-not-enforced	windows	src/update/verified_update.cpp	    const std::uint64_t
 read-only-kept	windows	src/base/win32_file_system.cpp	    if (error == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {	    if (false) {	qg_update_win32_tests|e2e.self_update.replaces
 elevation-when-elevated	native	src/update/elevated_update.cpp	    if (self.updateOnly || writeError != kErrorAccessDenied || processes.IsProcessElevated()) {	    if (self.updateOnly || writeError != kErrorAccessDenied) {
 switch-forwarded	windows	src/base/launcher_facts.cpp	        } else {	        } {	qg_win32_tests
-scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (true) {	qg_update_win32_tests|qg_win32_tests
+scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (!IsScannerError(error) || attempt == 1) {	qg_update_win32_tests|qg_win32_tests
 TABLE
 )
 
