@@ -82,8 +82,10 @@ bool UpdateLibrary(const std::wstring& base, const std::wstring& folder) {
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
     NoLog log;
-    return quillguard::UpdateClientLibrary(targets, {session, base, nullptr, log}, files,
-                                           processes) == quillguard::kSuccess;
+    const quillguard::LauncherFacts self{folder + L"\\Foo_QG.exe", L"", L"", false};
+    return quillguard::UpdateClientLibrary(targets, self, {session, base, nullptr, log}, files,
+                                           processes)
+               .code == quillguard::kSuccess;
 }
 
 bool Run(const std::wstring& mode, int argc, wchar_t** argv) {

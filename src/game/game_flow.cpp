@@ -9,25 +9,24 @@
 
 namespace quillguard {
 
-FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
-                       const std::wstring& baseUrl, const UpdateTrust* trust, LauncherLog& log,
-                       InstanceLock& lock) {
+FlowResult RunGameFlow(const LauncherFacts& self, FileSystem& files, Processes& processes,
+                       Downloads& downloads, const std::wstring& baseUrl, const UpdateTrust* trust,
+                       LauncherLog& log, InstanceLock& lock) {
     GameTargets targets;
     const ClientTargetTest isClientTarget = [](const std::wstring& path) {
         return IsClientTarget(path);
     };
-    if (const LauncherError code =
-            ResolveGameTargets(processes.GetLauncherPath(), files, isClientTarget, targets);
+    if (const LauncherError code = ResolveGameTargets(self.path, files, isClientTarget, targets);
         code != kSuccess) {
         return {code, 0};
     }
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
     const UpdateSource source{*session, baseUrl, trust, log};
-    if (const LauncherError code = UpdateClientLibrary(targets, source, files, processes);
-        code != kSuccess) {
-        return {code, 0};
+    const FlowResult library = UpdateClientLibrary(targets, self, source, files, processes);
+    if (library.code != kSuccess || self.updateOnly) {
+        return library;
     }
-    return LaunchGame(targets.gamePath, processes, lock);
+    return LaunchGame(targets.gamePath, self, processes, lock);
 }
 
 }  // namespace quillguard
