@@ -51,9 +51,12 @@ replaces_itself_and_restarts_with_the_same_arguments)
     next=$fixtures/next/QuillGuardLauncher.exe
     cp "$next" "$tree/builds/Foo_QG.exe"
     publish launcher "$(manifest "$(sha1 "$next")" "$server/builds/Foo_QG.exe")"
+    rm -f "$log_file"
     start
     # The restarted launcher, now current, gives the game the same command line, byte for byte.
     expect_launch "$first" "$elsewhere"
+    expect_log "pid=[0-9]+ fetch path=/launcher/manifest.json status=200 bytes=[0-9]+ ms=" \
+        "pid=[0-9]+ hand-over$"
     cmp "$next" "$launcher"
     expect_listings
     for file in "$game_dir/injected" "$game_dir/piped" "$elsewhere/injected" "$planted_marker"; do
