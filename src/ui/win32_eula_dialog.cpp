@@ -1,3 +1,4 @@
+#include "base/product_names.h"
 #include "ui/eula_dialog.h"
 #include "ui/eula_text.h"
 #include "ui/win32_window_state.h"
@@ -13,7 +14,7 @@ void OpenEulaDialog(HWND dialog) {
                        static_cast<int>(::GetDpiForWindow(dialog)));
     ::SetWindowPos(dialog, nullptr, rect.x, rect.y, rect.width, rect.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowTextW(dialog, kEulaCaption);
+    ::SetWindowTextW(dialog, kLauncherCaption);
     ::SetDlgItemTextW(dialog, IDC_EULA_TEXT, EulaText().data());
     ::SetFocus(::GetDlgItem(dialog, IDC_EULA_TEXT));
 }

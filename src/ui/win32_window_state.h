@@ -10,7 +10,6 @@ namespace quillguard {
 
 // The splash window's class.
 inline constexpr wchar_t kWindowClass[] = L"QuillGuard";
-inline constexpr wchar_t kEulaCaption[] = L"QuillGuard Launcher";
 // The one message the main thread posts to the window thread: ask for the agreement.
 inline constexpr UINT WM_SHOW_EULA = WM_USER + 1;
 
