@@ -25,7 +25,8 @@ shoot() {
     read -r x y width height <"$work/$1.held" || return 1
     sleep 0.5  # room for the window to paint
     (source "$here/../harness/wine-env.sh" "$wine_dir"
-        import -window root -crop "${width}x${height}+$x+$y" +repage "$shots/$1.png") || return 1
+        import -window root -crop "${width}x${height}+$x+$y" +repage "PNG24:$shots/$1.png") ||
+        return 1
     touch "$work/$1.released"
 }
 
