@@ -27,9 +27,11 @@ TEST(MessageBoxStyleTest, InformationAndErrorIcons) {
     EXPECT_EQ(MessageBoxStyle(MessageIcon::Error), 0x10u);
 }
 
+// The window is shown once its text is in place; before that it may be found half made.
 HWND AwaitEulaWindow() {
     HWND eula = nullptr;
-    while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr) {
+    while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr ||
+           !::IsWindowVisible(eula)) {
         ::Sleep(20);
     }
     return eula;
