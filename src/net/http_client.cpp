@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "net/content_range.h"
 
@@ -33,6 +34,17 @@ class NoLog final : public LauncherLog {
 };
 
 NoLog noLog;
+
+// The bytes free to this user on the volume of a file's folder; nothing when the system cannot
+// say.
+std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& filePath) {
+    const std::wstring folder = filePath.substr(0, filePath.find_last_of(L'\\') + 1);
+    ULARGE_INTEGER free{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return free.QuadPart;
+}
 
 }  // namespace
 
@@ -336,8 +348,23 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
     bool succeeded = false;
     std::uint64_t received = 0;
     const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
+    // Before the body: a build the disk cannot hold (its signed size, else what the server
+    // announces) fails now, leaving nothing, rather than once it has filled the disk.
+    const auto needed =
+        byteLimit != kNoByteLimit
+            ? byteLimit
+            : ParseContentLength(QueryText(exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
+    const auto free = FreeBytesBeside(filePath);
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
+    } else if (needed && free && *needed > *free) {
+        lastError_ = ERROR_DISK_FULL;
+        writeFailed = true;
+        LogEntry entry = FlowStep(LogStage::DiskSpace, std::nullopt, ERROR_DISK_FULL);
+        entry.url = url;
+        entry.bytes = needed;
+        entry.freeBytes = free;
+        log_->Record(entry);
     } else {
         succeeded = ReadBody(exchange.request.get(), clock, progress, write, received);
     }

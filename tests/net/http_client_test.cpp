@@ -122,31 +122,6 @@ TEST(HttpClientTest, SendsAPlainGetWithTheLaunchersUserAgent) {
     }
 }
 
-TEST(HttpClientTest, ReportsProgressOnlyWhenTheLengthIsAnnounced) {
-    struct Case {
-        std::wstring path;
-        std::vector<float> calls;
-        std::optional<std::string> body;  // of a success
-    };
-    const Case cases[] = {
-        {L"/bytes/400,200,200", {0.0F, 50.0F, 75.0F, 100.0F}, Pattern(800)},
-        {L"/no-length/400,200,200", {}, Pattern(800)},
-        {L"/status/404", {}, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        const auto name = ::testing::PrintToString(c.path);
-        std::vector<float> calls;
-        const ProgressCallback record = [&calls](float percent) { calls.push_back(percent); };
-        HttpClient client;
-        const ScratchFile target(kPrevious);
-        EXPECT_EQ(client.DownloadToFile(FaultUrl(c.path), target.path().wstring(), record),
-                  c.body.has_value())
-            << name;
-        EXPECT_EQ(calls, c.calls) << name;
-        EXPECT_TRUE(target.content() == c.body) << name;
-    }
-}
-
 TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
     const ScratchFile target(kPrevious);
     {
@@ -158,6 +133,26 @@ TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
         EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     }
     EXPECT_EQ(target.content(), kPrevious);
+}
+
+TEST(HttpClientTest, ABuildTheDiskCannotHoldIsRefusedBeforeItsBodyAndLeavesNothing) {
+    // A petabyte, as the server announces it or as a signed manifest's size promises it.
+    const std::pair<std::wstring, std::uint64_t> cases[] = {
+        {L"/trickle/1000000000000000", kNoByteLimit}, {L"/trickle/12", 1'000'000'000'000'000}};
+    for (const auto& [path, byteLimit] : cases) {
+        CallLog lines;
+        testing::FakeLauncherLog log(lines);
+        HttpClient client(log, NetworkLimits());
+        const ScratchFile target(kPrevious);
+        EXPECT_FALSE(client.DownloadToFile(FaultUrl(path), target.path().wstring(), {}, byteLimit));
+        EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(target.content(), std::nullopt);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_TRUE(lines[0].starts_with(L"log disk-space path=" + path +
+                                         L" bytes=1000000000000000 free=") &&
+                    lines[0].ends_with(L" error=112"))
+            << lines[0];
+    }
 }
 
 // Short limits, so that the tests wait seconds where the launcher waits a minute; the waits they
