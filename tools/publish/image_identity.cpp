@@ -82,15 +82,22 @@ class ResourceWalker {
     ResourceTree tree_;
 };
 
+// The file header, and the DOS header that leads to it.
+Result<pe::FileHeader> ReadFileHeader(pe::PeImageReader& reader, pe::DosHeader& dos) {
+    const auto read = reader.ReadDosHeader();
+    if (!read.ok()) {
+        return {read.status};
+    }
+    dos = read.value;
+    return reader.ReadNtHeaders(dos);
+}
+
 // The resource tree's place, and the section table to map RVAs with; kOk with a size of 0 when
 // the image has no resources.
 Result<ResourceTree> FindResourceTree(ReadableFile& file, pe::PeImageReader& reader,
                                       std::vector<pe::SectionHeader>& sections) {
-    const auto dos = reader.ReadDosHeader();
-    if (!dos.ok()) {
-        return {dos.status};
-    }
-    const auto header = reader.ReadNtHeaders(dos.value);
+    pe::DosHeader dos;
+    const auto header = ReadFileHeader(reader, dos);
     if (!header.ok()) {
         return {header.status};
     }
@@ -99,9 +106,9 @@ Result<ResourceTree> FindResourceTree(ReadableFile& file, pe::PeImageReader& rea
         return {optional.status};
     }
     // The section table follows the optional header at the size the file header declares.
-    const auto optionalStart = static_cast<std::int64_t>(
-        std::uint64_t{static_cast<std::uint32_t>(dos.value.ntHeadersOffset)} +
-        pe::kNtSignatureSize + pe::kFileHeaderSize);
+    const auto optionalStart =
+        static_cast<std::int64_t>(std::uint64_t{static_cast<std::uint32_t>(dos.ntHeadersOffset)} +
+                                  pe::kNtSignatureSize + pe::kFileHeaderSize);
     if (!file.SeekFromStart(optionalStart) || !reader.SkipOptionalHeader(header.value)) {
         return {ReadStatus::kSeekFailed};
     }
@@ -121,11 +128,8 @@ Result<ResourceTree> FindResourceTree(ReadableFile& file, pe::PeImageReader& rea
 
 Result<ImageKind> ReadImageKind(ReadableFile& file) {
     pe::PeImageReader reader(file, pe::ReadCalls::kUntilEnd);
-    const auto dos = reader.ReadDosHeader();
-    if (!dos.ok()) {
-        return {dos.status};
-    }
-    const auto header = reader.ReadNtHeaders(dos.value);
+    pe::DosHeader dos;
+    const auto header = ReadFileHeader(reader, dos);
     if (!header.ok()) {
         return {header.status};
     }
