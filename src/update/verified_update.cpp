@@ -92,7 +92,7 @@ LauncherError DownloadVerified(HttpSession& session, const UpdateCheck& check,
                                const std::wstring& target, const UpdateErrors& errors) {
     // A signed manifest's size bounds the download: a server cannot fill the disk.
     const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;
-    if (!session.DownloadToFile(check.url, target, ProgressCallback(), byteLimit)) {
+    if (!session.DownloadToFile(check.url, target, byteLimit)) {
         return errors.downloadFailed;
     }
     if (!MatchesManifest(target, check)) {

@@ -81,7 +81,7 @@ bool ReadSigning(const TreeOptions& options, std::optional<Signing>& signing, st
 bool LauncherTakesIt(const TreeOptions& options, const std::optional<Signing>& signing,
                      std::ostream& err) {
     const auto launcher =
-        options.launcher ? options.launcher : PublishedLauncher(options.root, options.baseUrl);
+        options.launcher ? options.launcher : PublishedLauncher(options.root, FilesBaseUrl(options));
     if (!launcher) {
         return true;
     }
@@ -153,7 +153,7 @@ std::optional<FileProblem> PlaceBuild(const std::filesystem::path& root, const B
 std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_view treePath,
                                        const Build& build, const std::optional<Signing>& signing,
                                        const std::optional<std::string>& existing) {
-    const std::string url = UrlOf(options.baseUrl, build.treePath);
+    const std::string url = UrlOf(FilesBaseUrl(options), build.treePath);
     if (!signing) {
         return ManifestText(build.digest, url);
     }
