@@ -90,8 +90,8 @@ TEST(VerifyTreeTest, ChecksBuildsOnAnotherHostInTheTreeOrWhereTheirUrlsPoint) {
                   {"--files-base-url", cdn, "--launcher", w.Input("launcher.exe")}))),
               0);
     EXPECT_EQ(Named(w.Content("www/launcher/manifest.json")).second.rfind(cdn + "/files/", 0), 0u);
-    std::vector<std::filesystem::path> verify = {"verify", "--root", w.Root(), "--base-url",
-                                                 kBaseUrl, "--files-base-url", cdn};
+    std::vector<std::filesystem::path> verify = {
+        "verify", "--root", w.Root(), "--base-url", kBaseUrl, "--files-base-url", cdn};
     const auto [status, out, err] = RunTool(verify);
     EXPECT_EQ(status, 0) << err;
     EXPECT_NE(out.find("builds read from the tree under"), std::string::npos) << out;

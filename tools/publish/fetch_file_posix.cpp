@@ -15,9 +15,9 @@ std::optional<std::string> FetchFile(const std::string& url, const std::filesyst
     // curl is on every Linux build server; https only, redirects included, so that a fetched file
     // came the way a player's would.
     std::string output = target.string();
-    std::vector<std::string> arguments = {"curl",    "--silent", "--show-error", "--fail",
-                                          "--location", "--proto", "=https", "--proto-redir",
-                                          "=https", "--output", output, "--", url};
+    std::vector<std::string> arguments = {
+        "curl",          "--silent", "--show-error", "--fail", "--location", "--proto", "=https",
+        "--proto-redir", "=https",   "--output",     output,   "--",         url};
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());

@@ -80,8 +80,8 @@ bool ReadSigning(const TreeOptions& options, std::optional<Signing>& signing, st
 // one the tree serves, takes what is published; false after naming why not.
 bool LauncherTakesIt(const TreeOptions& options, const std::optional<Signing>& signing,
                      std::ostream& err) {
-    const auto launcher =
-        options.launcher ? options.launcher : PublishedLauncher(options.root, FilesBaseUrl(options));
+    const auto launcher = options.launcher ? options.launcher
+                                           : PublishedLauncher(options.root, FilesBaseUrl(options));
     if (!launcher) {
         return true;
     }

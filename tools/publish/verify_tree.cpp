@@ -181,8 +181,9 @@ class TreeVerifier {
             }
             return !held;
         });
-        problem = trusted_.empty() ? std::nullopt
-                                   : SignedProblem(fileRoot_, treePath, checked->body, build, keys_);
+        problem = trusted_.empty()
+                      ? std::nullopt
+                      : SignedProblem(fileRoot_, treePath, checked->body, build, keys_);
         if (problem) {
             return Problem(treePath, *problem);
         }
@@ -284,9 +285,8 @@ int VerifyTree(const TreeOptions& options, std::ostream& out, std::ostream& err)
     if (options.fetchFiles) {
         // A folder of this run's own, so that a fetched build never lands in the tree.
         fileRoot = std::filesystem::temp_directory_path(error) /
-                   ("qg-publish-fetched-" + std::to_string(std::chrono::steady_clock::now()
-                                                               .time_since_epoch()
-                                                               .count()));
+                   ("qg-publish-fetched-" +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
         if (error || !std::filesystem::create_directory(fileRoot, error)) {
             err << "qg-publish: no folder for fetched builds: " << error.message() << '\n';
             return 1;
