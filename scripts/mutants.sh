@@ -38,7 +38,7 @@ resume-offset	windows	src/net/http_download.cpp	            succeeded = range &&
 resume-short-range	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 <= end);	qg_http_client_tests
 fetch-deadline	windows	src/net/http_client.cpp	    TransferClock clock(limits_.receiveMs, limits_.fetchDeadlineMs, 0, 0, start);	    TransferClock clock(limits_.receiveMs, 0, 0, 0, start);	qg_http_client_tests
 query-dropped	windows	src/net/http_client.cpp	    path = std::wstring(pathBuffer.data()) + std::wstring(extra.substr(0, extra.find(L'#')));	    path = std::wstring(pathBuffer.data()) + std::wstring(extra.substr(0, 0));	qg_http_client_tests
-proxy-ignored	windows	src/net/http_client.cpp	    const auto user = automatic ? std::nullopt : ReadUserProxySettings(*calls_);	    const auto user = std::optional<UserProxySettings>();	e2e.self_update.updates_through
+proxy-ignored	windows	src/net/http_client.cpp	    const auto user = automatic ? std::nullopt : ReadUserProxySettings(*calls_);	    const auto user = automatic || true ? std::nullopt : ReadUserProxySettings(*calls_);	e2e.self_update.updates_through
 manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesystem::path temporary = TemporaryBeside(path);	    const std::filesystem::path temporary = path;
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (existing == text) {	    if (false && existing == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {
