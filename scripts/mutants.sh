@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 faults=$(cat <<'TABLE'
 quoting	native	src/base/quote_argument.cpp	    quoted.append(2 * pendingBackslashes, L'\\');	    quoted.append(pendingBackslashes, L'\\');
 sha1-padding	native	src/integrity/sha1.cpp	    const std::uint64_t zeros = (55 - n) % 64;	    const std::uint64_t zeros = (56 - n) % 64;
-hex-parsing	native	src/integrity/sha1_digest.cpp	    if (c >= 'A' && c <= 'F') {	    if (c >= 'A' && c < 'F') {
+hex-parsing	native	src/base/hex.cpp	    if (c >= 'A' && c <= 'F') {	    if (c >= 'A' && c < 'F') {
 manifest-finding	native	src/net/manifest.cpp	    if (!document.is_object()) {	    if (document.is_array()) {
 error-table	native	src/app/launcher_error_message.cpp	    if (code == kElevatedLaunchFailed || code == kCreateProcessFailed) {	    if (code == kCreateProcessFailed) {
 game-command-line	native	src/game/game_launch.cpp	    if (!forwardedArguments.empty()) {	    if (forwardedArguments.empty()) {

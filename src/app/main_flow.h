@@ -5,6 +5,7 @@
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
 #include "base/launcher_log.h"
+#include "base/product_names.h"
 #include "ui/eula_record.h"
 #include "ui/launcher_windows.h"
 #include "ui/user_interface.h"
@@ -12,7 +13,6 @@
 namespace quillguard {
 
 inline constexpr wchar_t kInstanceLockName[] = L"QuillGuardLauncherMutex";
-inline constexpr wchar_t kLauncherCaption[] = L"QuillGuard Launcher";
 inline constexpr wchar_t kAnotherInstanceText[] = L"Another instance is already running";
 inline constexpr wchar_t kLauncherUpdateErrorCaption[] = L"Launcher Update Error";
 inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";

@@ -3,19 +3,14 @@
 #include <array>
 #include <cstdio>
 
+#include "base/hex.h"
+
 namespace quillguard {
 namespace {
 
 // In the order of LogStage.
 constexpr std::string_view kStageNames[] = {"start",       "fetch",     "download", "resume",
                                             "self-update", "hand-over", "game",     "exit"};
-
-void AppendHex(std::string& text, unsigned value, int digits) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
-        text.push_back(kDigits[(value >> shift) & 0xF]);
-    }
-}
 
 // A system message ends in a line break and may hold more; one log line holds one step, and the
 // quotes around the text must stay unambiguous.
@@ -51,11 +46,11 @@ std::string LogPath(std::wstring_view url) {
             text.push_back(static_cast<char>(unit));
         } else if (unit <= 0xFF || (unit >= 0xFF80 && unit <= 0xFFFF)) {
             // A manifest's bytes are widened with their sign: 0x80..0xFF arrive as 0xFF80..0xFFFF.
-            text.push_back('%');
-            AppendHex(text, unit & 0xFF, 2);
+            text += "%" + HexOf(std::array{static_cast<std::uint8_t>(unit)}, HexCase::kUpper);
         } else {
-            text += "%u";
-            AppendHex(text, unit, 4);
+            const std::array bytes{static_cast<std::uint8_t>(unit >> 8),
+                                   static_cast<std::uint8_t>(unit)};
+            text += "%u" + HexOf(bytes, HexCase::kUpper);
         }
     }
     return text;

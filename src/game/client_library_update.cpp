@@ -1,5 +1,6 @@
 #include "game/client_library_update.h"
 
+#include "base/product_names.h"
 #include "integrity/file_hashing.h"
 #include "update/download_leftovers.h"
 
@@ -11,7 +12,9 @@ std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stub
 
 LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
                                   HttpSession& session, FileSystem& files, Processes& processes) {
-    const std::wstring libraryPath = targets.launcherDir + L"\\" + kClientLibraryFileName;
+    const std::wstring libraryPath =
+        targets.launcherDir + L"\\" +
+        std::wstring(kClientLibraryName.begin(), kClientLibraryName.end());
     RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
     const std::wstring manifestUrl = StubManifestUrl(baseUrl, HashCodeSection(targets.targetPath));

@@ -13,7 +13,6 @@
 
 namespace quillguard {
 
-inline constexpr wchar_t kClientLibraryFileName[] = L"QGClient.dll";
 // A download in progress is named "QGC<hex>.tmp" beside the library: never a client-target
 // candidate, and recognisable as a leftover of an interrupted run.
 inline constexpr wchar_t kLibraryDownloadPrefix[] = L"QGC";

@@ -2,11 +2,10 @@
 
 #include <filesystem>
 
+#include "base/product_names.h"
 #include "base/readable_file.h"
 
 namespace quillguard {
-
-inline constexpr char kClientLibraryName[] = "QGClient.dll";
 
 // True when the file is an x86 or x64 PE image whose import directory names exactly one library,
 // the client library, in any letter case. Any failure (cannot open, not PE, another machine,

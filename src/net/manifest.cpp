@@ -1,9 +1,8 @@
 #include "net/manifest.h"
 
-#include <exception>
 #include <stdexcept>
 
-#include <nlohmann/json.hpp>
+#include "net/strict_json.h"
 
 namespace quillguard {
 namespace {
@@ -24,24 +23,14 @@ std::wstring WidenBytes(std::string_view bytes) {
 ManifestReading ReadManifest(std::string_view body) {
     ManifestReading reading;
 
-    // The library takes a zero byte for the end of its input and would ignore whatever follows
-    // it; JSON text never holds one, so such a body is not one JSON value.
-    if (body.find('\0') != std::string_view::npos) {
+    // Whatever stops the library from reading the body (a syntax error, invalid UTF-8, no memory
+    // for an absurd document) leaves the flow without a manifest, as a failed fetch does.
+    const std::optional<nlohmann::json> parsed = ParseStrictJson(body);
+    if (!parsed) {
         reading.finding = ManifestFinding::NotOneJsonValue;
         return reading;
     }
-    nlohmann::json document;
-    try {
-        // Strict: no callback, exceptions on, comments rejected, and trailing commas rejected (the
-        // library's default); nothing but whitespace may follow the one value.
-        document = nlohmann::json::parse(body.begin(), body.end(), nullptr, true, false);
-    } catch (const std::exception&) {
-        // Whatever stops the library from reading the body (a syntax error, invalid UTF-8, no
-        // memory for an absurd document) leaves the flow without a manifest, as a failed fetch
-        // does.
-        reading.finding = ManifestFinding::NotOneJsonValue;
-        return reading;
-    }
+    const nlohmann::json& document = *parsed;
 
     if (!document.is_object()) {
         reading.finding = ManifestFinding::NotAnObject;

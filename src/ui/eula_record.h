@@ -5,8 +5,7 @@
 
 namespace quillguard {
 
-// The per-user record of the agreement: HKEY_CURRENT_USER\SOFTWARE\QuillGuard, value "EULA".
-inline constexpr wchar_t kEulaRecordKey[] = L"SOFTWARE\\QuillGuard";
+// The per-user record of the agreement: value "EULA" under kRegistryKey.
 inline constexpr wchar_t kEulaRecordValue[] = L"EULA";
 
 // Whether the user accepted the agreement, as the registry records it.

@@ -4,14 +4,14 @@
 
 #include <array>
 
+#include "base/product_names.h"
 #include "base/unique_handle.h"
 
 namespace quillguard {
 
 bool Win32EulaRecord::IsAccepted() {
     UniqueRegistryKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kEulaRecordKey, 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return false;
     }
     std::array<std::uint8_t, 4> data{};
@@ -23,7 +23,7 @@ bool Win32EulaRecord::IsAccepted() {
 
 void Win32EulaRecord::RecordAcceptance() {
     UniqueRegistryKey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kEulaRecordKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_WRITE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return;
     }

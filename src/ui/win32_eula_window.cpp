@@ -1,3 +1,4 @@
+#include "base/product_names.h"
 #include "ui/win32_window_state.h"
 
 namespace quillguard {
@@ -26,8 +27,8 @@ void CreateEulaWindow(WindowState& state) {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WindowRect rect = EulaWindowRect(screenWidth, screenHeight, kDefaultDpi);
     const HWND window = state.calls.CreateWindowExW(
-        WS_EX_DLGMODALFRAME, kWindowClass, kEulaCaption, WS_CAPTION | WS_SYSMENU, rect.x, rect.y,
-        rect.width, rect.height, nullptr, nullptr, instance, nullptr);
+        WS_EX_DLGMODALFRAME, kWindowClass, kLauncherCaption, WS_CAPTION | WS_SYSMENU, rect.x,
+        rect.y, rect.width, rect.height, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         // Nobody can be asked, so the agreement is not accepted.
         AnswerEula(state, false);

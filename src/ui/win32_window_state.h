@@ -12,7 +12,6 @@ namespace quillguard {
 
 // The class of both the splash and the EULA window.
 inline constexpr wchar_t kWindowClass[] = L"QuillGuard";
-inline constexpr wchar_t kEulaCaption[] = L"QuillGuard Launcher";
 // The one message the main thread posts to the window thread: build the EULA window.
 inline constexpr UINT WM_SHOW_EULA = WM_USER + 1;
 

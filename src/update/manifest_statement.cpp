@@ -1,6 +1,9 @@
 #include "update/manifest_statement.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "base/hex.h"
 
 namespace quillguard {
 namespace {
@@ -13,23 +16,11 @@ bool IsPrintableAscii(std::string_view text) {
 
 // Digests are signed in lower case so that a publisher's choice of case cannot change the bytes.
 std::optional<std::string> LowerHex(std::string_view digits, std::size_t length) {
-    if (digits.size() != length) {
+    std::vector<std::uint8_t> bytes(length / 2);
+    if (!ReadHex(digits, bytes)) {
         return std::nullopt;
     }
-    std::string lower;
-    lower.reserve(length);
-    for (const char c : digits) {
-        if (c >= '0' && c <= '9') {
-            lower.push_back(c);
-        } else if (c >= 'a' && c <= 'f') {
-            lower.push_back(c);
-        } else if (c >= 'A' && c <= 'F') {
-            lower.push_back(static_cast<char>(c - 'A' + 'a'));
-        } else {
-            return std::nullopt;
-        }
-    }
-    return lower;
+    return HexOf(bytes);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/product_names.h"
 #include "update/download_leftovers.h"
 
 namespace quillguard {
@@ -106,8 +107,10 @@ LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, 
     const std::wstring launcherPath = processes.GetLauncherPath();
     RemoveUpdateLeftovers(launcherPath, files, processes);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    const UpdateCheck check = CheckForUpdate(*session, baseUrl + kLauncherManifestPath,
-                                             launcherPath, kLauncherUpdateErrors);
+    const UpdateCheck check = CheckForUpdate(
+        *session,
+        baseUrl + L"/" + std::wstring(kLauncherManifestPath.begin(), kLauncherManifestPath.end()),
+        launcherPath, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
         return check.code;
     }

@@ -12,7 +12,6 @@
 
 namespace quillguard {
 
-inline constexpr wchar_t kLauncherManifestPath[] = L"/launcher/manifest.json";
 // The download waits in the user's temporary folder as "QGL<hex>.tmp".
 inline constexpr wchar_t kLauncherDownloadPrefix[] = L"QGL";
 // Beside the launcher during an update: the verified build before it moves in, and the launcher

@@ -1,33 +1,15 @@
 #include "update/signed_manifest.h"
 
 #include <algorithm>
-#include <exception>
+#include <array>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "base/base64.h"
+#include "base/hex.h"
+#include "net/strict_json.h"
 
 namespace quillguard {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-bool IsHex(const std::string& text, std::size_t length) {
-    return text.size() == length &&
-           std::all_of(text.begin(), text.end(), [](char c) { return HexValue(c) >= 0; });
-}
 
 std::optional<std::string> StringMember(const nlohmann::json& document, const char* name) {
     const auto found = document.find(name);
@@ -49,15 +31,11 @@ std::optional<std::uint64_t> CountMember(const nlohmann::json& document, const c
 }  // namespace
 
 std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
-    if (body.find('\0') != std::string_view::npos) {
+    const std::optional<nlohmann::json> parsed = ParseStrictJson(body);
+    if (!parsed) {
         return std::nullopt;
     }
-    nlohmann::json document;
-    try {
-        document = nlohmann::json::parse(body.begin(), body.end(), nullptr, true, false);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    const nlohmann::json& document = *parsed;
     if (!document.is_object()) {
         return std::nullopt;
     }
@@ -67,15 +45,16 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
     const auto signature = StringMember(document, "signature");
     const auto size = CountMember(document, "size");
     const auto version = CountMember(document, "version");
-    if (!sha1 || !IsHex(*sha1, 40) || !sha256 || !IsHex(*sha256, 64) || !url || !signature ||
-        !size || !version) {
+    SignedManifest manifest;
+    std::array<std::uint8_t, 20> sha1Bytes;
+    if (!sha1 || !ReadHex(*sha1, sha1Bytes) || !sha256 || !ReadHex(*sha256, manifest.sha256) ||
+        !url || !signature || !size || !version) {
         return std::nullopt;
     }
     const auto signatureBytes = DecodeBase64(*signature);
     if (!signatureBytes || signatureBytes->size() != 64) {
         return std::nullopt;
     }
-    SignedManifest manifest;
     if (document.contains("expires")) {
         manifest.members.expires = StringMember(document, "expires");
         if (!manifest.members.expires) {
@@ -87,10 +66,6 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
     manifest.members.size = *size;
     manifest.members.version = *version;
     manifest.members.url = *url;
-    for (std::size_t i = 0; i < manifest.sha256.size(); ++i) {
-        manifest.sha256[i] = static_cast<std::uint8_t>(HexValue((*sha256)[2 * i]) * 16 +
-                                                       HexValue((*sha256)[2 * i + 1]));
-    }
     std::copy(signatureBytes->begin(), signatureBytes->end(), manifest.signature.begin());
     return manifest;
 }

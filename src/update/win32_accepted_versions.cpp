@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/product_names.h"
 #include "base/unique_handle.h"
 
 namespace quillguard {
@@ -18,8 +19,7 @@ std::wstring ValueName(std::string_view path) {
 
 std::optional<std::uint64_t> Win32AcceptedVersions::Read(std::string_view path) {
     UniqueRegistryKey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kAcceptedVersionsKey, 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::uint64_t version = 0;
@@ -35,9 +35,8 @@ std::optional<std::uint64_t> Win32AcceptedVersions::Read(std::string_view path) 
 
 void Win32AcceptedVersions::Record(std::string_view path, std::uint64_t version) {
     UniqueRegistryKey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kAcceptedVersionsKey, 0, nullptr,
-                          REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.put(),
-                          nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_WRITE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return;
     }
     ::RegSetValueExW(key.get(), ValueName(path).c_str(), 0, REG_QWORD,

@@ -4,10 +4,8 @@
 
 namespace quillguard {
 
-// Where the accepted versions are kept: one REG_QWORD per manifest path under this key of
-// HKEY_CURRENT_USER, named "UpdateVersion " and the path (e.g. "UpdateVersion
-// /launcher/manifest.json").
-inline constexpr wchar_t kAcceptedVersionsKey[] = L"SOFTWARE\\QuillGuard";
+// Where the accepted versions are kept: one REG_QWORD per manifest path under kRegistryKey,
+// named "UpdateVersion " and the path (e.g. "UpdateVersion /launcher/manifest.json").
 inline constexpr wchar_t kAcceptedVersionPrefix[] = L"UpdateVersion ";
 
 // The accepted versions in this Windows user's registry. A value that is absent, of another type

@@ -100,7 +100,7 @@ InputDigest StubId(const std::filesystem::path& path) {
         // The image's own problem first: "not a PE image" says more than "not a client target".
         InputDigest stubId = CodeSectionDigestOf(file);
         if (stubId.digest && !target) {
-            return Failure(std::string("not a client target: ") + kClientLibraryName +
+            return Failure("not a client target: " + std::string(kClientLibraryName) +
                            " must be the only library it imports");
         }
         return stubId;

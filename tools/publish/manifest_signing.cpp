@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <limits>
 
-#include <nlohmann/json.hpp>
-
 #include "base/base64.h"
+#include "net/strict_json.h"
 #include "publish/publisher_crypto.h"
 #include "update/signed_manifest.h"
 
@@ -15,14 +14,13 @@ NextVersion NextVersionAfter(const std::optional<std::string>& existing) {
     if (!existing) {
         return {1, {}};
     }
-    nlohmann::json document;
-    try {
-        document = nlohmann::json::parse(existing->begin(), existing->end(), nullptr, true, false);
-    } catch (const nlohmann::json::exception&) {
+    const std::optional<nlohmann::json> parsed = ParseStrictJson(*existing);
+    if (!parsed) {
         return {std::nullopt,
                 "is not one JSON value, so the next version cannot be told; move it "
                 "aside if launchers never accepted it"};
     }
+    const nlohmann::json& document = *parsed;
     const auto version = document.is_object() ? document.find("version") : document.end();
     if (version == document.end()) {
         return {1, {}};

@@ -177,7 +177,7 @@ int PrintDigests(std::span<const std::filesystem::path> files, std::ostream& out
     for (const auto& file : files) {
         const InputDigest input = read(file);
         if (input.digest) {
-            out << HexOf(*input.digest) << "  " << Printable(file) << '\n';
+            out << HexOf(input.digest->bytes) << "  " << Printable(file) << '\n';
         } else {
             err << "qg-publish: " << Printable(file) << ": " << input.problem << '\n';
             status = 1;

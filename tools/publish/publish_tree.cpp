@@ -162,7 +162,7 @@ std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_v
         return std::nullopt;
     }
     const std::string path = "/" + std::string(treePath);
-    const SignedMembers members{HexOf(build.digest),
+    const SignedMembers members{HexOf(build.digest.bytes),
                                 HexOf(file->sha256),
                                 file->size,
                                 signing->versions.find(treePath)->second,

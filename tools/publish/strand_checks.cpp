@@ -14,12 +14,10 @@ namespace {
 
 constexpr char kUpdateServer[] = "UpdateServer";
 constexpr char kUpdateSigningKeys[] = "UpdateSigningKeys";
-constexpr std::size_t kFingerprintSize = 64;
 
 bool IsFingerprint(std::string_view text) {
-    return text.size() == kFingerprintSize && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+    std::array<std::uint8_t, 32> key;  // a fingerprint is a SHA-256
+    return ReadHex(text, key) && HexOf(key) == text;
 }
 
 std::string ImageProblem(pe::ReadStatus status, const ReadableFile& file) {

@@ -1,10 +1,13 @@
 #include "publish/tree_files.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <random>
 #include <system_error>
+
+#include "base/hex.h"
 
 namespace quillguard::publish {
 namespace {
@@ -13,14 +16,13 @@ namespace {
 // manifest, so a temporary file left by a crash is never served under a name a launcher asks for.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
     static std::mt19937_64 generator(std::random_device{}());
-    std::string suffix = ".";
-    std::uint64_t value = generator();
-    for (int digit = 0; digit < 16; ++digit, value >>= 4) {
-        suffix.push_back("0123456789abcdef"[value & 0xF]);
+    std::array<std::uint8_t, 8> random;
+    for (std::uint8_t& byte : random) {
+        byte = static_cast<std::uint8_t>(generator());
     }
     std::filesystem::path name = ".";
     name += path.filename();
-    name += suffix + ".tmp";
+    name += "." + HexOf(random) + ".tmp";
     return path.parent_path() / name;
 }
 

@@ -24,26 +24,13 @@ bool IsPort(std::string_view text) {
 
 }  // namespace
 
-std::string HexOf(const Sha1Digest& digest) {
-    const std::wstring hex = Sha1ToHex(digest);
-    return std::string(hex.begin(), hex.end());  // hex digits only
-}
-
-std::string HexOf(std::span<const std::uint8_t> bytes) {
-    std::string hex;
-    for (const std::uint8_t byte : bytes) {
-        hex.push_back("0123456789abcdef"[byte >> 4]);
-        hex.push_back("0123456789abcdef"[byte & 0xF]);
-    }
-    return hex;
-}
-
 std::string StubManifestPath(const Sha1Digest& stubId) {
-    return std::string(kStubFolder) + "/" + HexOf(stubId) + "/" + std::string(kManifestFileName);
+    return std::string(kStubFolder) + "/" + HexOf(stubId.bytes) + "/" +
+           std::string(kManifestFileName);
 }
 
 std::string BuildPath(const Sha1Digest& digest, std::string_view extension) {
-    return std::string(kBuildFolder) + "/" + HexOf(digest) + "." + std::string(extension);
+    return std::string(kBuildFolder) + "/" + HexOf(digest.bytes) + "." + std::string(extension);
 }
 
 bool IsBaseUrl(std::string_view url) {
@@ -98,7 +85,7 @@ std::string NarrowUrl(std::wstring_view url) {
 }
 
 std::string ManifestText(const Sha1Digest& digest, std::string_view url) {
-    return R"({"sha1":")" + HexOf(digest) + R"(","url":")" + std::string(url) + "\"}\n";
+    return R"({"sha1":")" + HexOf(digest.bytes) + R"(","url":")" + std::string(url) + "\"}\n";
 }
 
 std::filesystem::path OnDisk(const std::filesystem::path& root, std::string_view treePath) {

@@ -7,21 +7,18 @@
 #include <string>
 #include <string_view>
 
+#include "base/hex.h"
+#include "base/product_names.h"
 #include "integrity/sha1_digest.h"
 
 namespace quillguard::publish {
 
 // Where things live in the tree the update server serves, relative to its root, with '/' between
-// folders: the launcher asks for the two manifests under these exact paths.
-inline constexpr std::string_view kLauncherManifestPath = "launcher/manifest.json";
+// folders: the launcher asks for the two manifests under these exact paths (the launcher's is
+// kLauncherManifestPath).
 inline constexpr std::string_view kStubFolder = "stub";
 inline constexpr std::string_view kManifestFileName = "manifest.json";
 inline constexpr std::string_view kBuildFolder = "files";
-
-// The 40 lower-case hex digits of a digest.
-std::string HexOf(const Sha1Digest& digest);
-// Two lower-case hex digits per byte.
-std::string HexOf(std::span<const std::uint8_t> bytes);
 
 // "stub/<stubId>/manifest.json" for a game's stub id.
 std::string StubManifestPath(const Sha1Digest& stubId);

@@ -33,9 +33,8 @@ struct PublicKey {
 };
 
 bool IsStubId(std::string_view name) {
-    return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-           });
+    Sha1Digest id;
+    return ReadHex(name, id.bytes) && HexOf(id.bytes) == name;
 }
 
 // Why the launcher would not take this body for a manifest with a download URL.
@@ -82,8 +81,8 @@ std::optional<std::string> BuildProblem(const std::filesystem::path& root, std::
         return "names " + *treePath + ", which cannot be read: " + file.LastErrorText();
     }
     if (*digest != manifest.sha1) {
-        return "names " + *treePath + ", whose SHA-1 is " + HexOf(*digest) + ", not " +
-               HexOf(manifest.sha1);
+        return "names " + *treePath + ", whose SHA-1 is " + HexOf(digest->bytes) + ", not " +
+               HexOf(manifest.sha1.bytes);
     }
     buildPath = *treePath;
     return std::nullopt;
