@@ -16,6 +16,8 @@ inline constexpr std::size_t kFileHeaderSize = 20;
 inline constexpr std::size_t kMachineField = 0;
 inline constexpr std::size_t kSectionCountField = 2;
 inline constexpr std::size_t kOptionalHeaderSizeField = 16;
+inline constexpr std::size_t kFileCharacteristicsField = 18;
+inline constexpr std::uint16_t kFileIsDll = 0x2000;
 inline constexpr std::uint16_t kMachineX86 = 0x014C;
 inline constexpr std::uint16_t kMachineX64 = 0x8664;
 
@@ -29,6 +31,9 @@ struct OptionalHeaderLayout {
 inline constexpr OptionalHeaderLayout kX86OptionalHeader{224, 0x10B, 92, 104};
 inline constexpr OptionalHeaderLayout kX64OptionalHeader{240, 0x20B, 108, 120};
 inline constexpr std::uint32_t kImportDirectoryIndex = 1;
+// Data directories follow one another, 8 bytes each.
+inline constexpr std::uint32_t kResourceDirectoryIndex = 2;
+inline constexpr std::size_t kDataDirectorySize = 8;
 
 inline constexpr std::size_t kSectionHeaderSize = 40;
 inline constexpr std::size_t kSectionNameSize = 8;

@@ -12,6 +12,10 @@ std::string_view SectionHeader::Name() const {
     return {name.data(), static_cast<std::size_t>(end - name.begin())};
 }
 
+bool FileHeader::IsDll() const {
+    return (characteristics & kFileIsDll) != 0;
+}
+
 bool SectionHeader::ContainsCode() const {
     return (characteristics & kSectionContainsCode) != 0;
 }
@@ -63,7 +67,8 @@ Result<FileHeader> PeImageReader::ReadNtHeaders(const DosHeader& dos) {
     return {
         ReadStatus::kOk,
         {LoadLittleEndian16(header, kMachineField), LoadLittleEndian16(header, kSectionCountField),
-         LoadLittleEndian16(header, kOptionalHeaderSizeField)}};
+         LoadLittleEndian16(header, kOptionalHeaderSizeField),
+         LoadLittleEndian16(header, kFileCharacteristicsField)}};
 }
 
 bool PeImageReader::SkipOptionalHeader(const FileHeader& header) {
@@ -86,9 +91,17 @@ Result<OptionalHeader> PeImageReader::ReadOptionalHeader(const FileHeader& heade
     if (LoadLittleEndian16(bytes, 0) != layout->magic) {
         return {ReadStatus::kMalformed};
     }
-    const bool hasImports =
-        LoadLittleEndian32(bytes, layout->rvaCountField) > kImportDirectoryIndex;
-    return {ReadStatus::kOk, {hasImports ? LoadLittleEndian32(bytes, layout->importRvaField) : 0}};
+    const std::uint32_t directories = LoadLittleEndian32(bytes, layout->rvaCountField);
+    OptionalHeader optional;
+    if (directories > kImportDirectoryIndex) {
+        optional.importDirectoryRva = LoadLittleEndian32(bytes, layout->importRvaField);
+    }
+    if (directories > kResourceDirectoryIndex) {
+        const std::size_t field = layout->importRvaField + kDataDirectorySize;
+        optional.resources = {LoadLittleEndian32(bytes, field),
+                              LoadLittleEndian32(bytes, field + 4)};
+    }
+    return {ReadStatus::kOk, optional};
 }
 
 Result<std::vector<SectionHeader>> PeImageReader::ReadSectionTable(const FileHeader& header) {
@@ -143,6 +156,13 @@ Result<std::string> PeImageReader::ReadName(std::uint32_t offset) {
         return {ReadStatus::kMalformed};
     }
     return {ReadStatus::kOk, std::string(bytes.begin(), end)};
+}
+
+ReadStatus PeImageReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    if (offset > UINT32_MAX || !SeekTo(static_cast<std::uint32_t>(offset))) {
+        return ReadStatus::kSeekFailed;
+    }
+    return ReadExactly(buffer);
 }
 
 std::optional<std::size_t> PeImageReader::ReadBytes(void* buffer, std::size_t size) {

@@ -42,10 +42,20 @@ struct FileHeader {
     std::uint16_t machine = 0;
     std::uint16_t sectionCount = 0;
     std::uint16_t optionalHeaderSize = 0;
+    std::uint16_t characteristics = 0;
+
+    bool IsDll() const;
+};
+
+// Where a data directory's table lies in the image: 0 when there is none.
+struct DataDirectory {
+    std::uint32_t rva = 0;
+    std::uint32_t size = 0;
 };
 
 struct OptionalHeader {
     std::uint32_t importDirectoryRva = 0;  // 0 when there is none
+    DataDirectory resources;
 };
 
 struct SectionHeader {
@@ -96,6 +106,8 @@ class PeImageReader {
     // The NUL-terminated name at a file offset, up to kNameLimit bytes; an empty name is
     // kMalformed.
     Result<std::string> ReadName(std::uint32_t offset);
+    // Exactly buffer.size() bytes at a file offset: kOk, kSeekFailed, kReadFailed or kTruncated.
+    ReadStatus ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
 
   private:
     std::optional<std::size_t> ReadBytes(void* buffer, std::size_t size);

@@ -1,78 +1,18 @@
-// Command lines as Windows splits them: the launcher's quoting survives the split, and the
-// launcher finds its own path and forwards the arguments after its name.
+// Command lines as Windows splits them: the launcher finds its own path and forwards the
+// arguments after its name, quoted again. The quoting's rules are QuoteArgumentTest's table.
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstddef>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "base/launcher_path.h"
-#include "base/quote_argument.h"
-#include "base/unique_handle.h"
 #include "support/captured_process.h"
 
 namespace quillguard {
 namespace {
-
-// Splits a command line the way every program started with it will.
-std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
-    int count = 0;
-    wchar_t** split = ::CommandLineToArgvW(commandLine.c_str(), &count);
-    const UniqueLocalMemory owner(split);
-    if (split == nullptr) {
-        ADD_FAILURE() << "CommandLineToArgvW failed with " << ::GetLastError();
-        return {};
-    }
-    return {split, split + count};
-}
-
-std::vector<std::wstring> RoundTrip(const std::vector<std::wstring>& arguments) {
-    std::vector<const wchar_t*> pointers;
-    for (const auto& argument : arguments) {
-        pointers.push_back(argument.c_str());
-    }
-    std::vector<std::wstring> split =
-        SplitCommandLine(L"Foo_QG.exe " + JoinQuotedArguments(pointers));
-    split.erase(split.begin());
-    return split;
-}
-
-// Characters that matter to the splitting rules, weighted towards backslashes and quotes, plus
-// letters, command interpreter characters and UTF-16 beyond ASCII (a surrogate pair among them).
-std::wstring RandomArgument(std::mt19937& random) {
-    static const std::array<std::wstring, 16> kPieces = {
-        L"\\", L"\\", L"\\\\", L"\"",       L"\"",     L" ",      L"\t",           L"\n",
-        L"\v", L"a",  L"Z9",   L"&|^%<>()", L"\x00e9", L"\x4e2d", L"\xd83d\xde00", L"."};
-    std::uniform_int_distribution<std::size_t> pieceCount(1, 10);
-    std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
-    std::wstring argument;
-    for (std::size_t n = pieceCount(random); n > 0; --n) {
-        argument += kPieces[pick(random)];
-    }
-    return argument;
-}
-
-TEST(CommandLineRoundTripTest, SplittingTheQuotedArgumentsGivesThemBack) {
-    const unsigned seed = 20261206;
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<std::size_t> argumentCount(1, 6);
-    for (int iteration = 0; iteration < 20000; ++iteration) {
-        std::vector<std::wstring> arguments(argumentCount(random));
-        for (auto& argument : arguments) {
-            argument = RandomArgument(random);
-        }
-        ASSERT_EQ(RoundTrip(arguments), arguments)
-            << "seed " << seed << ", iteration " << iteration;
-    }
-}
 
 TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
     // It writes its path and the arguments it forwards, each followed by a NUL, as UTF-16.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 namespace quillguard {
 namespace {
 
@@ -12,42 +10,22 @@ bool IsOpen(HANDLE handle) {
     return ::GetHandleInformation(handle, &flags) != 0;
 }
 
-UniqueKernelHandle NewEvent() {
-    return UniqueKernelHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-}
-
-TEST(UniqueHandleTest, ClosesExactlyWhatItOwnsAndKeepsTheLastError) {
+// Closing on every return path is why the type exists; that reset keeps the caller's last error
+// is what lets a failing function close its handles before it reports.
+TEST(UniqueHandleTest, ClosesWhatItOwnsAndKeepsTheLastError) {
     HANDLE raw = nullptr;
     {
-        const UniqueKernelHandle event = NewEvent();
+        UniqueKernelHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         raw = event.get();
         ASSERT_TRUE(IsOpen(raw));
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        event.reset();
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_FALSE(IsOpen(raw));
+        event.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        raw = event.get();
     }
     EXPECT_FALSE(IsOpen(raw));
-
-    // Moving transfers ownership; the handle that a move replaces is closed.
-    UniqueKernelHandle first = NewEvent();
-    raw = first.get();
-    UniqueKernelHandle second(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(second.get(), raw);
-    UniqueKernelHandle third = NewEvent();
-    const HANDLE replaced = third.get();
-    third = std::move(second);
-    EXPECT_TRUE(IsOpen(raw));
-    EXPECT_FALSE(IsOpen(replaced));
-
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    third.reset();
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_FALSE(third.valid());
-    EXPECT_FALSE(IsOpen(raw));
-
-    UniqueKernelHandle kept = NewEvent();
-    raw = kept.release();
-    EXPECT_FALSE(kept.valid());
-    EXPECT_TRUE(IsOpen(raw));
-    ::CloseHandle(raw);
 }
 
 }  // namespace

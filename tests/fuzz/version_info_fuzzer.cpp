@@ -6,16 +6,16 @@
 #include <span>
 #include <vector>
 
-#include "pe/version_info.h"
+#include "publish/version_info.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A copy of exactly the input's size, so that AddressSanitizer sees any read past its end.
     const std::vector<std::uint8_t> block(data, data + size);
-    const auto strings = quillguard::pe::ParseVersionInfo(block);
+    const auto strings = quillguard::publish::ParseVersionInfo(block);
     if (strings) {
         std::vector<std::uint8_t> longer = block;
         longer.resize(size + 8, 0xFF);
-        if (quillguard::pe::ParseVersionInfo(longer) != strings) {
+        if (quillguard::publish::ParseVersionInfo(longer) != strings) {
             std::abort();
         }
     }

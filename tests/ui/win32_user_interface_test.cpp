@@ -90,9 +90,11 @@ HWND WINAPI CreateWindowButAccept(DWORD exStyle, LPCWSTR className, LPCWSTR text
                              instance, parameter);
 }
 
+// The window is shown once its controls exist; before that it may be found half made.
 HWND AwaitEulaWindow() {
     HWND eula = nullptr;
-    while ((eula = ::FindWindowW(L"QuillGuard", L"QuillGuard Launcher")) == nullptr) {
+    while ((eula = ::FindWindowW(L"QuillGuard", L"QuillGuard Launcher")) == nullptr ||
+           !::IsWindowVisible(eula)) {
         ::Sleep(20);
     }
     return eula;

@@ -4,8 +4,8 @@
 
 #include "base/readable_file.h"
 #include "net/manifest.h"
-#include "pe/image_identity.h"
 #include "pe/pe_format.h"
+#include "publish/image_identity.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
 
@@ -47,7 +47,7 @@ std::string MachineName(std::uint16_t machine) {
 
 // The kind of image in a file, or the problem reading it.
 struct Kind {
-    std::optional<pe::ImageKind> kind;
+    std::optional<ImageKind> kind;
     std::string problem;
 };
 
@@ -56,7 +56,7 @@ Kind KindOf(const std::filesystem::path& path) {
     if (!file.IsOpen()) {
         return {std::nullopt, "cannot open: " + file.LastErrorText()};
     }
-    const auto kind = pe::ReadImageKind(file);
+    const auto kind = ReadImageKind(file);
     if (!kind.ok()) {
         return {std::nullopt, ImageProblem(kind.status, file)};
     }
@@ -78,7 +78,7 @@ ReadIdentity ReadLauncherIdentity(const std::filesystem::path& path) {
     if (!file.IsOpen()) {
         return {std::nullopt, "cannot open: " + file.LastErrorText()};
     }
-    const auto strings = pe::ReadVersionStrings(file);
+    const auto strings = ReadVersionStrings(file);
     if (!strings.ok()) {
         return {std::nullopt, ImageProblem(strings.status, file)};
     }

@@ -1,10 +1,10 @@
-#include "pe/version_info.h"
+#include "publish/version_info.h"
 
 #include <string_view>
 
 #include "base/little_endian.h"
 
-namespace quillguard::pe {
+namespace quillguard::publish {
 namespace {
 
 // Every node starts with wLength, wValueLength and wType, then its key as NUL-terminated UTF-16;
@@ -137,4 +137,4 @@ std::optional<VersionStrings> ParseVersionInfo(std::span<const std::uint8_t> blo
     return strings;
 }
 
-}  // namespace quillguard::pe
+}  // namespace quillguard::publish

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-namespace quillguard::pe {
+namespace quillguard::publish {
 
 // The strings of a version resource by name, both in UTF-8: "UpdateServer" -> "https://...".
 using VersionStrings = std::map<std::string, std::string, std::less<>>;
@@ -16,4 +16,4 @@ using VersionStrings = std::map<std::string, std::string, std::less<>>;
 // nothing when its lengths, keys or nesting do not hold together within the block.
 std::optional<VersionStrings> ParseVersionInfo(std::span<const std::uint8_t> block);
 
-}  // namespace quillguard::pe
+}  // namespace quillguard::publish
