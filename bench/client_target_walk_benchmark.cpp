@@ -48,16 +48,16 @@ class PosixFiles final : public quillguard::FileSystem {
         return !error;
     }
     // The walk writes nothing.
-    bool GetTemporaryFolder(std::wstring&) override { return false; }
-    bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&) override {
+    bool CreateTemporaryFile(const std::wstring&, const std::wstring&, std::wstring&,
+                             std::uint32_t&) override {
         return false;
     }
     bool CopyOver(const std::wstring&, const std::wstring&) override { return false; }
-    bool FlushToDisk(const std::wstring&) override { return false; }
+    bool FlushToDisk(const std::wstring&, std::uint32_t&) override { return false; }
     bool MoveReplacing(const std::wstring&, const std::wstring&, std::uint32_t&) override {
         return false;
     }
-    bool RemoveFile(const std::wstring&) override { return true; }
+    bool RemoveFile(const std::wstring&, std::uint32_t&) override { return true; }
 };
 
 // What the kernel counted of this process's reads: "rchar:" bytes and "syscr:" calls among them.

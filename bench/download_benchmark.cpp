@@ -75,7 +75,8 @@ bool UpdateLibrary(const std::wstring& base, const std::wstring& folder) {
     quillguard::HttpClient session;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
-    return quillguard::UpdateClientLibrary(targets, base, session, files, processes) ==
+    const quillguard::LauncherFacts self{folder + L"\\Foo_QG.exe", L"", L"", false};
+    return quillguard::UpdateClientLibrary(targets, self, base, session, files, processes).code ==
            quillguard::kSuccess;
 }
 

@@ -31,7 +31,7 @@ library-in-place	windows	src/game/client_library_update.cpp	    LauncherError co
 download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix.substr(0, 0)) &&	qg_update_win32_tests|qg_win32_tests|e2e.client_library.killed
 fetch-limit	windows	src/net/http_client.cpp	            if (size > kFetchLimit - body.size()) {	            if (size > kFetchLimit - body.size() + 1) {	qg_http_client_tests
 self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(download);	    (void)download;	qg_update_win32_tests
-self-update-undo	windows	src/update/self_update.cpp	        PutBack(aside, launcherPath, files, processes);	        (void)aside;	qg_update_win32_tests
+self-update-undo	windows	src/update/self_update.cpp	        PutBack(launcherPath, files, processes);	        (void)launcherPath;	qg_update_win32_tests
 second-hash	windows	src/update/self_update.cpp	    } else if (!MatchesManifest(staged, check)) {	    } else if (!MatchesManifest(download, check)) {	qg_update_win32_tests
 lock-after-restart	windows	src/update/self_update.cpp	    lock.Release();	    struct ReleaseAtExit { InstanceLock& held; ~ReleaseAtExit() { held.Release(); } } releaseAtExit{lock};	qg_update_win32_tests
 resume-offset	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && true && (end == 0 || range->last + 1 == end);	qg_http_client_tests
@@ -53,6 +53,10 @@ signature-skipped	windows	src/update/signed_update.cpp	    if (!statement || std
 path-not-bound	native	src/update/manifest_statement.cpp	    statement.append("path: ").append(path).append("\n");	    statement.append("path: \n");
 version-not-compared	windows	src/update/signed_update.cpp	    if (!IsVersionAcceptable(manifest->members.version, trust.versions->Read(path)) ||	    if (!IsVersionAcceptable(manifest->members.version, std::nullopt) ||	e2e.signed_updates
 size-not-enforced	windows	src/update/verified_update.cpp	    const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;	    const std::uint64_t byteLimit = kNoByteLimit;	e2e.signed_updates
+read-only-kept	windows	src/base/win32_file_system.cpp	    if (error == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {	    if (false) {	qg_update_win32_tests|e2e.self_update.replaces
+elevation-when-elevated	native	src/update/elevated_update.cpp	    if (self.updateOnly || writeError != kErrorAccessDenied || processes.IsProcessElevated()) {	    if (self.updateOnly || writeError != kErrorAccessDenied) {
+switch-forwarded	windows	src/base/launcher_facts.cpp	        } else {	        } {	qg_win32_tests
+scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (!IsScannerError(error) || attempt == 1) {	qg_update_win32_tests|qg_win32_tests
 TABLE
 )
 

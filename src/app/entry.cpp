@@ -5,6 +5,7 @@
 #include "app/update_signing_keys.h"
 #include "base/win32_file_system.h"
 #include "base/win32_instance_lock.h"
+#include "base/win32_launcher_facts.h"
 #include "base/win32_launcher_log.h"
 #include "base/win32_processes.h"
 #include "game/game_flow.h"
@@ -25,6 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // message boxes among them), comes from the system folder, never from beside the launcher.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
+    // What the launcher knows of itself is read here, once, and handed to the flows.
+    const quillguard::LauncherFacts self = quillguard::ReadLauncherFacts();
     quillguard::Win32InstanceLock lock(quillguard::kInstanceLockName);
     quillguard::Win32UserInterface ui;
     quillguard::Win32LauncherWindows windows;
@@ -48,12 +51,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     quillguard::MainFlowStages stages;
     stages.updateLauncher = [&](quillguard::InstanceLock& heldLock) {
-        return quillguard::UpdateLauncher(quillguard::kUpdateServerBaseUrl, downloads, files,
+        return quillguard::UpdateLauncher(self, quillguard::kUpdateServerBaseUrl, downloads, files,
                                           processes, heldLock, log);
     };
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
-        return quillguard::RunGameFlow(files, processes, downloads,
+        return quillguard::RunGameFlow(self, files, processes, downloads,
                                        quillguard::kUpdateServerBaseUrl, heldLock);
     };
+    if (self.updateOnly) {
+        return quillguard::RunUpdateOnly(lock, stages, log);
+    }
     return quillguard::RunMainFlow(lock, ui, windows, eula, stages, log);
 }

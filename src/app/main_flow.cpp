@@ -30,6 +30,14 @@ int ReportFailure(InstanceLock& lock, UserInterface& ui, LauncherWindows& window
     return 1;
 }
 
+// Runs one stage and logs its code.
+FlowResult RunStage(const std::function<FlowResult(InstanceLock&)>& stage, LogStage name,
+                    InstanceLock& lock, LauncherLog& log) {
+    const FlowResult result = stage(lock);
+    log.Record(FlowStep(name, static_cast<std::uint32_t>(result.code), result.launchFailure));
+    return result;
+}
+
 // Runs the flow up to its exit code.
 int Run(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
         const MainFlowStages& stages, LauncherLog& log) {
@@ -45,14 +53,13 @@ int Run(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRec
         return 1;
     }
     // The game flow runs only with a launcher the server calls current.
-    const LauncherError update = stages.updateLauncher(lock);
-    log.Record(FlowStep(LogStage::SelfUpdate, static_cast<std::uint32_t>(update)));
-    if (update != kSuccess) {
-        return ReportFailure(lock, ui, windows, LauncherErrorMessage(update, 0),
+    const FlowResult update = RunStage(stages.updateLauncher, LogStage::SelfUpdate, lock, log);
+    if (update.code != kSuccess) {
+        return ReportFailure(lock, ui, windows,
+                             LauncherErrorMessage(update.code, update.launchFailure),
                              kLauncherUpdateErrorCaption);
     }
-    const FlowResult game = stages.runGameFlow(lock);
-    log.Record(FlowStep(LogStage::Game, static_cast<std::uint32_t>(game.code), game.launchFailure));
+    const FlowResult game = RunStage(stages.runGameFlow, LogStage::Game, lock, log);
     if (game.code != kSuccess) {
         return ReportFailure(lock, ui, windows, LauncherErrorMessage(game.code, game.launchFailure),
                              kGameErrorCaption);
@@ -69,6 +76,17 @@ int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows,
     const int exitCode = Run(lock, ui, windows, eula, stages, log);
     log.Record(FlowStep(LogStage::Exit, static_cast<std::uint32_t>(exitCode)));
     return exitCode;
+}
+
+int RunUpdateOnly(InstanceLock& lock, const MainFlowStages& stages, LauncherLog& log) {
+    log.Record(FlowStep(LogStage::Start));
+    FlowResult result = RunStage(stages.updateLauncher, LogStage::SelfUpdate, lock, log);
+    if (result.code == kSuccess) {
+        result = RunStage(stages.runGameFlow, LogStage::Game, lock, log);
+    }
+    const auto exitCode = static_cast<std::uint32_t>(result.code);
+    log.Record(FlowStep(LogStage::Exit, exitCode));
+    return static_cast<int>(exitCode);
 }
 
 }  // namespace quillguard

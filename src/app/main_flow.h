@@ -22,7 +22,7 @@ inline constexpr wchar_t kGameErrorCaption[] = L"Game Update Error";
 struct MainFlowStages {
     // Brings the launcher's own file up to date; returns its code, or does not return after
     // handing over to the new launcher.
-    std::function<LauncherError(InstanceLock&)> updateLauncher;
+    std::function<FlowResult(InstanceLock&)> updateLauncher;
     // Finds and starts the game; returns its code, or does not return after handing the launch
     // to an elevated copy of the launcher.
     std::function<FlowResult(InstanceLock&)> runGameFlow;
@@ -33,5 +33,10 @@ struct MainFlowStages {
 // path that returns. The log hears of the start, each stage's code and the exit code.
 int RunMainFlow(InstanceLock& lock, UserInterface& ui, LauncherWindows& windows, EulaRecord& eula,
                 const MainFlowStages& stages, LauncherLog& log);
+
+// The run of a copy started for the update alone (kUpdateOnlySwitch): the same stages, which then
+// start nothing, without the instance lock (the launcher that started it holds it and waits for
+// it), a window, the agreement or a message box. Returns the first failing stage's code, or 0.
+int RunUpdateOnly(InstanceLock& lock, const MainFlowStages& stages, LauncherLog& log);
 
 }  // namespace quillguard

@@ -11,6 +11,7 @@ inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorLockViolation = 33;
 
 // One entry of a folder listing.
 struct FolderEntry {
@@ -31,31 +32,36 @@ class FileSystem {
     // false when the folder cannot be listed.
     virtual bool ListFolder(const std::wstring& folder, std::vector<FolderEntry>& entries) = 0;
 
-    // The user's folder for temporary files, ending in a backslash; false when the system
-    // cannot name one.
-    virtual bool GetTemporaryFolder(std::wstring& folder) = 0;
-
     // Creates an empty file with a new name in the folder: the prefix, a few hex digits, ".tmp".
-    // False when none can be made (the folder is missing or cannot be written).
+    // False with the system error code when none can be made (access denied: this process may
+    // not write there).
     virtual bool CreateTemporaryFile(const std::wstring& folder, const std::wstring& prefix,
-                                     std::wstring& path) = 0;
+                                     std::wstring& path, std::uint32_t& error) = 0;
 
     // Copies a file's bytes to another path, replacing what is there; false with the copy in any
     // state (the caller removes it).
     virtual bool CopyOver(const std::wstring& from, const std::wstring& to) = 0;
 
-    // Returns once everything written to the file is on disk; false when it cannot say so.
-    virtual bool FlushToDisk(const std::wstring& path) = 0;
+    // Returns once everything written to the file is on disk; false with the system error code
+    // when it cannot say so (a sharing violation while a scanner holds the file).
+    virtual bool FlushToDisk(const std::wstring& path, std::uint32_t& error) = 0;
 
     // Moves a file over another in one step, replacing it, and returns once the move is on disk;
     // false with the system error code leaves both as they were (for instance while the target
-    // is loaded by a program, or while a scanner holds the file: a sharing violation).
+    // is loaded by a program, or while a scanner holds the file: a sharing violation). A
+    // read-only target is replaced too.
     virtual bool MoveReplacing(const std::wstring& from, const std::wstring& to,
                                std::uint32_t& error) = 0;
 
-    // Deletes a file; true when it is gone (a missing file included), false while it cannot be
-    // deleted (held open, or the image of a running program).
-    virtual bool RemoveFile(const std::wstring& path) = 0;
+    // Deletes a file, read-only or not; true when it is gone (a missing file included). False
+    // with kErrorSharingViolation while it is in use (held open, or the image of a running
+    // program), which passes; with another code when this process may not delete it at all.
+    virtual bool RemoveFile(const std::wstring& path, std::uint32_t& error) = 0;
+    // The same, for a caller to whom why does not matter.
+    bool RemoveFile(const std::wstring& path) {
+        std::uint32_t error = 0;
+        return RemoveFile(path, error);
+    }
 };
 
 }  // namespace quillguard

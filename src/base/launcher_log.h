@@ -8,23 +8,26 @@ namespace quillguard {
 
 // The steps of a run that the log records.
 enum class LogStage {
-    Start,       // the launcher began a run
-    Fetch,       // one manifest request
-    Download,    // one build request
-    Resume,      // the one retry of a broken download, from where the file ends
-    SelfUpdate,  // the self-update's code
-    HandOver,    // the process ends to let the verified launcher take its place
-    Game,        // the game flow's code
-    Exit,        // the exit code the run ended with
+    Start,         // the launcher began a run
+    Fetch,         // one manifest request
+    Download,      // one build request
+    Resume,        // the one retry of a broken download, from where the file ends
+    SelfUpdate,    // the self-update's code
+    HandOver,      // the process ends to let the verified launcher take its place
+    Game,          // the game flow's code
+    Exit,          // the exit code the run ended with
+    LeftoverKept,  // what an earlier update left cannot be removed, and stays
+    DiskSpace,     // a download refused before its body: too little room for it
 };
 
 // One step of a run; what does not apply to a step stays empty.
 struct LogEntry {
     LogStage stage = LogStage::Start;
-    std::wstring_view url;                // the log keeps its path only
-    std::optional<std::uint32_t> status;  // the HTTP status, when a response arrived
-    std::uint32_t systemError = 0;        // the failing call's system error code, 0 for none
-    std::optional<std::uint64_t> bytes;   // body bytes received
+    std::wstring_view url;                   // the log keeps its path only
+    std::optional<std::uint32_t> status;     // the HTTP status, when a response arrived
+    std::uint32_t systemError = 0;           // the failing call's system error code, 0 for none
+    std::optional<std::uint64_t> bytes;      // body bytes received, or needed
+    std::optional<std::uint64_t> freeBytes;  // what the volume had free
     // A request's route: the proxy it went through, empty when it went direct.
     std::optional<std::wstring_view> proxy;
     std::optional<std::uint64_t> milliseconds;

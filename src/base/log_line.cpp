@@ -9,8 +9,9 @@ namespace quillguard {
 namespace {
 
 // In the order of LogStage.
-constexpr std::string_view kStageNames[] = {"start",       "fetch",     "download", "resume",
-                                            "self-update", "hand-over", "game",     "exit"};
+constexpr std::string_view kStageNames[] = {"start",         "fetch",     "download", "resume",
+                                            "self-update",   "hand-over", "game",     "exit",
+                                            "leftover-kept", "disk-space"};
 
 // A system message ends in a line break and may hold more; one log line holds one step, and the
 // quotes around the text must stay unambiguous.
@@ -92,6 +93,9 @@ std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const Lo
     }
     if (entry.bytes) {
         line += " bytes=" + std::to_string(*entry.bytes);
+    }
+    if (entry.freeBytes) {
+        line += " free=" + std::to_string(*entry.freeBytes);
     }
     if (entry.milliseconds) {
         line += " ms=" + std::to_string(*entry.milliseconds);

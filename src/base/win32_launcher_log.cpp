@@ -55,6 +55,16 @@ LogTime Now() {
             now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+// True unless the handle is open and both it and the path name something that is not a reparse
+// point (a junction or a link); wine tells a link only by its path.
+bool IsLinkOrUnknown(HANDLE handle, const std::wstring& path) {
+    BY_HANDLE_FILE_INFORMATION about{};
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &about) ||
+           ((about.dwFileAttributes | attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+           attributes == INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 std::wstring Win32LauncherLog::DefaultFolder() {
@@ -78,17 +88,28 @@ void Win32LauncherLog::Record(const LogEntry& entry) {
 
 void Win32LauncherLog::Append(const std::string& line) const {
     ::CreateDirectoryW(folder_.c_str(), nullptr);
+    // The folder is the player's, and the launcher may run elevated: no link there may lead its
+    // writes or its rotation elsewhere (a junction with object-manager links would make the
+    // rotation a move of any file). The folder is held for the step, so that no one can rename or
+    // replace it meanwhile, and is refused when it is a link; the log is opened as it is, never
+    // followed, and refused when it is one.
+    const UniqueFileHandle folder(::CreateFileW(
+        folder_.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (IsLinkOrUnknown(folder.get(), folder_)) {
+        return;
+    }
     const std::wstring path = folder_ + L"\\launcher.log";
     // Opened for each line and shared: two launchers (one turned away) may write at once, and
     // appending places each line whole at the end.
     const auto open = [&] {
         return UniqueFileHandle(::CreateFileW(
             path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     };
     UniqueFileHandle file = open();
     LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) {
+    if (IsLinkOrUnknown(file.get(), path) || !::GetFileSizeEx(file.get(), &size)) {
         return;
     }
     if (ShouldRotateLog(static_cast<std::uint64_t>(size.QuadPart), line.size())) {
@@ -96,7 +117,7 @@ void Win32LauncherLog::Append(const std::string& line) const {
         ::MoveFileExW(path.c_str(), (folder_ + L"\\launcher.1.log").c_str(),
                       MOVEFILE_REPLACE_EXISTING);
         file = open();
-        if (!file) {
+        if (IsLinkOrUnknown(file.get(), path)) {
             return;
         }
     }

@@ -4,8 +4,6 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "base/forwarded_arguments.h"
-#include "base/launcher_path.h"
 #include "base/unique_handle.h"
 
 namespace quillguard {
@@ -27,14 +25,6 @@ bool StartDetached(const wchar_t* program, std::wstring commandLine, DWORD creat
 }
 
 }  // namespace
-
-std::wstring Win32Processes::GetLauncherPath() {
-    return quillguard::GetLauncherPath();
-}
-
-std::wstring Win32Processes::GetForwardedArguments() {
-    return quillguard::GetForwardedArguments();
-}
 
 bool Win32Processes::StartProcess(const std::wstring& commandLine, std::uint32_t& error) {
     STARTUPINFOW startup{};
@@ -76,13 +66,38 @@ bool Win32Processes::StartElevated(const std::wstring& path,
     return true;
 }
 
-bool Win32Processes::StartWithOwnCommandLine(const std::wstring& program) {
+bool Win32Processes::StartWithCommandLine(const std::wstring& program,
+                                          const std::wstring& commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    // The program is named by its full path, never searched for, and receives this process's own
-    // command line as it is: the arguments reach it exactly as they reached this run, and no
-    // command interpreter ever reads them.
-    return StartDetached(program.c_str(), ::GetCommandLineW(), 0, startup);
+    // The program is named by its full path, never searched for, and receives the command line as
+    // it is: the arguments reach it exactly as they reached this run, and no command interpreter
+    // ever reads them.
+    return StartDetached(program.c_str(), commandLine, 0, startup);
+}
+
+bool Win32Processes::RunElevated(const std::wstring& path, const std::wstring& parameters,
+                                 std::uint32_t timeoutMs, std::uint32_t& exitCode,
+                                 std::uint32_t& error) {
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof(execute);
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    execute.lpVerb = L"runas";
+    execute.lpFile = path.c_str();
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&execute)) {
+        error = ::GetLastError();
+        return false;
+    }
+    const UniqueKernelHandle process(execute.hProcess);
+    DWORD code = kStillActive;
+    if (!process || ::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &code)) {
+        code = kStillActive;
+    }
+    exitCode = code;
+    return true;
 }
 
 void Win32Processes::Wait(std::uint32_t milliseconds) {

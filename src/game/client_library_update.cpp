@@ -3,6 +3,8 @@
 #include "base/product_names.h"
 #include "integrity/file_hashing.h"
 #include "update/download_leftovers.h"
+#include "update/elevated_update.h"
+#include "update/file_retries.h"
 
 namespace quillguard {
 
@@ -10,8 +12,9 @@ std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stub
     return baseUrl + L"/stub/" + Sha1ToHex(stubDigest) + L"/manifest.json";
 }
 
-LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
-                                  HttpSession& session, FileSystem& files, Processes& processes) {
+FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& self,
+                               const std::wstring& baseUrl, HttpSession& session, FileSystem& files,
+                               Processes& processes) {
     const std::wstring libraryPath =
         targets.launcherDir + L"\\" +
         std::wstring(kClientLibraryName.begin(), kClientLibraryName.end());
@@ -20,28 +23,38 @@ LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring
     const std::wstring manifestUrl = StubManifestUrl(baseUrl, HashCodeSection(targets.targetPath));
     const UpdateCheck check = CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
     if (check.code != kSuccess) {
-        return check.code;
+        return {check.code, 0};
     }
     if (check.current) {
         processes.Wait(kCurrentLibraryPauseMs);
-        return kSuccess;
+        return {kSuccess, 0};
     }
 
     // Never written in place: a failed or wrong download must not leave a torn library, and a
     // library that a running game has loaded cannot be replaced, only refused (15).
     std::wstring download;
-    if (!files.CreateTemporaryFile(targets.launcherDir, kLibraryDownloadPrefix, download)) {
-        return kStubDownloadFailed;
+    std::uint32_t error = 0;
+    if (!files.CreateTemporaryFile(targets.launcherDir, kLibraryDownloadPrefix, download, error)) {
+        const FlowResult elevated =
+            UpdateThroughElevatedCopy(self, error, kStubDownloadFailed, processes);
+        if (elevated.code != kSuccess) {
+            return elevated;
+        }
+        const UpdateCheck again =
+            CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
+        return {again.code != kSuccess ? again.code
+                : again.current        ? kSuccess
+                                       : kStubDownloadFailed,
+                0};
     }
     LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);
-    std::uint32_t moveError = 0;
-    if (code == kSuccess && !files.MoveReplacing(download, libraryPath, moveError)) {
+    if (code == kSuccess && !MoveRetrying(download, libraryPath, files, processes)) {
         code = kStubDownloadFailed;
     }
     if (code != kSuccess) {
         files.RemoveFile(download);
     }
-    return code;
+    return {code, 0};
 }
 
 }  // namespace quillguard

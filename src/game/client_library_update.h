@@ -5,6 +5,7 @@
 
 #include "base/file_system.h"
 #include "base/launcher_error.h"
+#include "base/launcher_facts.h"
 #include "base/processes.h"
 #include "game/target_resolution.h"
 #include "integrity/sha1_digest.h"
@@ -28,9 +29,14 @@ std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stub
 // Makes the client library in the launcher's folder the one the stub manifest names. A current
 // library is left alone and followed by a pause of kCurrentLibraryPauseMs. Otherwise the new
 // build is downloaded beside it under a temporary name, verified, and moved over it in one step,
-// so the installed library is always either the old one or the verified new one. Returns 0, or
-// 12 to 16; no temporary file is left behind, and leftovers of an interrupted run are removed.
-LauncherError UpdateClientLibrary(const GameTargets& targets, const std::wstring& baseUrl,
-                                  HttpSession& session, FileSystem& files, Processes& processes);
+// so the installed library is always either the old one or the verified new one; a scanner that
+// holds the library delays the move for a moment. Returns 0, or 12 to 16; no temporary file is
+// left behind, and leftovers of an interrupted run are removed. A folder this launcher (self) may
+// not write goes to an elevated copy (UpdateThroughElevatedCopy: 18, 19 or the copy's code on
+// failure); once that has done the update, the library is checked again, without a second
+// prompt.
+FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& self,
+                               const std::wstring& baseUrl, HttpSession& session, FileSystem& files,
+                               Processes& processes);
 
 }  // namespace quillguard

@@ -9,24 +9,23 @@
 
 namespace quillguard {
 
-FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
-                       const std::wstring& baseUrl, InstanceLock& lock) {
+FlowResult RunGameFlow(const LauncherFacts& self, FileSystem& files, Processes& processes,
+                       Downloads& downloads, const std::wstring& baseUrl, InstanceLock& lock) {
     GameTargets targets;
     const ClientTargetTest isClientTarget = [](const std::wstring& path) {
         return IsClientTarget(path);
     };
-    if (const LauncherError code =
-            ResolveGameTargets(processes.GetLauncherPath(), files, isClientTarget, targets);
+    if (const LauncherError code = ResolveGameTargets(self.path, files, isClientTarget, targets);
         code != kSuccess) {
         return {code, 0};
     }
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    if (const LauncherError code =
-            UpdateClientLibrary(targets, baseUrl, *session, files, processes);
-        code != kSuccess) {
-        return {code, 0};
+    const FlowResult library =
+        UpdateClientLibrary(targets, self, baseUrl, *session, files, processes);
+    if (library.code != kSuccess || self.updateOnly) {
+        return library;
     }
-    return LaunchGame(targets.gamePath, processes, lock);
+    return LaunchGame(targets.gamePath, self, processes, lock);
 }
 
 }  // namespace quillguard

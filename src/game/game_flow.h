@@ -5,17 +5,18 @@
 #include "base/file_system.h"
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_facts.h"
 #include "base/processes.h"
 #include "net/http_session.h"
 
 namespace quillguard {
 
 // The game flow: finds the game and its client target from the launcher's own path, makes the
-// client library the one the update server at baseUrl names, then starts the game. Returns 0 once
-// the game is started, else the first stage's error code; does not return after handing the
-// launch to an elevated copy (the lock is released first). Its one HTTP session lasts until it
-// returns.
-FlowResult RunGameFlow(FileSystem& files, Processes& processes, Downloads& downloads,
-                       const std::wstring& baseUrl, InstanceLock& lock);
+// client library the one the update server at baseUrl names, then starts the game (a copy that
+// updates alone, self.updateOnly, starts none). Returns 0 once the game is started, else the
+// first stage's error code; does not return after handing the launch to an elevated copy (the
+// lock is released first). Its one HTTP session lasts until it returns.
+FlowResult RunGameFlow(const LauncherFacts& self, FileSystem& files, Processes& processes,
+                       Downloads& downloads, const std::wstring& baseUrl, InstanceLock& lock);
 
 }  // namespace quillguard

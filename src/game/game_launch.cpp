@@ -6,15 +6,15 @@ namespace quillguard {
 namespace {
 
 // Hands the launch to an elevated copy of the launcher, which runs everything again.
-FlowResult HandOverToElevatedLauncher(const std::wstring& forwardedArguments, Processes& processes,
+FlowResult HandOverToElevatedLauncher(const LauncherFacts& self, Processes& processes,
                                       InstanceLock& lock) {
-    const std::wstring launcherPath = processes.GetLauncherPath();
     // The copy must be able to take the instance lock while this process still runs.
     lock.Release();
-    const auto parameters =
-        forwardedArguments.empty() ? std::nullopt : std::optional<std::wstring>(forwardedArguments);
+    const auto parameters = self.forwardedArguments.empty()
+                                ? std::nullopt
+                                : std::optional<std::wstring>(self.forwardedArguments);
     std::uint32_t error = 0;
-    if (processes.StartElevated(launcherPath, parameters, error)) {
+    if (processes.StartElevated(self.path, parameters, error)) {
         processes.EndProcess(0);
         return {kSuccess, 0};
     }
@@ -35,17 +35,17 @@ std::wstring BuildGameCommandLine(const std::wstring& gamePath,
     return commandLine + kLauncherSwitch;
 }
 
-FlowResult LaunchGame(const std::wstring& gamePath, Processes& processes, InstanceLock& lock) {
-    const std::wstring forwardedArguments = processes.GetForwardedArguments();
+FlowResult LaunchGame(const std::wstring& gamePath, const LauncherFacts& self, Processes& processes,
+                      InstanceLock& lock) {
     std::uint32_t error = 0;
-    if (processes.StartProcess(BuildGameCommandLine(gamePath, forwardedArguments), error)) {
+    if (processes.StartProcess(BuildGameCommandLine(gamePath, self.forwardedArguments), error)) {
         return {kSuccess, 0};
     }
     const bool elevationMightHelp = error == kErrorElevationRequired || error == kErrorAccessDenied;
     if (!elevationMightHelp || processes.IsProcessElevated()) {
         return {kCreateProcessFailed, error};
     }
-    return HandOverToElevatedLauncher(forwardedArguments, processes, lock);
+    return HandOverToElevatedLauncher(self, processes, lock);
 }
 
 }  // namespace quillguard

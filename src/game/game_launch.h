@@ -4,6 +4,7 @@
 
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_facts.h"
 #include "base/processes.h"
 
 namespace quillguard {
@@ -15,10 +16,11 @@ inline constexpr wchar_t kLauncherSwitch[] = L"--quillguard-launcher";
 std::wstring BuildGameCommandLine(const std::wstring& gamePath,
                                   const std::wstring& forwardedArguments);
 
-// Starts the game and returns 0, or 20 with the system error. When Windows demands elevation and
-// the launcher is not elevated, releases the lock and hands over to an elevated copy of the
-// launcher instead (the process then ends with 0), or returns 18 when the user declines, 19 on
-// any other failure.
-FlowResult LaunchGame(const std::wstring& gamePath, Processes& processes, InstanceLock& lock);
+// Starts the game with the launcher's forwarded arguments and returns 0, or 20 with the system
+// error. When Windows demands elevation and the launcher is not elevated, releases the lock and
+// hands over to an elevated copy of the launcher (self.path, the same arguments) instead (the
+// process then ends with 0), or returns 18 when the user declines, 19 on any other failure.
+FlowResult LaunchGame(const std::wstring& gamePath, const LauncherFacts& self, Processes& processes,
+                      InstanceLock& lock);
 
 }  // namespace quillguard

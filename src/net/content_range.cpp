@@ -55,4 +55,9 @@ std::optional<ContentRange> ParseContentRange(std::wstring_view header) {
     return range;
 }
 
+std::optional<std::uint64_t> ParseContentLength(std::wstring_view header) {
+    const auto length = TakeNumber(header);
+    return header.empty() ? length : std::nullopt;
+}
+
 }  // namespace quillguard

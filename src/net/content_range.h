@@ -17,4 +17,7 @@ struct ContentRange {
 // nothing for anything else, an unsatisfied range "bytes */LENGTH" included.
 std::optional<ContentRange> ParseContentRange(std::wstring_view header);
 
+// Reads a Content-Length header: nothing unless it is one decimal number that fits in 64 bits.
+std::optional<std::uint64_t> ParseContentLength(std::wstring_view header);
+
 }  // namespace quillguard

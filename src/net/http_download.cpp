@@ -1,11 +1,26 @@
 // HttpClient's download into a file and its one resume; the session and the request are in
 // http_client.cpp.
 #include <cstdint>
+#include <optional>
 
 #include "net/content_range.h"
 #include "net/http_client.h"
 
 namespace quillguard {
+namespace {
+
+// The bytes free to this user on the volume of a file's folder; nothing when the system cannot
+// say.
+std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& filePath) {
+    const std::wstring folder = filePath.substr(0, filePath.find_last_of(L'\\') + 1);
+    ULARGE_INTEGER free{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr)) {
+        return std::nullopt;
+    }
+    return free.QuadPart;
+}
+
+}  // namespace
 
 TransferClock HttpClient::DownloadClock() const {
     return TransferClock(limits_.receiveMs, 0, limits_.floorWindowMs, limits_.floorBytes,
@@ -59,8 +74,22 @@ bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& fil
     std::uint64_t received = 0;
     const HINTERNET request = exchange.request.get();
     const DWORD status = QueryNumber(request, WINHTTP_QUERY_STATUS_CODE);
+    // Before the body: a build the disk cannot hold (its signed size, else what the server
+    // announces) fails now, leaving nothing, rather than once it has filled the disk.
+    const auto needed = byteLimit != kNoByteLimit
+                            ? byteLimit
+                            : ParseContentLength(QueryText(request, WINHTTP_QUERY_CONTENT_LENGTH));
+    const auto free = FreeBytesBeside(filePath);
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
+    } else if (needed && free && *needed > *free) {
+        lastError_ = ERROR_DISK_FULL;
+        writeFailed = true;
+        LogEntry entry = FlowStep(LogStage::DiskSpace, std::nullopt, ERROR_DISK_FULL);
+        entry.url = url;
+        entry.bytes = needed;
+        entry.freeBytes = free;
+        log_->Record(entry);
     } else {
         succeeded = ReadBody(request, clock, write, received);
     }

@@ -2,81 +2,77 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "base/product_names.h"
 #include "update/download_leftovers.h"
+#include "update/elevated_update.h"
+#include "update/file_retries.h"
 
 namespace quillguard {
 namespace {
 
-// A scanner that opens a new file holds it for a moment; a move that meets it waits this many
-// times this long before it counts as failed.
-constexpr int kMoveAttempts = 20;
-constexpr std::uint32_t kMoveRetryMs = 100;
 // The launcher renamed aside is the image of the process that handed over until that process
 // has ended, a moment after the new one started.
 constexpr int kAsideRemovalAttempts = 50;
 constexpr std::uint32_t kAsideRemovalRetryMs = 100;
 
-bool MoveRetrying(const std::wstring& from, const std::wstring& to, FileSystem& files,
-                  Processes& processes) {
-    for (int attempt = 1;; ++attempt) {
-        std::uint32_t error = 0;
-        if (files.MoveReplacing(from, to, error)) {
-            return true;
-        }
-        if (error != kErrorSharingViolation || attempt == kMoveAttempts) {
-            return false;
-        }
-        processes.Wait(kMoveRetryMs);
-    }
+std::wstring FolderOf(const std::wstring& launcherPath) {
+    return launcherPath.substr(0, launcherPath.find_last_of(L'\\'));
 }
 
 void RemoveUpdateLeftovers(const std::wstring& launcherPath, FileSystem& files,
-                           Processes& processes) {
-    if (!launcherPath.empty()) {
-        files.RemoveFile(launcherPath + kStagedLauncherSuffix);
-        for (int attempt = 1; !files.RemoveFile(launcherPath + kAsideLauncherSuffix) &&
-                              attempt < kAsideRemovalAttempts;
-             ++attempt) {
-            processes.Wait(kAsideRemovalRetryMs);
+                           Processes& processes, LauncherLog& log) {
+    files.RemoveFile(launcherPath + kStagedLauncherSuffix);
+    std::uint32_t error = 0;
+    for (int attempt = 1; !files.RemoveFile(launcherPath + kAsideLauncherSuffix, error);
+         ++attempt) {
+        // Only a file in use passes. One this process may not delete (an elevated update left
+        // it) stays, and every start would wait for it in vain.
+        if (error != kErrorSharingViolation || attempt == kAsideRemovalAttempts) {
+            log.Record(FlowStep(LogStage::LeftoverKept, std::nullopt, error));
+            break;
         }
+        processes.Wait(kAsideRemovalRetryMs);
     }
-    if (std::wstring temporaryFolder; files.GetTemporaryFolder(temporaryFolder)) {
-        RemoveDownloadLeftovers(temporaryFolder, kLauncherDownloadPrefix, files);
-    }
+    RemoveDownloadLeftovers(FolderOf(launcherPath), kLauncherDownloadPrefix, files);
 }
 
 // Puts the launcher renamed aside back at its name, over whatever is there. Should the move fail,
-// a copy serves: the player keeps a launcher that runs either way, and the next start removes
-// the file aside.
-void PutBack(const std::wstring& aside, const std::wstring& launcherPath, FileSystem& files,
-             Processes& processes) {
-    if (!MoveRetrying(aside, launcherPath, files, processes) &&
-        files.CopyOver(aside, launcherPath) && files.FlushToDisk(launcherPath)) {
-        files.RemoveFile(aside);
+// a copy made under another name moves in instead: the launcher's name never holds a file being
+// written. The next start removes the file aside.
+void PutBack(const std::wstring& launcherPath, FileSystem& files, Processes& processes) {
+    const std::wstring aside = launcherPath + kAsideLauncherSuffix;
+    std::wstring copy;
+    std::uint32_t error = 0;
+    if (MoveRetrying(aside, launcherPath, files, processes) ||
+        !files.CreateTemporaryFile(FolderOf(launcherPath), kLauncherDownloadPrefix, copy, error)) {
+        return;
+    }
+    if (!files.CopyOver(aside, copy) || !FlushRetrying(copy, files, processes) ||
+        !MoveRetrying(copy, launcherPath, files, processes)) {
+        files.RemoveFile(copy);
     }
 }
 
 // Moves the verified download to the launcher's name. The build is copied beside the launcher
-// and hashed again there, so that the file that will run is the file that was checked, and no
-// other process can swap it in between as it could in the temporary folder; then the running
-// launcher is renamed aside and the copy moved in. Each step is one rename: a kill at any moment
-// leaves the old launcher or the new one at the launcher's name, never a torn file. On failure
-// the launcher's file is the old one and nothing is left beside it.
+// and hashed again there, so that the file that will run is the file that was checked; then the
+// running launcher is renamed aside and the copy moved in. Each step is one rename: a kill at any
+// moment leaves the old launcher or the new one at the launcher's name, never a torn file. On
+// failure the launcher's file is the old one and nothing is left beside it.
 LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherPath,
                      const UpdateCheck& check, FileSystem& files, Processes& processes) {
     const std::wstring staged = launcherPath + kStagedLauncherSuffix;
     const std::wstring aside = launcherPath + kAsideLauncherSuffix;
     LauncherError code = kSuccess;
-    if (!files.CopyOver(download, staged) || !files.FlushToDisk(staged)) {
+    if (!files.CopyOver(download, staged) || !FlushRetrying(staged, files, processes)) {
         code = kUpdateProcessFailed;
     } else if (!MatchesManifest(staged, check)) {
         code = kLauncherChecksumMismatch;
     } else if (!MoveRetrying(launcherPath, aside, files, processes)) {
         code = kUpdateProcessFailed;
     } else if (!MoveRetrying(staged, launcherPath, files, processes)) {
-        PutBack(aside, launcherPath, files, processes);
+        PutBack(launcherPath, files, processes);
         code = kUpdateProcessFailed;
     }
     if (code != kSuccess) {
@@ -86,49 +82,55 @@ LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherP
 }
 
 // Starts the new launcher in this one's place and ends this process; 8, with the old launcher
-// put back, when it cannot be started.
-LauncherError HandOver(const std::wstring& launcherPath, FileSystem& files, Processes& processes,
-                       InstanceLock& lock, LauncherLog& log) {
+// put back, when it cannot be started. A copy that updates alone starts nothing: the launcher
+// that asked for it starts the new one, without elevation.
+FlowResult HandOver(const LauncherFacts& self, FileSystem& files, Processes& processes,
+                    InstanceLock& lock, LauncherLog& log) {
     log.Record(FlowStep(LogStage::HandOver));
     // Released first, so that the new launcher finds the lock free however fast it starts.
     lock.Release();
-    if (!processes.StartWithOwnCommandLine(launcherPath)) {
-        PutBack(launcherPath + kAsideLauncherSuffix, launcherPath, files, processes);
-        return kUpdateProcessFailed;
+    if (!self.updateOnly && !processes.StartWithCommandLine(self.path, self.commandLine)) {
+        PutBack(self.path, files, processes);
+        return {kUpdateProcessFailed, 0};
     }
     processes.EndProcess(0);
-    return kSuccess;
+    return {kSuccess, 0};
 }
 
 }  // namespace
 
-LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock, LauncherLog& log) {
-    const std::wstring launcherPath = processes.GetLauncherPath();
-    RemoveUpdateLeftovers(launcherPath, files, processes);
+FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl,
+                          Downloads& downloads, FileSystem& files, Processes& processes,
+                          InstanceLock& lock, LauncherLog& log) {
+    if (self.path.empty()) {
+        return {kNoTemporaryFile, 0};
+    }
+    RemoveUpdateLeftovers(self.path, files, processes, log);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
     const UpdateCheck check = CheckForUpdate(
         *session,
         baseUrl + L"/" + std::wstring(kLauncherManifestPath.begin(), kLauncherManifestPath.end()),
-        launcherPath, kLauncherUpdateErrors);
+        self.path, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
-        return check.code;
+        return {check.code, 0};
     }
-    std::wstring temporaryFolder;
-    if (!files.GetTemporaryFolder(temporaryFolder)) {
-        return kNoTemporaryPath;
-    }
+    // Beside the launcher, where the new build must go: making the download there first shows
+    // whether this process may write there at all.
     std::wstring download;
-    if (!files.CreateTemporaryFile(temporaryFolder, kLauncherDownloadPrefix, download)) {
-        return kNoTemporaryFile;
+    std::uint32_t error = 0;
+    if (!files.CreateTemporaryFile(FolderOf(self.path), kLauncherDownloadPrefix, download, error)) {
+        const FlowResult elevated =
+            UpdateThroughElevatedCopy(self, error, kNoTemporaryFile, processes);
+        // The copy moved the new build in: it starts as after an update of this process's own.
+        return elevated.code == kSuccess ? HandOver(self, files, processes, lock, log) : elevated;
     }
     LauncherError code = DownloadVerified(*session, check, download, kLauncherUpdateErrors);
     if (code == kSuccess) {
-        code = SwapIn(download, launcherPath, check, files, processes);
+        code = SwapIn(download, self.path, check, files, processes);
     }
     // Whatever happened, the download is not needed any more.
     files.RemoveFile(download);
-    return code == kSuccess ? HandOver(launcherPath, files, processes, lock, log) : code;
+    return code == kSuccess ? HandOver(self, files, processes, lock, log) : FlowResult{code, 0};
 }
 
 }  // namespace quillguard

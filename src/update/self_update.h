@@ -5,6 +5,7 @@
 #include "base/file_system.h"
 #include "base/instance_lock.h"
 #include "base/launcher_error.h"
+#include "base/launcher_facts.h"
 #include "base/launcher_log.h"
 #include "base/processes.h"
 #include "net/http_session.h"
@@ -12,7 +13,7 @@
 
 namespace quillguard {
 
-// The download waits in the user's temporary folder as "QGL<hex>.tmp".
+// The download waits beside the launcher as "QGL<hex>.tmp".
 inline constexpr wchar_t kLauncherDownloadPrefix[] = L"QGL";
 // Beside the launcher during an update: the verified build before it moves in, and the launcher
 // that was running, renamed aside (a running program can be renamed, never overwritten).
@@ -22,16 +23,19 @@ inline constexpr UpdateErrors kLauncherUpdateErrors{
     kLauncherManifestFetchFailed, kLauncherManifestMissingSha1, kLauncherManifestMissingUrl,
     kLauncherDownloadFailed, kLauncherChecksumMismatch};
 
-// Keeps the launcher's own file equal to the build the launcher manifest names, with a session
-// of its own that is closed before this returns. First removes what an earlier update left.
-// Returns 0 when the launcher is current, else 1 to 8, leaving the launcher's file as it was
-// and nothing beside it or in the temporary folder. When it is not current, the new build is
-// downloaded to a temporary file, verified, copied beside the launcher, verified again there and
-// moved to the launcher's name; the download is removed, the lock released, and the launcher's
-// file started with this run's command line, after which the process ends with exit code 0
-// (this returns only in tests). The log hears of the hand-over
-// before the new launcher starts.
-LauncherError UpdateLauncher(const std::wstring& baseUrl, Downloads& downloads, FileSystem& files,
-                             Processes& processes, InstanceLock& lock, LauncherLog& log);
+// Keeps the launcher's own file (self.path) equal to the build the launcher manifest names, with
+// a session of its own that is closed before this returns. First removes what an earlier update
+// left. Returns 0 when the launcher is current, else 1 to 8 (or 18, 19 or a copy's code, below),
+// leaving the launcher's file as it was and nothing beside it. When it is not current, the new
+// build is downloaded beside the launcher, verified, copied, verified again and moved to the
+// launcher's name; the download is removed, the lock released, and the launcher's file started
+// with self.commandLine, after which the process ends with exit code 0 (this returns only in
+// tests). A folder this launcher may not write goes to an elevated copy
+// (UpdateThroughElevatedCopy) and, once that has done the update, to the same start. A copy that
+// updates alone ends with 0 after the move, starting nothing. The log hears of the hand-over
+// before the new launcher starts, and of a leftover that cannot be removed.
+FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl,
+                          Downloads& downloads, FileSystem& files, Processes& processes,
+                          InstanceLock& lock, LauncherLog& log);
 
 }  // namespace quillguard

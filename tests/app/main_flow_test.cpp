@@ -12,8 +12,9 @@ namespace {
 
 using testing::CallLog;
 
-// Who holds the lock, and what the user said to the agreement.
-enum class Start { HeldElsewhere, AcceptedBefore, AcceptedNow, Refused };
+// Who holds the lock, and what the user said to the agreement; or a copy started for the update
+// alone, which asks neither.
+enum class Start { HeldElsewhere, AcceptedBefore, AcceptedNow, Refused, UpdateOnly };
 
 struct MainFlowCase {
     Start start;
@@ -56,6 +57,12 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
               {L"update", L"log self-update code=0", L"game", L"log game code=20 error=740",
                L"splash close", L"message e Game Update Error: CreateProcessW failed. Error=740",
                L"release", L"log exit code=1"})},
+        // No lock, window or message: the exit code is the first failing stage's code.
+        {UpdateOnly, kSuccess, kStubDownloadFailed, 0, 15,
+         CallLog{L"log start", L"update", L"log self-update code=0", L"game", L"log game code=15",
+                 L"log exit code=15"}},
+        {UpdateOnly, kLauncherChecksumMismatch, kSuccess, 0, 7,
+         CallLog{L"log start", L"update", L"log self-update code=7", L"log exit code=7"}},
     };
     for (const MainFlowCase& c : cases) {
         CallLog calls;
@@ -67,7 +74,7 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
         stages.updateLauncher = [&](InstanceLock& heldLock) {
             EXPECT_EQ(&heldLock, &lock);
             calls.push_back(L"update");
-            return c.update;
+            return FlowResult{c.update, 0};
         };
         stages.runGameFlow = [&](InstanceLock& heldLock) {
             // Each stage is handed the very lock the main flow took.
@@ -76,7 +83,10 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
             return FlowResult{c.game, c.launchFailure};
         };
         testing::FakeLauncherLog log(calls);
-        EXPECT_EQ(RunMainFlow(lock, ui, windows, eula, stages, log), c.exitCode) << c.calls.size();
+        const int exitCode = c.start == UpdateOnly
+                                 ? RunUpdateOnly(lock, stages, log)
+                                 : RunMainFlow(lock, ui, windows, eula, stages, log);
+        EXPECT_EQ(exitCode, c.exitCode) << c.calls.size();
         EXPECT_EQ(calls, c.calls) << c.calls.size();
     }
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "base/launcher_path.h"
+#include "base/win32_launcher_facts.h"
 #include "support/captured_process.h"
 
 namespace quillguard {
@@ -16,7 +16,7 @@ namespace {
 
 TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
     // It writes its path and the arguments it forwards, each followed by a NUL, as UTF-16.
-    const std::wstring helper = std::filesystem::path(GetLauncherPath())
+    const std::wstring helper = std::filesystem::path(ReadLauncherFacts().path)
                                     .replace_filename(L"qg_print_launcher_info.exe")
                                     .wstring();
     const std::pair<std::wstring, std::wstring> cases[] = {
@@ -25,6 +25,8 @@ TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
         {L"\"C:\\Games\\My Game\\Foo_QG.exe\" -windowed", L"-windowed"},
         {L"Foo_QG.exe one \"two words\"\tthree", L"one \"two words\" three"},
         {L"Foo_QG.exe x \"\" y", L"x  y"},
+        // The update-only switch is the launcher's, and never forwarded.
+        {L"Foo_QG.exe -a --quillguard-update-only b", L"-a b"},
         {L"Foo_QG.exe \x00e9t\x00e9 \"\x4e2d \x6587\"", L"\x00e9t\x00e9 \"\x4e2d \x6587\""},
     };
     for (const auto& [commandLine, forwarded] : cases) {

@@ -1,16 +1,16 @@
-// Test helper: writes what the launcher would learn about itself, GetLauncherPath() and
-// GetForwardedArguments(), to standard output as UTF-16, each followed by a NUL.
+// Test helper: writes what the launcher would learn about itself, its path and forwarded
+// arguments, to standard output as UTF-16, each followed by a NUL.
 #include <windows.h>
 
 #include <string>
 
-#include "base/forwarded_arguments.h"
-#include "base/launcher_path.h"
+#include "base/win32_launcher_facts.h"
 
 int wmain() {
-    std::wstring report = quillguard::GetLauncherPath();
+    const quillguard::LauncherFacts self = quillguard::ReadLauncherFacts();
+    std::wstring report = self.path;
     report.push_back(L'\0');
-    report += quillguard::GetForwardedArguments();
+    report += self.forwardedArguments;
     report.push_back(L'\0');
     const auto bytes = static_cast<DWORD>(report.size() * sizeof(wchar_t));
     DWORD written = 0;

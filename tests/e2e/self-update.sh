@@ -15,9 +15,8 @@ publish_current "$game_dir/Foo.exe"
 old=$work/installed.exe
 cp "$launcher" "$old"
 mkdir -p "$tree/builds"
+# The player's temporary folder, which no launcher touches.
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
-# What an interrupted earlier run may have left there would be counted as this run's.
-find "$temp_dir" -maxdepth 1 -name 'QGL*' -delete
 listing() { (cd "$1" && ls -A | LC_ALL=C sort); }
 game_files=$(listing "$game_dir") temp_files=$(listing "$temp_dir")
 expect_listings() {
@@ -48,17 +47,47 @@ replaces_itself_and_restarts_with_the_same_arguments)
     first=$(sed -n 1p "$record")
     grep -qF '%PATH:C=Z% %CD:~0,2% !OS! %CMDCMDLINE:^=%' <<<"$first"
 
-    next=$fixtures/next/QuillGuardLauncher.exe
-    cp "$next" "$tree/builds/Foo_QG.exe"
-    publish launcher "$(manifest "$(sha1 "$next")" "$server/builds/Foo_QG.exe")"
-    start
-    # The restarted launcher, now current, gives the game the same command line, byte for byte.
-    expect_launch "$first" "$elsewhere"
-    cmp "$next" "$launcher"
-    expect_listings
+    # Installed read-only (no write bits: wine shows FILE_ATTRIBUTE_READONLY), and with the log's
+    # folder turned into a link by something the player ran: no line may land where it leads.
+    chmod a-w "$launcher"
+    log_dir=$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/QuillGuard
+    mkdir -p "$work/bait" "$log_dir"
+    mv "$log_dir" "$log_dir.kept" && ln -s "$work/bait" "$log_dir"
+    trap 'rm -f "$log_dir"; mv "$log_dir.kept" "$log_dir"; cleanup' EXIT
+    # It updates itself, and a later update (back to the first build) works as well.
+    for build in "$fixtures/next/QuillGuardLauncher.exe" "$old"; do
+        cp "$build" "$tree/builds/Foo_QG.exe"
+        publish launcher "$(manifest "$(sha1 "$build")" "$server/builds/Foo_QG.exe")"
+        start
+        # The restarted launcher, now current, gives the game the same command line, byte for
+        # byte, and has removed the old one, read-only as it was.
+        expect_launch "$first" "$elsewhere"
+        driver expect-mutex QuillGuardLauncherMutex free 60000
+        cmp "$build" "$launcher"
+        expect_listings
+    done
+    [ -z "$(ls -A "$work/bait")" ] || { echo "the log followed the link"; exit 1; }
     for file in "$game_dir/injected" "$game_dir/piped" "$elsewhere/injected" "$planted_marker"; do
         [ ! -e "$file" ] || { echo "FAIL: $file was made: something ran that must not"; exit 1; }
     done
+    ;;
+unwritable_folder)
+    # The game folder as Program Files is for a player: a read-only bind mount in this mount
+    # namespace, which the wine session's server shares (it opens the files). Wine elevates every
+    # process, so this is the elevated launcher that cannot write: no prompt, the usual code. On
+    # Windows creating the download fails (5); wine's GetTempFileNameW names a file it could not
+    # create, and the download fails to open it (6).
+    mount --bind "$game_dir" "$game_dir" && mount -o remount,bind,ro "$game_dir" ||
+        { echo "no read-only bind mount here: run through a private mount namespace as root"; exit 77; }
+    trap 'umount "$game_dir"; cleanup' EXIT
+    cp "$fixtures/next/QuillGuardLauncher.exe" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$tree/builds/Foo_QG.exe")" "$server/builds/Foo_QG.exe")"
+    caption="Launcher Update Error"
+    driver start "$(windows "$launcher")" \
+        -- expect-box "$caption" "Failed to download launcher update." 45000 \
+        -- press "$caption" OK -- expect-exit 1
+    cmp "$old" "$launcher"
+    expect_listings
     ;;
 killed_at_random_moments)
     # A build large enough that copying and checking it beside the launcher takes a while.
@@ -73,7 +102,7 @@ killed_at_random_moments)
     mark=$work/round
     between() {
         [ -n "$(find "$game_dir" -maxdepth 1 -name Foo_QG.exe.new -newer "$mark")" ] ||
-            [ -n "$(find "$temp_dir" -maxdepth 1 -name 'QGL*.tmp' -size "${size}c" -newer "$mark")" ]
+            [ -n "$(find "$game_dir" -maxdepth 1 -name 'QGL*.tmp' -size "${size}c" -newer "$mark")" ]
     }
     kills=0 between_kills=0
     for round in $(seq 24); do

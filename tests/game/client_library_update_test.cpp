@@ -66,15 +66,17 @@ struct LauncherFolder {
     }
     LauncherError Update() {
         const GameTargets targets{L"", path.wstring(), (path / L"Missing.exe").wstring()};
-        return UpdateClientLibrary(targets, kBase, session, files, processes);
+        return UpdateClientLibrary(targets, self, kBase, session, files, processes).code;
     }
 
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       (L"qg-library-" + std::to_wstring(::GetCurrentProcessId()));
+    inline static const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        (L"qg-library-" + std::to_wstring(::GetCurrentProcessId()));
     CallLog calls;
     testing::FakeHttpSession session{calls};
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
+    const LauncherFacts self{(path / L"Foo_QG.exe").wstring(), L"", L"", false};
 };
 
 TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLeftovers) {
@@ -84,8 +86,21 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
     const CallLog downloaded = {fetch, L"download " + kBuildUrl};
     const std::string missing = "<missing>";
     const std::string stale = Manifest(HexDigestOf(kNew));
+    // A reader holds the library: the move is tried again for about two seconds.
+    CallLog heldForGood = downloaded;
+    heldForGood.insert(heldForGood.end(), 19, L"wait 100");
+    const CallLog heldForASecond(heldForGood.begin(), heldForGood.end() - 9);
+    const CallLog elevatedCopy = {fetch, L"elevated?",
+                                  L"runas and wait " +
+                                      (LauncherFolder::path / L"Foo_QG.exe").wstring() +
+                                      L" [--quillguard-update-only]",
+                                  fetch};
     std::optional<LauncherFolder> folder;
     UniqueFileHandle inUse;
+    const auto holdLibrary = [&] {
+        inUse.reset(::CreateFileW(folder->Library().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    };
     struct Case {
         std::string installed;  // "<missing>" for none
         std::string manifest;   // "<none>": the fetch fails
@@ -104,17 +119,37 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
         {kOld, "<none>", kStubManifestFetchFailed, kOld, fetched},
         {kOld, "[" + stale + "]", kStubManifestMissingSha1, kOld, fetched},
         {kOld, Manifest(HexDigestOf(kNew + "!")), kStubChecksumMismatch, kOld, downloaded},
-        // The folder cannot be written.
-        {kOld, stale, kStubDownloadFailed, kOld, fetched,
-         [&] { folder->files.failTemporary = true; }},
+        // The folder cannot be written, even elevated; or an elevated copy may, and did.
+        {kOld,
+         stale,
+         kStubDownloadFailed,
+         kOld,
+         {fetch, L"elevated?"},
+         [&] {
+             folder->files.temporaryError = kErrorAccessDenied;
+             folder->processes.elevated = true;
+         }},
+        {kOld, stale, kSuccess, kNew, elevatedCopy,
+         [&] {
+             folder->files.temporaryError = kErrorAccessDenied;
+             folder->processes.elevatedCopy = [&] {
+                 folder->Install(kNew);
+                 return 0u;
+             };
+         }},
         {kOld, stale, kStubDownloadFailed, kOld, downloaded,
          [&] { folder->session.brokenDownload = kNew.substr(0, 5); }},
         // As Windows holds a library that a running game has loaded: no one may delete or rename
-        // it.
-        {kOld, stale, kStubDownloadFailed, kOld, downloaded,
+        // it. A scanner lets go after a moment.
+        {kOld, stale, kStubDownloadFailed, kOld, heldForGood, holdLibrary},
+        {kOld, stale, kSuccess, kNew, heldForASecond,
          [&] {
-             inUse.reset(::CreateFileW(folder->Library().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
+             holdLibrary();
+             folder->processes.onWait = [&, waits = 0]() mutable {
+                 if (++waits == 10) {
+                     inUse.reset();
+                 }
+             };
          }},
     };
     for (std::size_t row = 0; row < std::size(cases); ++row) {

@@ -43,11 +43,11 @@ TEST(LaunchGameTest, ElevatesOnlyWhenWindowsDemandsItAndTheLauncherIsNotElevated
         CallLog calls;
         testing::FakeProcesses processes(calls);
         testing::FakeInstanceLock lock(calls);
-        processes.forwarded = c.forwarded;
         processes.createError = c.createError;
         processes.elevated = c.elevated;
         processes.shellError = c.shellError;
-        const FlowResult result = LaunchGame(L"C:\\Game\\Foo.exe", processes, lock);
+        const LauncherFacts self{L"C:\\Game\\Foo_QG.exe", L"", c.forwarded, false};
+        const FlowResult result = LaunchGame(L"C:\\Game\\Foo.exe", self, processes, lock);
         std::wstring joined;
         for (const std::wstring& call : calls) {
             joined += (joined.empty() ? L"" : L"; ") + call;

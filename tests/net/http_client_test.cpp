@@ -59,8 +59,10 @@ TEST(HttpClientTest, FetchesAndDownloadsWhatEachAnswerPromises) {
         {"signed query", FaultUrl(L"/signed/60000?token=t&expires=9#part"), {0}, Pattern(60000)},
         {"query left out", FaultUrl(L"/signed/60000"), {403}},
         {"https to https redirect", kTrustedServer + L"/moved" + buildPath, {0}, build},
-        {"https to http redirect", kTrustedServer + L"/downgraded" + buildPath,
-         {ERROR_WINHTTP_REDIRECT_FAILED}, ""},
+        {"https to http redirect",
+         kTrustedServer + L"/downgraded" + buildPath,
+         {ERROR_WINHTTP_REDIRECT_FAILED},
+         ""},
         {"ftp", L"ftp://127.0.0.1/x", {ERROR_WINHTTP_UNRECOGNIZED_SCHEME}, kPrevious},
         {"refused", FaultUrl(L"/refused", L"refused.port"), {ERROR_WINHTTP_CANNOT_CONNECT}, ""},
         {"unknown authority", testing::kUnknownAuthorityServer + buildPath,
@@ -130,6 +132,26 @@ TEST(HttpClientTest, LeavesAFileThatCannotBeOpenedAlone) {
         EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     }
     EXPECT_EQ(target.content(), kPrevious);
+}
+
+TEST(HttpClientTest, ABuildTheDiskCannotHoldIsRefusedBeforeItsBodyAndLeavesNothing) {
+    // A petabyte, as the server announces it or as a signed manifest's size promises it.
+    const std::pair<std::wstring, std::uint64_t> cases[] = {
+        {L"/trickle/1000000000000000", kNoByteLimit}, {L"/trickle/12", 1'000'000'000'000'000}};
+    for (const auto& [path, byteLimit] : cases) {
+        CallLog lines;
+        testing::FakeLauncherLog log(lines);
+        HttpClient client(log, NetworkLimits());
+        const ScratchFile target(kPrevious);
+        EXPECT_FALSE(client.DownloadToFile(FaultUrl(path), target.path().wstring(), byteLimit));
+        EXPECT_EQ(client.lastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(target.content(), std::nullopt);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_TRUE(lines[0].starts_with(L"log disk-space path=" + path +
+                                         L" bytes=1000000000000000 free=") &&
+                    lines[0].ends_with(L" error=112"))
+            << lines[0];
+    }
 }
 
 // Short limits, so that the tests wait seconds where the launcher waits a minute; the waits they

@@ -60,19 +60,18 @@ class FakeFileSystem final : public FileSystem {
     }
 
     // Nothing is written: the tree is for listing only.
-    bool GetTemporaryFolder(std::wstring&) override { return false; }
-    bool CreateTemporaryFile(const std::wstring& folder, const std::wstring&,
-                             std::wstring&) override {
+    bool CreateTemporaryFile(const std::wstring& folder, const std::wstring&, std::wstring&,
+                             std::uint32_t&) override {
         log_.push_back(L"temporary in " + folder);
         return false;
     }
     bool CopyOver(const std::wstring&, const std::wstring&) override { return false; }
-    bool FlushToDisk(const std::wstring&) override { return false; }
+    bool FlushToDisk(const std::wstring&, std::uint32_t&) override { return false; }
     bool MoveReplacing(const std::wstring& from, const std::wstring& to, std::uint32_t&) override {
         log_.push_back(L"move " + from + L" over " + to);
         return false;
     }
-    bool RemoveFile(const std::wstring& path) override {
+    bool RemoveFile(const std::wstring& path, std::uint32_t&) override {
         log_.push_back(L"remove " + path);
         return true;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,21 +11,20 @@
 namespace quillguard::testing {
 
 // Plays the answers Windows can give to process calls and records them: "create CMDLINE",
-// "elevated?", "runas PATH [PARAMETERS]" (no brackets when there are none), "wait MS",
-// "exit CODE", "restart PROGRAM".
+// "elevated?", "runas PATH [PARAMETERS]" (no brackets when there are none), "runas and wait
+// PATH [PARAMETERS]", "wait MS", "exit CODE", "restart PROGRAM: CMDLINE".
 class FakeProcesses final : public Processes {
   public:
     explicit FakeProcesses(CallLog& log) : log_(log) {}
 
-    std::wstring launcherPath = L"C:\\Game\\Foo_QG.exe";
-    std::wstring forwarded;
     std::uint32_t createError = 0;  // 0: the program starts
     bool elevated = false;
     std::uint32_t shellError = 0;  // 0: the elevated program starts
     bool restarts = true;
+    // What the elevated copy does; its result is the copy's exit code.
+    std::function<std::uint32_t()> elevatedCopy = [] { return 0u; };
+    std::function<void()> onWait = [] {};
 
-    std::wstring GetLauncherPath() override { return launcherPath; }
-    std::wstring GetForwardedArguments() override { return forwarded; }
     bool StartProcess(const std::wstring& commandLine, std::uint32_t& error) override {
         log_.push_back(L"create " + commandLine);
         error = createError;
@@ -34,9 +34,19 @@ class FakeProcesses final : public Processes {
         log_.push_back(L"elevated?");
         return elevated;
     }
-    bool StartWithOwnCommandLine(const std::wstring& program) override {
-        log_.push_back(L"restart " + program);
+    bool StartWithCommandLine(const std::wstring& program,
+                              const std::wstring& commandLine) override {
+        log_.push_back(L"restart " + program + L": " + commandLine);
         return restarts;
+    }
+    bool RunElevated(const std::wstring& path, const std::wstring& parameters, std::uint32_t,
+                     std::uint32_t& exitCode, std::uint32_t& error) override {
+        log_.push_back(L"runas and wait " + path + L" [" + parameters + L"]");
+        error = shellError;
+        if (shellError == 0) {
+            exitCode = elevatedCopy();
+        }
+        return shellError == 0;
     }
     bool StartElevated(const std::wstring& path, const std::optional<std::wstring>& parameters,
                        std::uint32_t& error) override {
@@ -46,6 +56,7 @@ class FakeProcesses final : public Processes {
     }
     void Wait(std::uint32_t milliseconds) override {
         log_.push_back(L"wait " + std::to_wstring(milliseconds));
+        onWait();
     }
     void EndProcess(std::uint32_t exitCode) override {
         log_.push_back(L"exit " + std::to_wstring(exitCode));

@@ -41,17 +41,12 @@ const std::wstring kDownload = L"download " + kBuildUrl;
 
 namespace fs = std::filesystem;
 
-// A game folder with the running launcher in it and a temporary folder of its own, which no
-// other test's launcher writes to; both are removed before and after.
+// A game folder with the running launcher in it, removed before and after.
 struct Installation {
     Installation() {
         fs::remove_all(root);
-        fs::create_directories(temporary);
         fs::create_directories(launcher.parent_path());
-        ::SetEnvironmentVariableW(L"TMP", temporary.c_str());
-        ::SetEnvironmentVariableW(L"TEMP", temporary.c_str());
         std::ofstream(launcher, std::ios::binary) << kOld;
-        processes.launcherPath = launcher.wstring();
         session.bodies = {{kBuildUrl, kNew}};
     }
     ~Installation() { fs::remove_all(root); }
@@ -70,13 +65,14 @@ struct Installation {
                    ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
                    : "<not alone>";
     }
-    LauncherError Update() { return UpdateLauncher(kBase, downloads, files, processes, lock, log); }
+    LauncherError Update() {
+        return UpdateLauncher(self, kBase, downloads, files, processes, lock, log).code;
+    }
 
-    // Found once: each installation points TMP into itself.
     inline static const fs::path root =
         fs::temp_directory_path() / (L"qg-self-update-" + std::to_wstring(::GetCurrentProcessId()));
-    const fs::path temporary = root / L"temp";
     const fs::path launcher = root / L"game" / L"Foo_QG.exe";
+    LauncherFacts self{launcher.wstring(), L"Foo_QG.exe -w", L"-w", false};
     const fs::path aside = root / L"game" / L"Foo_QG.exe.old";
     CallLog calls;
     testing::FakeHttpSession session{calls};
@@ -108,30 +104,52 @@ TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) 
         EXPECT_EQ(installation.Update(), c.code) << c.manifest;
         EXPECT_EQ(installation.calls, c.calls) << c.manifest;
         EXPECT_EQ(installation.Launcher(), kOld) << c.manifest;
-        EXPECT_TRUE(Installation::Names(installation.temporary).empty()) << c.manifest;
     }
 }
 
 TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheOldOne) {
-    Installation i;
-    i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
-    // A scanner holds the new file for a moment: the move waits for it.
-    int busy = 2;
-    i.files.moveError = [&](const std::wstring&, const std::wstring& to) {
-        return to == i.launcher.wstring() && busy-- > 0 ? kErrorSharingViolation : 0u;
+    const auto installAsTheCopyWould = [](Installation& i) {
+        i.files.temporaryError = kErrorAccessDenied;
+        i.processes.elevatedCopy = [&i] {
+            fs::rename(i.launcher, i.aside);
+            std::ofstream(i.launcher, std::ios::binary) << kNew;
+            return 0u;
+        };
     };
-    EXPECT_EQ(i.Update(), kSuccess);
-    // The lock is free before the new launcher starts, which then asks for it.
-    EXPECT_EQ(i.calls, (CallLog{kFetch, kDownload, L"wait 100", L"wait 100", L"log hand-over",
-                                L"release", L"restart " + i.launcher.wstring(), L"exit 0"}));
-    EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
-    EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
-    EXPECT_TRUE(Installation::Names(i.temporary).empty());
+    // Here, or through an elevated copy when the folder cannot be written: then this launcher
+    // starts the new one as it would have.
+    const std::tuple<std::function<void(Installation&)>, CallLog> runs[] = {
+        {[](Installation&) {}, {kFetch, kDownload, L"wait 100", L"wait 100"}},
+        {installAsTheCopyWould,
+         {kFetch, L"elevated?",
+          L"runas and wait " + (Installation::root / L"game" / L"Foo_QG.exe").wstring() +
+              L" [--quillguard-update-only]"}},
+    };
+    for (const auto& [arrange, calls] : runs) {
+        Installation i;
+        i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
+        // A scanner holds the new file for a moment: the move waits for it.
+        int busy = 2;
+        i.files.moveError = [&](const std::wstring&, const std::wstring& to) {
+            return to == i.launcher.wstring() && busy-- > 0 ? kErrorSharingViolation : 0u;
+        };
+        arrange(i);
+        EXPECT_EQ(i.Update(), kSuccess);
+        // The lock is free before the new launcher starts, with the command line as it was.
+        CallLog expected = calls;
+        expected.insert(expected.end(),
+                        {L"log hand-over", L"release",
+                         L"restart " + i.launcher.wstring() + L": Foo_QG.exe -w", L"exit 0"});
+        EXPECT_EQ(i.calls, expected);
+        EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
+        EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
 
-    i.calls.clear();
-    EXPECT_EQ(i.Update(), kSuccess);
-    EXPECT_EQ(i.calls, CallLog{kFetch});
-    EXPECT_EQ(i.Launcher(), kNew);
+        i.calls.clear();
+        i.files.temporaryError = 0;
+        EXPECT_EQ(i.Update(), kSuccess);
+        EXPECT_EQ(i.calls, CallLog{kFetch});
+        EXPECT_EQ(i.Launcher(), kNew);
+    }
 }
 
 TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
@@ -143,22 +161,23 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
         };
     };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
-        {"no temporary folder", kNoTemporaryPath, [&] { i->files.failTemporaryFolder = true; }},
-        {"no temporary file", kNoTemporaryFile, [&] { i->files.failTemporary = true; }},
+        {"no temporary file", kNoTemporaryFile, [&] { i->files.temporaryError = 3; }},
         {"broken download", kLauncherDownloadFailed,
          [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
         {"copy beside the launcher", kUpdateProcessFailed, [&] { i->files.failCopy = true; }},
-        {"flush", kUpdateProcessFailed, [&] { i->files.failFlush = true; }},
+        {"flush", kUpdateProcessFailed, [&] { i->files.flushError = 1117; }},
         {"copy differs", kLauncherChecksumMismatch, [&] { i->files.corruptCopy = true; }},
         {"rename aside", kUpdateProcessFailed, [&] { failMoves(i->aside); }},
         {"move in", kUpdateProcessFailed, [&] { failMoves(i->launcher.wstring() + L".new"); }},
         {"scanner never lets go", kUpdateProcessFailed,
          [&] { failMoves(i->launcher.wstring() + L".new", kErrorSharingViolation); }},
-        // The move back fails too: a copy puts the old launcher back.
+        // The move back fails too: a copy, moved in, puts the old launcher back.
         {"move in and undo", kUpdateProcessFailed,
          [&] {
-             i->files.moveError = [&](const std::wstring&, const std::wstring& to) {
-                 return to == i->launcher.wstring() ? kErrorAccessDenied : 0u;
+             i->files.moveError = [&](const std::wstring& from, const std::wstring&) {
+                 return from == i->launcher.wstring() + L".new" || from == i->aside.wstring()
+                            ? kErrorAccessDenied
+                            : 0u;
              };
          }},
         {"start", kUpdateProcessFailed, [&] { i->processes.restarts = false; }},
@@ -168,28 +187,41 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
         i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
         arrange();
         EXPECT_EQ(i->Update(), code) << what;
+        i->files.moveError = nullptr;
+        // The next start removes what the failed undo left aside.
+        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
+        EXPECT_EQ(i->Update(), kSuccess) << what;
         EXPECT_EQ(i->Launcher(), kOld) << what;
-        EXPECT_TRUE(Installation::Names(i->temporary).empty()) << what;
         EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
     }
 }
 
-TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNothingElse) {
+TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNeverWaitsForWhatItMayNotDelete) {
     Installation i;
     i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
-    for (const fs::path& file :
-         {i.launcher.parent_path() / L"Foo_QG.exe.new", i.aside, i.temporary / L"QGL1A2B.tmp",
-          i.temporary / L"QGL3C4D.tmp", i.temporary / L"notes.tmp", i.temporary / L"QGL.txt"}) {
+    const fs::path game = i.launcher.parent_path();
+    for (const fs::path& file : {game / L"Foo_QG.exe.new", i.aside, game / L"QGL1A2B.tmp",
+                                 game / L"QGL3C4D.tmp", game / L"notes.tmp", game / L"QGL.txt"}) {
         std::ofstream(file) << "left";
     }
+    // An installer left the launcher read-only, and so its renamed copy.
+    ::SetFileAttributesW(i.aside.c_str(), FILE_ATTRIBUTE_READONLY);
     // A download that another process still writes stays.
-    const UniqueFileHandle held(::CreateFileW((i.temporary / L"QGL3C4D.tmp").c_str(), GENERIC_WRITE,
-                                              0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const UniqueFileHandle held(::CreateFileW((game / L"QGL3C4D.tmp").c_str(), GENERIC_WRITE, 0,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_EQ(i.Update(), kSuccess);
-    EXPECT_EQ(i.Launcher(), kOld);
-    EXPECT_EQ(Installation::Names(i.temporary),
-              (std::set<std::wstring>{L"QGL3C4D.tmp", L"QGL.txt", L"notes.tmp"}));
+    EXPECT_EQ(Installation::Names(game),
+              (std::set<std::wstring>{L"Foo_QG.exe", L"QGL3C4D.tmp", L"QGL.txt", L"notes.tmp"}));
+
+    // One this launcher may never delete (an elevated update left it): logged, not waited for.
+    std::ofstream(i.aside) << "left";
+    i.files.removeError = [&](const std::wstring& path) {
+        return path == i.aside.wstring() ? kErrorAccessDenied : 0u;
+    };
+    i.calls.clear();
+    EXPECT_EQ(i.Update(), kSuccess);
+    EXPECT_EQ(i.calls, (CallLog{L"log leftover-kept error=5", kFetch}));
 }
 
 }  // namespace

@@ -95,8 +95,8 @@ class Handler(socketserver.BaseRequestHandler):
                 start += size
         elif route == "trickle":
             self.send_head(200, [f"Content-Length: {argument}"])
-            for byte in pattern(int(argument)):
-                self.request.sendall(bytes([byte]))
+            for index in range(int(argument)):
+                self.request.sendall(bytes([index % 256]))
                 time.sleep(TRICKLE)
         elif route == "steady":
             body = pattern(int(argument))
