@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev python3 procps
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 gcc-mingw-w64-i686
-    wine wine64 xvfb imagemagick
+    wine wine64 fonts-wine xvfb imagemagick
     googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libssl-dev openssl
     nginx curl
     osslsigncode

@@ -12,14 +12,8 @@ namespace {
 thread_local WindowState* threadState = nullptr;
 
 LRESULT CALLBACK SplashWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowState* state = threadState;
-    // Until CreateWindowExW returns, a window's handle is not stored: its creation messages, and
-    // those of the closed splash, take the default path.
-    if (state != nullptr && window == state->splashWindow) {
+    if (WindowState* state = threadState) {
         return SplashWindowMessage(*state, window, message, wParam, lParam);
-    }
-    if (state != nullptr && window == state->eulaWindow) {
-        return EulaWindowMessage(*state, window, message, wParam, lParam);
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -66,18 +60,15 @@ void RunWindowThread(WindowState& state) {
     // GetMessageW gives -1 on failure; that ends the loop as a quit would.
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.hwnd == nullptr && message.message == WM_SHOW_EULA) {
-            CreateEulaWindow(state);
+            // The answer is stored before the main thread is woken to read it.
+            state.eulaAccepted = AskForAgreement();
+            ::SetEvent(state.eulaDoneEvent);
             continue;
         }
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
 
-    // Only a test ends the loop: it posts a quit. A question still open is answered "no".
-    if (const HWND eula = state.eulaWindow) {
-        ::DestroyWindow(eula);
-    }
-    AnswerEula(state, false);
     state.splashWindow = nullptr;
     threadState = nullptr;
     ::UnregisterClassW(kWindowClass, instance);
@@ -96,20 +87,19 @@ DWORD WINAPI WindowThreadProc(LPVOID parameter) {
 
 }  // namespace
 
-Win32LauncherWindows::Win32LauncherWindows(const WindowCalls& calls)
-    : state_(std::make_shared<WindowState>(calls)) {}
+Win32LauncherWindows::Win32LauncherWindows() : state_(std::make_shared<WindowState>()) {}
 
 Win32LauncherWindows::~Win32LauncherWindows() = default;
 
 void Win32LauncherWindows::StartSplashThread() {
-    const UniqueKernelHandle ready(state_->calls.CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueKernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready) {
         return;  // without the event the start could not be awaited: no window thread
     }
     state_->readyEvent = ready.get();
     auto shared = std::make_unique<std::shared_ptr<WindowState>>(state_);
     UniqueKernelHandle thread(
-        state_->calls.CreateThread(nullptr, 0, WindowThreadProc, shared.get(), 0, nullptr));
+        ::CreateThread(nullptr, 0, WindowThreadProc, shared.get(), 0, nullptr));
     if (!thread) {
         state_->readyEvent = nullptr;
         return;
@@ -146,7 +136,7 @@ bool Win32LauncherWindows::RunEulaDialog() {
     if (!thread_) {
         return false;
     }
-    const UniqueKernelHandle done(state_->calls.CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueKernelHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) {
         return false;
     }

@@ -4,7 +4,6 @@
 
 #include "base/unique_handle.h"
 #include "ui/launcher_windows.h"
-#include "ui/window_calls.h"
 
 namespace quillguard {
 
@@ -14,7 +13,7 @@ struct WindowState;
 // process ends; it keeps the state it shares with this object alive for as long.
 class Win32LauncherWindows final : public LauncherWindows {
   public:
-    explicit Win32LauncherWindows(const WindowCalls& calls = SystemWindowCalls());
+    Win32LauncherWindows();
     ~Win32LauncherWindows() override;
     Win32LauncherWindows(const Win32LauncherWindows&) = delete;
     Win32LauncherWindows& operator=(const Win32LauncherWindows&) = delete;

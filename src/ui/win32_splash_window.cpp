@@ -11,9 +11,9 @@ HWND CreateSplashWindow(WindowState& state) {
     const WindowRect rect =
         CentredOnScreen(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                         picture.bmWidth, picture.bmHeight);
-    const HWND window = state.calls.CreateWindowExW(
-        WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWindowClass, nullptr, WS_POPUP, rect.x, rect.y,
-        rect.width, rect.height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    const HWND window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWindowClass, nullptr,
+                                          WS_POPUP, rect.x, rect.y, rect.width, rect.height,
+                                          nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (window != nullptr) {
         state.splashWindow = window;
         ::ShowWindow(window, SW_SHOW);

@@ -101,8 +101,9 @@ struct Session {
 
     UniqueKernelHandle process;
     UniqueKernelHandle mainThread;
-    DWORD pid = 0;        // 0 until a process is started: windows of any process are then accepted
-    std::wstring folder;  // where programs start; empty: the program's own folder
+    DWORD pid = 0;         // 0 until a process is started: windows of any process are then accepted
+    std::wstring folder;   // where programs start; empty: the program's own folder
+    std::wstring desktop;  // where programs start; empty: the driver's own desktop
 };
 
 std::optional<DWORD> ExitCode(const Session& session) {
@@ -253,6 +254,7 @@ void Launch(Session& session, const std::wstring& exe, std::wstring commandLine)
 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.lpDesktop = session.desktop.empty() ? nullptr : session.desktop.data();
     PROCESS_INFORMATION info{};
     const std::wstring folder =
         session.folder.empty() ? path.parent_path().native() : session.folder;
@@ -278,6 +280,19 @@ void Start(Session& session, Args args) {
 void InFolder(Session& session, Args args) {
     session.folder = args[0];
     WriteLine(stdout, L"folder: " + session.folder);
+}
+
+// Moves the driver, and the programs it starts from then on, to the desktop NAME. Under wine, a
+// desktop given a size (HKCU\Software\Wine\Explorer\Desktops) draws its windows' frames and
+// captions as Windows does.
+void OnDesktop(Session& session, Args args) {
+    const HDESK desktop =
+        CreateDesktopW(args[0].c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (desktop == nullptr || !SetThreadDesktop(desktop)) {
+        Fail(L"to move to desktop " + Quoted(args[0]), L"error " + std::to_wstring(GetLastError()));
+    }
+    session.desktop = args[0];
+    WriteLine(stdout, L"desktop: " + session.desktop);
 }
 
 std::wstring MutexState(const std::wstring& name) {
@@ -449,30 +464,6 @@ void ExpectVisibility(Session& session, Args args) {
            }));
 }
 
-// The INDEXth control of the window, in the order the program created them: its class, its text
-// unless the script gives "*", and its looks within the window.
-void ExpectControl(Session& session, Args args) {
-    const DWORD index = Number(args[1]);
-    const bool anyText = args[3] == L"*";
-    const std::wstring wanted =
-        args[2] + (anyText ? L"" : L" " + Quoted(args[3])) + L" " + ExpectedLooks(args.subspan(4));
-    AwaitWindow(
-        session, L"control " + args[1] + L" of " + Quoted(args[0]), {L"*", args[0], session.pid},
-        kDefaultTimeoutMs, wanted, [&](HWND window) {
-            const std::vector<HWND> controls = Windows(window);
-            if (index >= controls.size()) {
-                return std::to_wstring(controls.size()) + L" controls";
-            }
-            const HWND control = controls[index];
-            RECT rect{};
-            GetWindowRect(control, &rect);
-            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-            return ClassOf(control) + (anyText ? L"" : L" " + Quoted(FullTextOf(control))) + L" " +
-                   DescribeLooks(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)),
-                                 static_cast<DWORD>(GetWindowLongW(control, GWL_EXSTYLE)), rect);
-        });
-}
-
 // "main": the thread the process started with; "ui": the one that owns its QuillGuard windows.
 // Holding them lets a screenshot catch a state that passes in a moment.
 UniqueKernelHandle ThreadOf(const Session& session, const std::wstring& which) {
@@ -503,15 +494,44 @@ void SuspendOrResume(Session& session, Args args, bool suspend) {
     WriteLine(stdout, std::wstring(suspend ? L"suspend: " : L"resume: ") + args[0]);
 }
 
+// Whether the window is in front and active; when not, hands it the front afresh. Wine draws a
+// caption active only when its window gains the front, and a window still being shown can be
+// left in front but inactive. Only the pictures depend on it.
+std::wstring InFront(HWND window) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    if (GetForegroundWindow() == window && thread.hwndActive == window) {
+        return L"in front";
+    }
+    SetForegroundWindow(GetDesktopWindow());
+    SetForegroundWindow(window);
+    return L"behind";
+}
+
 // Holds the run where the script wants to act on its own (take a screenshot, start another
 // program): NAME.held tells the script that the run got there, and NAME.released lets it go on.
-void Hold(Session&, Args args) {
+// Given a caption, the started program's visible window with it is brought to the front first,
+// and NAME.held holds its rectangle on the screen: X Y WIDTH HEIGHT.
+void Hold(Session& session, Args args) {
+    std::string rect;
+    if (args.size() > 1) {
+        const WindowQuery query{L"*", args[1], session.pid};
+        const HWND window = AwaitWindow(session, L"front " + Quoted(args[1]), query,
+                                        kDefaultTimeoutMs, L"in front", InFront);
+        RECT r{};
+        GetWindowRect(window, &r);
+        rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n";
+    }
     const std::wstring held = args[0] + L".held";
     const std::wstring released = args[0] + L".released";
     const quillguard::UniqueFileHandle file(CreateFileW(
         held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        Fail(L"to create " + Quoted(held), L"error " + std::to_wstring(GetLastError()));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.get(), rect.data(), static_cast<DWORD>(rect.size()), &written, nullptr)) {
+        Fail(L"to write " + Quoted(held), L"error " + std::to_wstring(GetLastError()));
     }
     Report(L"hold " + args[0], L"released", AwaitSeen(nullptr, kHoldTimeoutMs, L"released", [&] {
                return std::wstring(GetFileAttributesW(released.c_str()) == INVALID_FILE_ATTRIBUTES
@@ -536,18 +556,18 @@ constexpr std::array kVerbs{
     Verb{L"start-raw", 2, 2, L"EXE COMMANDLINE",
          [](Session& session, Args args) { Launch(session, args[0], args[1]); }},
     Verb{L"in-folder", 1, 1, L"FOLDER (where later starts run)", InFolder},
+    Verb{L"desktop", 1, 1, L"NAME (where the driver and later starts run)", OnDesktop},
     Verb{L"expect-box", 2, 3, L"CAPTION TEXT [TIMEOUT_MS]", ExpectBox},
     Verb{L"press", 2, 2, L"CAPTION BUTTON_TEXT", Press},
     Verb{L"expect-exit", 1, 2, L"CODE [TIMEOUT_MS]", ExpectExit},
     Verb{L"terminate", 0, 0, L"(the started process, still running)", Terminate},
     Verb{L"expect-file", 1, 1, L"PATTERN", ExpectFile},
-    Verb{L"hold", 1, 1, L"NAME (makes NAME.held, goes on once NAME.released exists)", Hold},
+    Verb{L"hold", 1, 2, L"NAME [CAPTION] (makes NAME.held, goes on once NAME.released exists)",
+         Hold},
     Verb{L"expect-window", 8, 9, L"CLASS CAPTION STYLE EXSTYLE X Y WIDTH HEIGHT [TIMEOUT_MS]",
          ExpectWindow},
     Verb{L"expect-visibility", 3, 7, L"CLASS CAPTION visible|hidden|none [X Y WIDTH HEIGHT]",
          ExpectVisibility},
-    Verb{L"expect-control", 10, 10, L"CAPTION INDEX CLASS TEXT|* STYLE EXSTYLE X Y WIDTH HEIGHT",
-         ExpectControl},
     Verb{L"suspend", 1, 1, L"main|ui (a thread of the started process)",
          [](Session& session, Args args) { SuspendOrResume(session, args, true); }},
     Verb{L"resume", 1, 1, L"main|ui",

@@ -33,8 +33,12 @@ done
 
 printf 'mine' >"$game_dir/notes.tmp"
 manifests=$(requests "/stub/$id/manifest.json") builds=$(requests "/slow/stub/$id/QGClient.dll")
+rm -f "$log_file"
 driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
+expect_log "pid=[0-9]+ fetch path=/stub/$id/manifest.json status=200 bytes=[0-9]+ ms=" \
+    "pid=[0-9]+ download path=/slow/stub/$id/QGClient.dll status=200 bytes=$(stat -c %s "$next") ms=" \
+    "pid=[0-9]+ game code=0$"
 cmp "$next" "$game_dir/QGClient.dll"
 left=$(cd "$game_dir" && LC_ALL=C ls | paste -sd' ')
 echo "game folder: $left"

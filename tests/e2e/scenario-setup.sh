@@ -49,23 +49,21 @@ expect_launch() {
 
 qg_publish() { wine_run "$bin/qg-publish.exe" "$@"; }
 
-# The agreement's record, set and read with wine's reg tool: set_record none|DWORD, and
-# expect_accepted, which asks again for some seconds until it reads the DWORD 1.
+# The agreement's record, set with wine's reg tool: set_record none|DWORD.
 eula_key='HKCU\SOFTWARE\QuillGuard'
 set_record() {
     wine_run reg delete "$eula_key" /f >/dev/null 2>&1 || true
     [ "$1" = none ] || wine_run reg add "$eula_key" /v EULA /t REG_DWORD /d "$1" /f >/dev/null
 }
-expect_accepted() {
-    local seen
-    for _ in $(seq 20); do
-        seen=$({ wine_run reg query "$eula_key" /v EULA 2>/dev/null || true; } | tr -d '\r' |
-            awk '$1 == "EULA" { print $2, $3 }')
-        [ "$seen" = "REG_DWORD 0x1" ] && break
-        sleep 0.5
+
+# The launcher's log in the prefix user's %LOCALAPPDATA%, and expect_log PATTERN..., which expects
+# a line matching each extended regular expression there.
+log_file=$wine_dir/prefix/drive_c/users/$(whoami)/AppData/Local/QuillGuard/launcher.log
+expect_log() {
+    local pattern
+    for pattern in "$@"; do
+        grep -qE "$pattern" "$log_file" || { echo "no log line like: $pattern"; cat "$log_file"; exit 1; }
     done
-    echo "agreement record: ${seen:-none}"
-    [ "$seen" = "REG_DWORD 0x1" ]
 }
 
 # The stub id of a client target, as the publisher tool computes it.

@@ -16,18 +16,23 @@ await_held() {
     [ -e "$work/$1.held" ] || { echo "the driver never got to $1"; return 1; }
 }
 
-# Once the run holds at NAME, saves the screen as NAME.png and lets the run go on. Failures are
-# returned, not left to set -e, which a caller's "||" would switch off.
+# Once the run holds at NAME, saves the window it brought to the front, as Alt+Print Screen
+# would, as NAME.png, and lets the run go on. Failures are returned, not left to set -e, which a
+# caller's "||" would switch off.
 shoot() {
     await_held "$1" || return 1
+    local x y width height
+    read -r x y width height <"$work/$1.held" || return 1
     sleep 0.5  # room for the window to paint
-    (source "$here/../harness/wine-env.sh" "$wine_dir"; import -window root "$shots/$1.png") ||
+    (source "$here/../harness/wine-env.sh" "$wine_dir"
+        import -window root -crop "${width}x${height}+$x+$y" +repage "PNG24:$shots/$1.png") ||
         return 1
     touch "$work/$1.released"
 }
 
-# shooting NAME... -- STEP...: runs the driver's steps in work, where each step "hold NAME" stops
-# the run while this side saves the screen as NAME.png, in the order the names are given.
+# shooting NAME... -- STEP...: runs the driver's steps in work, where each step "hold NAME
+# CAPTION" stops the run while this side saves that window as NAME.png, in the order the names
+# are given.
 shooting() {
     local names=()
     while [ "$1" != -- ]; do names+=("$1"); shift; done

@@ -50,6 +50,10 @@ start_session() {
     [ -f "$WINEPREFIX/system.reg" ] || boot=(-i)
     wineboot "${boot[@]}" </dev/null >"$dir/wineboot.log" 2>&1 ||
         give_up "wineboot failed" "$dir/wineboot.log"
+    # Wine's own fonts where its programs find them: Tahoma for the dialogs and Marlett for the
+    # caption buttons, as on Windows.
+    cp -n /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+        echo "wine's fonts are missing (fonts-wine): windows are drawn with others" >&2
     echo "wine session ready: prefix $WINEPREFIX, display $DISPLAY"
 }
 

@@ -1,6 +1,5 @@
-// The Win32 user interface under wine: the EULA window's answers, the agreement's record in the
-// registry, whatever of the window thread cannot be made (the launcher never waits for ever), and
-// the message boxes' style.
+// The Win32 user interface under wine: the EULA window's answers to the mouse and the keyboard,
+// the agreement's record in the registry, and the message boxes' style.
 #include <windows.h>
 
 #include <sddl.h>
@@ -8,14 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "base/unique_handle.h"
-#include "support/failing_call.h"
 #include "ui/eula_text.h"
 #include "ui/win32_eula_record.h"
 #include "ui/win32_launcher_windows.h"
@@ -24,8 +20,6 @@
 namespace quillguard {
 namespace {
 
-using testing::FailWithNoMemory;
-
 // A second launcher is told with the information icon, every failure with the error icon; both
 // boxes have the OK button alone (0).
 TEST(MessageBoxStyleTest, InformationAndErrorIcons) {
@@ -33,143 +27,123 @@ TEST(MessageBoxStyleTest, InformationAndErrorIcons) {
     EXPECT_EQ(MessageBoxStyle(MessageIcon::Error), 0x10u);
 }
 
-int eventsLeft = 0;  // events that may still be created
-DWORD windowThreadId = 0;
-
-HANDLE WINAPI CountedCreateEvent(LPSECURITY_ATTRIBUTES attributes, BOOL manual, BOOL initial,
-                                 LPCWSTR name) {
-    return eventsLeft-- > 0 ? ::CreateEventW(attributes, manual, initial, name)
-                            : FailWithNoMemory<HANDLE>(attributes, manual, initial, name);
-}
-
-HANDLE WINAPI RecordingCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stack,
-                                    LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
-                                    LPDWORD id) {
-    const HANDLE thread = ::CreateThread(attributes, stack, start, parameter, flags, id);
-    windowThreadId = ::GetThreadId(thread);
-    return thread;
-}
-
-// Without the ready event or the thread there is no window thread; without the window, or once
-// the thread has gone, nobody can be asked: the agreement is not accepted, at once.
-TEST(WindowThreadTest, NothingWaitsForWindowsThatCannotBe) {
-    struct Case {
-        const char* name;
-        int events;
-        WindowCalls calls;
-        bool endTheWindowThread = false;
-    };
-    const Case cases[] = {
-        {"no ready event", 0, {CountedCreateEvent, ::CreateThread, ::CreateWindowExW}},
-        {"no thread", 2, {CountedCreateEvent, FailWithNoMemory, ::CreateWindowExW}},
-        {"no EULA done event", 1, {CountedCreateEvent, ::CreateThread, ::CreateWindowExW}},
-        {"no window", 2, {CountedCreateEvent, ::CreateThread, FailWithNoMemory}},
-        {"thread gone", 2, {CountedCreateEvent, RecordingCreateThread, ::CreateWindowExW}, true},
-    };
-    for (const Case& c : cases) {
-        eventsLeft = c.events;
-        Win32LauncherWindows windows(c.calls);
-        windows.StartSplashThread();
-        windows.HideSplash();
-        windows.ShowSplash();
-        if (c.endTheWindowThread) {
-            ASSERT_TRUE(::PostThreadMessageW(windowThreadId, WM_QUIT, 0, 0)) << c.name;
-        }
-        EXPECT_FALSE(windows.RunEulaDialog()) << c.name;
-        windows.CloseSplash();
-    }
-}
-
-HWND WINAPI CreateWindowButAccept(DWORD exStyle, LPCWSTR className, LPCWSTR text, DWORD style,
-                                  int x, int y, int width, int height, HWND parent, HMENU menu,
-                                  HINSTANCE instance, LPVOID parameter) {
-    if (text != nullptr && std::wstring_view(text) == L"I Accept") {
-        return nullptr;
-    }
-    return ::CreateWindowExW(exStyle, className, text, style, x, y, width, height, parent, menu,
-                             instance, parameter);
-}
-
-// The window is shown once its controls exist; before that it may be found half made.
+// The window is shown once its text is in place; before that it may be found half made.
 HWND AwaitEulaWindow() {
     HWND eula = nullptr;
-    while ((eula = ::FindWindowW(L"QuillGuard", L"QuillGuard Launcher")) == nullptr ||
+    while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr ||
            !::IsWindowVisible(eula)) {
         ::Sleep(20);
     }
     return eula;
 }
 
-// The buttons are told apart by their handles: when "I Accept" could not be made, a command that
-// comes from no control must not count as it. Closing the window then answers.
-TEST(WindowThreadTest, ACommandWithoutAControlAnswersNothing) {
-    Win32LauncherWindows windows({::CreateEventW, ::CreateThread, CreateWindowButAccept});
-    windows.StartSplashThread();
-    std::thread user([] {
-        const HWND eula = AwaitEulaWindow();
-        ::SendMessageW(eula, WM_COMMAND, 0, 0);
-        ::SendMessageW(eula, WM_CLOSE, 0, 0);
-    });
-    EXPECT_FALSE(windows.RunEulaDialog());
-    user.join();
-    EXPECT_EQ(::FindWindowW(L"QuillGuard", L"QuillGuard Launcher"), nullptr);
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
-// What the mouse does to a button: its click reaches the window as a command from the button.
-void Press(HWND eula, const wchar_t* label) {
-    ::SendMessageW(eula, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::FindWindowExW(eula, nullptr, L"Button", label)));
-}
+// A key pressed and let go, with a modifier held down around it (0: none).
+struct Key {
+    WORD key;
+    WORD modifier = 0;
+};
 
-// Clicks into the agreement and the line above it, and scrolls the agreement: none of it answers.
-void ReadTheAgreement(HWND eula, HWND text) {
-    for (const HWND control : {text, ::FindWindowExW(eula, nullptr, L"Static", nullptr)}) {
-        ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        ::SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+// Types into the window as a person would: it is brought to the front, and the keys go through
+// the system's input queue to whichever control has the focus.
+void Type(HWND window, const std::vector<Key>& keys) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD key, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (const Key& k : keys) {
+        if (k.modifier != 0) {
+            add(k.modifier, 0);
+        }
+        add(k.key, 0);
+        add(k.key, KEYEVENTF_KEYUP);
+        if (k.modifier != 0) {
+            add(k.modifier, KEYEVENTF_KEYUP);
+        }
     }
-    ::SendMessageW(text, WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<WORD>(-WHEEL_DELTA)) << 16,
-                   0);
-    ::SendMessageW(text, WM_VSCROLL, SB_PAGEDOWN, 0);
+    ::SetForegroundWindow(window);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// The agreement is read with the keyboard: the focus starts on it, so Page Down and the arrows
+// scroll it, and reading answers nothing. Then the user clicks a button or types the answer;
+// Alt+F4 takes the close box's way.
 TEST(EulaWindowTest, OnlyIAcceptAccepts) {
-    constexpr LPARAM kAltDown = 1 << 29;
     const struct {
         const char* name;
-        std::function<void(HWND)> answer;
+        const wchar_t* click;  // the button clicked, or null
+        std::vector<Key> keys;
         bool accepted;
     } cases[] = {
-        {"I Accept", [](HWND eula) { Press(eula, L"I Accept"); }, true},
-        {"Cancel", [](HWND eula) { Press(eula, L"Cancel"); }, false},
-        {"close box", [](HWND eula) { ::PostMessageW(eula, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
-        {"Alt+F4", [](HWND eula) { ::PostMessageW(eula, WM_SYSKEYDOWN, VK_F4, kAltDown); }, false},
+        {"I Accept", L"I Accept", {}, true},
+        {"Cancel", L"Cancel", {}, false},
+        {"Alt+F4", nullptr, {{VK_F4, VK_MENU}}, false},
+        {"Esc", nullptr, {{VK_ESCAPE}}, false},
+        {"Tab, Space", nullptr, {{VK_TAB}, {VK_SPACE}}, true},
+        // Enter on the text presses nothing; Shift+Tab goes round to "Cancel".
+        {"Enter, Shift+Tab, Space", nullptr, {{VK_RETURN}, {VK_TAB, VK_SHIFT}, {VK_SPACE}}, false},
+        {"Shift+Tab twice, Enter",
+         nullptr,
+         {{VK_TAB, VK_SHIFT}, {VK_TAB, VK_SHIFT}, {VK_RETURN}},
+         true},
     };
     for (const auto& c : cases) {
         Win32LauncherWindows windows;
         windows.StartSplashThread();
+        std::wstring prompt;
         std::wstring shown;
+        LRESULT firstLine = 0;
         bool stillAsking = false;
+        bool stillOpen = false;
         HWND eula = nullptr;
         std::thread user([&] {
             eula = AwaitEulaWindow();
+            prompt = TextOf(::FindWindowExW(eula, nullptr, L"Static", nullptr));
             const HWND text = ::FindWindowExW(eula, nullptr, L"Edit", nullptr);
-            shown.resize(static_cast<std::size_t>(::GetWindowTextLengthW(text)) + 1);
-            shown.resize(static_cast<std::size_t>(
-                ::GetWindowTextW(text, shown.data(), static_cast<int>(shown.size()))));
-            ReadTheAgreement(eula, text);
+            shown = TextOf(text);
+            Type(eula, {{VK_NEXT}, {VK_DOWN}});
+            for (int wait = 0; wait < 1500 && firstLine == 0; ++wait) {
+                ::Sleep(20);
+                firstLine = ::SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0);
+            }
             stillAsking = ::IsWindowVisible(eula) != FALSE;
-            c.answer(eula);
-            // The window goes once it has answered; the next case must not find it.
-            for (int wait = 0; wait < 1500 && ::IsWindow(eula); ++wait) {
+            if (c.click != nullptr) {
+                ::SendMessageW(::FindWindowExW(eula, nullptr, L"Button", c.click), BM_CLICK, 0, 0);
+            } else {
+                Type(eula, c.keys);
+            }
+            // The window goes once it has answered. One that stays is ended with its thread, so
+            // that the run goes on to tell.
+            for (int wait = 0; wait < 500 && ::IsWindow(eula); ++wait) {
                 ::Sleep(20);
             }
+            stillOpen = ::IsWindow(eula) != FALSE;
+            ::PostThreadMessageW(::GetWindowThreadProcessId(eula, nullptr), WM_QUIT, 0, 0);
         });
         EXPECT_EQ(windows.RunEulaDialog(), c.accepted) << c.name;
         user.join();
+        EXPECT_GT(firstLine, 0) << c.name;
         EXPECT_TRUE(stillAsking) << c.name;
+        EXPECT_EQ(prompt, L"To install QuillGuard you must accept the terms of the EULA:");
         EXPECT_EQ(shown, EulaText()) << c.name;
-        EXPECT_FALSE(::IsWindow(eula)) << c.name;
+        EXPECT_FALSE(stillOpen) << c.name;
     }
+}
+
+// Without a window thread nobody can be asked: the agreement is not accepted, at once.
+TEST(EulaWindowTest, NoWindowThreadNoAgreement) {
+    Win32LauncherWindows windows;
+    EXPECT_FALSE(windows.RunEulaDialog());
 }
 
 // The value's type and bytes as the registry holds them, or "none".
