@@ -26,6 +26,12 @@
 
 namespace {
 
+// The benchmark measures the update, not the log.
+class NoLog final : public quillguard::LauncherLog {
+  public:
+    void Record(const quillguard::LogEntry&) override {}
+};
+
 // Session, split, connect, request, status, then query-read-write until nothing is left.
 bool ShortestLoop(const std::wstring& url, const std::wstring& file) {
     // Lengths without buffers: the parts are pointers into url, the path running to its end.
@@ -75,9 +81,11 @@ bool UpdateLibrary(const std::wstring& base, const std::wstring& folder) {
     quillguard::HttpClient session;
     quillguard::Win32FileSystem files;
     quillguard::Win32Processes processes;
+    NoLog log;
     const quillguard::LauncherFacts self{folder + L"\\Foo_QG.exe", L"", L"", false};
-    return quillguard::UpdateClientLibrary(targets, self, base, session, files, processes).code ==
-           quillguard::kSuccess;
+    return quillguard::UpdateClientLibrary(targets, self, {session, base, nullptr, log}, files,
+                                           processes)
+               .code == quillguard::kSuccess;
 }
 
 bool Run(const std::wstring& mode, int argc, wchar_t** argv) {

@@ -32,7 +32,8 @@ make_bitmap "$game/quillguard.bmp" 501x301
 stub=$(run "$bin/qg-publish.exe" stub-id "$(windows "$game/Foo.exe")" | cut -d' ' -f1 | tr -d '\r')
 # Versions that tests sharing this prefix accepted would make the signed launcher refuse these.
 for path in /launcher/manifest.json "/stub/$stub/manifest.json"; do
-    run reg delete 'HKCU\Software\QuillGuard' /v "UpdateVersion $path" /f >/dev/null 2>&1 || true
+    run reg delete 'HKCU\Software\QuillGuard' /v "UpdateVersion https://localhost:47443$path" /f \
+        >/dev/null 2>&1 || true
 done
 # Each variant's launcher and the manifests it finds current, put in place before each of its runs.
 # The builds as players get them: stripped, as the release preset makes them. A test build's debug
@@ -47,8 +48,8 @@ for variant in unsigned signed; do
     launcher=${launchers[$variant]}
     if [ "$variant" = signed ]; then
         sign() {
-            python3 "$here/../tests/e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" "$1" "$2" \
-                https://localhost:47443/unused 1
+            python3 "$here/../tests/e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" \
+                https://localhost:47443 "$1" "$2" https://localhost:47443/unused 1
         }
     else
         sign() { printf '{"sha1":"%s"}' "$(sha1 "$2")"; }

@@ -9,7 +9,7 @@ set(UpdateSigningKeys "" CACHE STRING
     "One or two PEM files of P-256 public keys (;-separated) that sign the update manifests; empty: unsigned")
 include(QuillGuardSigningKeys)
 qg_read_signing_keys("${UpdateSigningKeys}" "${CMAKE_BINARY_DIR}/signing-keys"
-    QG_UPDATE_SIGNING_KEYS_DER QG_UPDATE_SIGNING_FINGERPRINTS)
+    QG_UPDATE_SIGNING_KEYS QG_UPDATE_SIGNING_FINGERPRINTS)
 
 option(QG_SANITIZE "Build native code with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 

@@ -1,12 +1,13 @@
 # Reads the keys a launcher trusts to sign its manifests, with the openssl command.
 #
-#   qg_read_signing_keys(keys workDir derVar fingerprintsVar)
+#   qg_read_signing_keys(keys workDir pointsVar fingerprintsVar)
 #
 # keys: one or two PEM files holding P-256 public keys (SubjectPublicKeyInfo), ";"-separated, or
-# empty. Sets derVar to the DER bytes of each key as C initialisers ("{0x30,...},{...}") and
-# fingerprintsVar to their SHA-256 fingerprints joined by ";" ("none" without keys). Stops
-# configuring, naming the file, on anything else. derVar_COUNT is the number of keys.
-function(qg_read_signing_keys keys workDir derVar fingerprintsVar)
+# empty. Sets pointsVar to the raw point X‖Y of each key (64 bytes, big-endian, as CNG imports it)
+# as C initialisers ("{0x6b,...},{...}") and fingerprintsVar to the keys' SHA-256 fingerprints
+# joined by ";" ("none" without keys). Stops configuring, naming the file, on anything else.
+# pointsVar_COUNT is the number of keys.
+function(qg_read_signing_keys keys workDir pointsVar fingerprintsVar)
     set(initialisers "")
     set(fingerprints "")
     list(LENGTH keys count)
@@ -41,7 +42,10 @@ function(qg_read_signing_keys keys workDir derVar fingerprintsVar)
         endif()
         file(SHA256 "${der}" fingerprint)
         list(APPEND fingerprints "${fingerprint}")
-        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+        # openssl has checked that the point is on the curve; the launcher reads no DER.
+        string(LENGTH "${prefix}" prefixLength)
+        string(SUBSTRING "${hex}" ${prefixLength} -1 point)
+        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${point}")
         string(REGEX REPLACE ",$" "" bytes "${bytes}")
         list(APPEND initialisers "{${bytes}}")
     endforeach()
@@ -49,7 +53,7 @@ function(qg_read_signing_keys keys workDir derVar fingerprintsVar)
         set(fingerprints "none")
     endif()
     list(JOIN initialisers "," initialisers)
-    set(${derVar} "${initialisers}" PARENT_SCOPE)
+    set(${pointsVar} "${initialisers}" PARENT_SCOPE)
     set(${fingerprintsVar} "${fingerprints}" PARENT_SCOPE)
-    set(${derVar}_COUNT ${count} PARENT_SCOPE)
+    set(${pointsVar}_COUNT ${count} PARENT_SCOPE)
 endfunction()

@@ -28,12 +28,12 @@ instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mu
 lock-access-denied	windows	src/base/win32_instance_lock.cpp	    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {	    if (::GetLastError() == ERROR_ALREADY_EXISTS) {	qg_win32_tests
 esc-not-refusal	windows	src/ui/win32_eula_dialog.cpp	        if (command == IDC_EULA_ACCEPT || command == IDCANCEL) {	        if (command == IDC_EULA_ACCEPT) {	qg_win32_tests
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_win32_tests
-library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(session, check, libraryPath, kStubUpdateErrors);	qg_win32_tests|e2e.client_library.killed
+library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(source, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(source, check, libraryPath, kStubUpdateErrors);	qg_win32_tests|e2e.client_library.killed
 download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix.substr(0, 0)) &&	qg_update_win32_tests|qg_win32_tests|e2e.client_library.killed
 fetch-limit	windows	src/net/http_client.cpp	            if (size > kFetchLimit - body.size()) {	            if (size > kFetchLimit - body.size() + 1) {	qg_http_client_tests
 self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(download);	    (void)download;	qg_update_win32_tests
 self-update-undo	windows	src/update/self_update.cpp	        PutBack(launcherPath, files, processes);	        (void)launcherPath;	qg_update_win32_tests
-second-hash	windows	src/update/self_update.cpp	    } else if (!MatchesManifest(staged, check)) {	    } else if (!MatchesManifest(download, check)) {	qg_update_win32_tests
+second-hash	windows	src/update/self_update.cpp	    } else if (!MatchesManifest(staged, check, trust)) {	    } else if (!MatchesManifest(download, check, trust)) {	qg_update_win32_tests
 lock-after-restart	windows	src/update/self_update.cpp	    lock.Release();	    struct ReleaseAtExit { InstanceLock& held; ~ReleaseAtExit() { held.Release(); } } releaseAtExit{lock};	qg_update_win32_tests
 resume-offset	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && true && (end == 0 || range->last + 1 == end);	qg_http_client_tests
 resume-short-range	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 <= end);	qg_http_client_tests
@@ -44,20 +44,24 @@ manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesyst
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (existing == text) {	    if (false && existing == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {
 publish-client-target	native	tools/publish/build_inputs.cpp	        if (stubId.digest && !target) {	        if (stubId.digest && !target && false) {
-publish-launcher-server	native	tools/publish/strand_checks.cpp	    if (launcher.updateServer != baseUrl) {	    if (false) {
-publish-launcher-keys	native	tools/publish/strand_checks.cpp	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end()) {	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end() && false) {
-publish-library-dll	native	tools/publish/strand_checks.cpp	    if (!libraryKind.kind->dll) {	    if (false) {
-publish-library-machine	native	tools/publish/strand_checks.cpp	        if (gameKind.kind && gameKind.kind->machine != libraryKind.kind->machine) {	        if (false) {
+publish-launcher-server	native	tools/publish/release_checks.cpp	    if (launcher.updateServer != baseUrl) {	    if (false) {
+publish-launcher-keys	native	tools/publish/release_checks.cpp	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end()) {	        std::find(keys.begin(), keys.end(), *signingFingerprint) == keys.end() && false) {
+publish-library-dll	native	tools/publish/release_checks.cpp	    if (!libraryKind.kind->dll) {	    if (false) {
+publish-library-machine	native	tools/publish/release_checks.cpp	        if (gameKind.kind && gameKind.kind->machine != libraryKind.kind->machine) {	        if (false) {
 publish-version-grows	native	tools/publish/manifest_signing.cpp	    return {version->get<std::uint64_t>() + 1, {}};	    return {version->get<std::uint64_t>(), {}};
 verify-signature	native	tools/publish/verify_tree.cpp	            return VerifyMessage(key.point, *statement, manifest->signature);	            return VerifyMessage(key.point, *statement, manifest->signature) || true;
-signature-skipped	windows	src/update/signed_update.cpp	    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {	    if (!statement || (std::none_of(trust.keys.begin(), trust.keys.end(), signedWith) && false)) {	e2e.signed_updates
-path-not-bound	native	src/update/manifest_statement.cpp	    statement.append("path: ").append(path).append("\n");	    statement.append("path: \n");
-version-not-compared	windows	src/update/signed_update.cpp	    if (!IsVersionAcceptable(manifest->members.version, trust.versions->Read(path)) ||	    if (!IsVersionAcceptable(manifest->members.version, std::nullopt) ||	e2e.signed_updates
+signature-skipped	native	src/update/signed_update.cpp	    if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {	    if (!statement || (std::none_of(trust.keys.begin(), trust.keys.end(), signedWith) && false)) {
+path-not-bound	native	src/update/manifest_statement.cpp	    statement.append("path: ").append(members.path).append("\n");	    statement.append("path: \n");
+version-not-compared	native	src/update/signed_update.cpp	    if (!IsVersionAcceptable(members.version, before)) {	    if (!IsVersionAcceptable(members.version, std::nullopt)) {
 size-not-enforced	windows	src/update/verified_update.cpp	    const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;	    const std::uint64_t byteLimit = kNoByteLimit;	e2e.signed_updates
 read-only-kept	windows	src/base/win32_file_system.cpp	    if (error == ERROR_ACCESS_DENIED && ClearReadOnly(path)) {	    if (false) {	qg_update_win32_tests|e2e.self_update.replaces
 elevation-when-elevated	native	src/update/elevated_update.cpp	    if (self.updateOnly || writeError != kErrorAccessDenied || processes.IsProcessElevated()) {	    if (self.updateOnly || writeError != kErrorAccessDenied) {
 switch-forwarded	windows	src/base/launcher_facts.cpp	        } else {	        } {	qg_win32_tests
 scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (!IsScannerError(error) || attempt == 1) {	qg_update_win32_tests|qg_win32_tests
+record-keyed-by-path	native	src/update/update_rules.cpp	    for (const std::string_view part : {server, path}) {	    for (const std::string_view part : {server.substr(0, 0), path}) {
+server-not-compared	native	src/update/signed_update.cpp	    if (members.server != server) {	    if (false) {
+served-launcher-unchecked	native	tools/publish/publish_tree.cpp	    if (const auto served = PublishedLauncher(options.root, options.baseUrl)) {	    if (const auto served = std::optional<std::filesystem::path>()) {
+planted-file-signed	native	tools/publish/publish_tree.cpp	    if (Sha256AndSize(target) != build.file) {	    if (false) {
 TABLE
 )
 

@@ -13,9 +13,7 @@
 #include "ui/win32_eula_record.h"
 #include "ui/win32_launcher_windows.h"
 #include "ui/win32_user_interface.h"
-#include "update/public_key_pem.h"
 #include "update/self_update.h"
-#include "update/verified_update.h"
 #include "update/win32_accepted_versions.h"
 #include "update/win32_update_crypto.h"
 
@@ -38,25 +36,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quillguard::Win32Downloads downloads(log);
     quillguard::Win32UpdateCrypto crypto;
     quillguard::Win32AcceptedVersions acceptedVersions;
-    quillguard::UpdateTrust trust{{}, &crypto, &acceptedVersions};
-    if (!quillguard::kUpdateSigningKeys.empty()) {
-        // Built with keys: only manifests they signed are followed. A key that cannot be read
-        // (configuring already refused it) is left out, never replaced by trust in none.
-        for (const auto& der : quillguard::kUpdateSigningKeys) {
-            if (const auto key = quillguard::ReadPublicKeyDer(der)) {
-                trust.keys.push_back(key->point);
-            }
-        }
-        quillguard::RequireSignedManifests(&trust);
-    }
+    const quillguard::UpdateTrust trust{
+        {quillguard::kUpdateSigningKeys.begin(), quillguard::kUpdateSigningKeys.end()},
+        &crypto,
+        &acceptedVersions};
+    // Built with keys, the flows follow only manifests they signed; built without, the flows
+    // take manifests unsigned.
+    const quillguard::UpdateTrust* required =
+        quillguard::kUpdateSigningKeys.empty() ? nullptr : &trust;
     quillguard::MainFlowStages stages;
     stages.updateLauncher = [&](quillguard::InstanceLock& heldLock) {
-        return quillguard::UpdateLauncher(self, quillguard::kUpdateServerBaseUrl, downloads, files,
-                                          processes, heldLock, log);
+        return quillguard::UpdateLauncher(self, quillguard::kUpdateServerBaseUrl, required,
+                                          downloads, files, processes, heldLock, log);
     };
     stages.runGameFlow = [&](quillguard::InstanceLock& heldLock) {
         return quillguard::RunGameFlow(self, files, processes, downloads,
-                                       quillguard::kUpdateServerBaseUrl, heldLock);
+                                       quillguard::kUpdateServerBaseUrl, required, log, heldLock);
     };
     if (self.updateOnly) {
         return quillguard::RunUpdateOnly(lock, stages, log);

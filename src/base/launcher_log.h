@@ -18,6 +18,7 @@ enum class LogStage {
     Exit,          // the exit code the run ended with
     LeftoverKept,  // what an earlier update left cannot be removed, and stays
     DiskSpace,     // a download refused before its body: too little room for it
+    Refused,       // a manifest or a build that arrived but is not believed, and why
 };
 
 // One step of a run; what does not apply to a step stays empty.
@@ -32,6 +33,7 @@ struct LogEntry {
     std::optional<std::wstring_view> proxy;
     std::optional<std::uint64_t> milliseconds;
     std::optional<std::uint32_t> code;  // a flow's code, or the exit code
+    std::string_view reason;            // why a refusal refused, printable ASCII
 };
 
 // A step of a flow that has no request: its stage, and maybe a code and a system error.

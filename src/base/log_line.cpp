@@ -9,9 +9,9 @@ namespace quillguard {
 namespace {
 
 // In the order of LogStage.
-constexpr std::string_view kStageNames[] = {"start",         "fetch",     "download", "resume",
-                                            "self-update",   "hand-over", "game",     "exit",
-                                            "leftover-kept", "disk-space"};
+constexpr std::string_view kStageNames[] = {"start",         "fetch",      "download", "resume",
+                                            "self-update",   "hand-over",  "game",     "exit",
+                                            "leftover-kept", "disk-space", "refused"};
 
 // A system message ends in a line break and may hold more; one log line holds one step, and the
 // quotes around the text must stay unambiguous.
@@ -105,6 +105,9 @@ std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const Lo
     }
     if (entry.code) {
         line += " code=" + std::to_string(*entry.code);
+    }
+    if (!entry.reason.empty()) {
+        line += " reason=" + OneLine(entry.reason);
     }
     if (entry.systemError != 0) {
         line += " error=" + std::to_string(entry.systemError);

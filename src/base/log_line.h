@@ -24,8 +24,8 @@ struct LogTime {
 };
 
 // One line of the log, ending in "\n": the time, "pid=", the stage, then those of path, status,
-// bytes, free, ms, via, code and error that apply, the error's text (UTF-8) last and quoted. For
-// example
+// bytes, free, ms, via, code, reason and error that apply, the error's text (UTF-8) last and
+// quoted. For example
 // 2026-12-07T06:28:40.123Z pid=4242 fetch path=/launcher/manifest.json status=404 ms=35
 std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const LogEntry& entry,
                           std::string_view errorText);

@@ -1,5 +1,6 @@
 #include "game/client_library_update.h"
 
+#include "base/hex.h"
 #include "base/product_names.h"
 #include "integrity/file_hashing.h"
 #include "update/download_leftovers.h"
@@ -8,20 +9,20 @@
 
 namespace quillguard {
 
-std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stubDigest) {
-    return baseUrl + L"/stub/" + Sha1ToHex(stubDigest) + L"/manifest.json";
+std::string StubManifestPath(const Sha1Digest& stubDigest) {
+    return "/stub/" + HexOf(stubDigest.bytes) + "/manifest.json";
 }
 
 FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& self,
-                               const std::wstring& baseUrl, HttpSession& session, FileSystem& files,
+                               const UpdateSource& source, FileSystem& files,
                                Processes& processes) {
     const std::wstring libraryPath =
         targets.launcherDir + L"\\" +
         std::wstring(kClientLibraryName.begin(), kClientLibraryName.end());
     RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
-    const std::wstring manifestUrl = StubManifestUrl(baseUrl, HashCodeSection(targets.targetPath));
-    const UpdateCheck check = CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
+    const std::string manifestPath = StubManifestPath(HashCodeSection(targets.targetPath));
+    const UpdateCheck check = CheckForUpdate(source, manifestPath, libraryPath, kStubUpdateErrors);
     if (check.code != kSuccess) {
         return {check.code, 0};
     }
@@ -41,13 +42,13 @@ FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& 
             return elevated;
         }
         const UpdateCheck again =
-            CheckForUpdate(session, manifestUrl, libraryPath, kStubUpdateErrors);
+            CheckForUpdate(source, manifestPath, libraryPath, kStubUpdateErrors);
         return {again.code != kSuccess ? again.code
                 : again.current        ? kSuccess
                                        : kStubDownloadFailed,
                 0};
     }
-    LauncherError code = DownloadVerified(session, check, download, kStubUpdateErrors);
+    LauncherError code = DownloadVerified(source, check, download, kStubUpdateErrors);
     if (code == kSuccess && !MoveRetrying(download, libraryPath, files, processes)) {
         code = kStubDownloadFailed;
     }

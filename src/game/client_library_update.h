@@ -22,9 +22,9 @@ inline constexpr UpdateErrors kStubUpdateErrors{kStubManifestFetchFailed, kStubM
                                                 kStubManifestMissingUrl, kStubDownloadFailed,
                                                 kStubChecksumMismatch};
 
-// The stub manifest of a client target: the base URL, "/stub/", the lower-case hex of its code
-// section's digest, "/manifest.json".
-std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stubDigest);
+// Where the stub manifest of a client target is served under the base URL: "/stub/", the
+// lower-case hex of its code section's digest, "/manifest.json".
+std::string StubManifestPath(const Sha1Digest& stubDigest);
 
 // Makes the client library in the launcher's folder the one the stub manifest names. A current
 // library is left alone and followed by a pause of kCurrentLibraryPauseMs. Otherwise the new
@@ -36,7 +36,6 @@ std::wstring StubManifestUrl(const std::wstring& baseUrl, const Sha1Digest& stub
 // failure); once that has done the update, the library is checked again, without a second
 // prompt.
 FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& self,
-                               const std::wstring& baseUrl, HttpSession& session, FileSystem& files,
-                               Processes& processes);
+                               const UpdateSource& source, FileSystem& files, Processes& processes);
 
 }  // namespace quillguard

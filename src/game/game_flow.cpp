@@ -10,7 +10,8 @@
 namespace quillguard {
 
 FlowResult RunGameFlow(const LauncherFacts& self, FileSystem& files, Processes& processes,
-                       Downloads& downloads, const std::wstring& baseUrl, InstanceLock& lock) {
+                       Downloads& downloads, const std::wstring& baseUrl, const UpdateTrust* trust,
+                       LauncherLog& log, InstanceLock& lock) {
     GameTargets targets;
     const ClientTargetTest isClientTarget = [](const std::wstring& path) {
         return IsClientTarget(path);
@@ -20,8 +21,8 @@ FlowResult RunGameFlow(const LauncherFacts& self, FileSystem& files, Processes& 
         return {code, 0};
     }
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    const FlowResult library =
-        UpdateClientLibrary(targets, self, baseUrl, *session, files, processes);
+    const UpdateSource source{*session, baseUrl, trust, log};
+    const FlowResult library = UpdateClientLibrary(targets, self, source, files, processes);
     if (library.code != kSuccess || self.updateOnly) {
         return library;
     }

@@ -1,6 +1,7 @@
 #include "update/manifest_statement.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "base/hex.h"
@@ -25,15 +26,19 @@ std::optional<std::string> LowerHex(std::string_view digits, std::size_t length)
 
 }  // namespace
 
-std::optional<std::string> ManifestStatement(std::string_view path, const SignedMembers& members) {
+std::optional<std::string> ManifestStatement(const SignedMembers& members) {
     const auto sha1 = LowerHex(members.sha1, 40);
     const auto sha256 = LowerHex(members.sha256, 64);
-    if (!sha1 || !sha256 || !IsPrintableAscii(path) || !IsPrintableAscii(members.url) ||
+    if (!sha1 || !sha256 || !IsPrintableAscii(members.server) || !IsPrintableAscii(members.path) ||
+        !IsPrintableAscii(members.url) ||
         (members.expires && !IsPrintableAscii(*members.expires))) {
         return std::nullopt;
     }
-    std::string statement = "QuillGuard signed manifest 1\n";
-    statement.append("path: ").append(path).append("\n");
+    // The form's number changes whenever a line does, so that no statement of one form reads as
+    // another's.
+    std::string statement = "QuillGuard signed manifest 2\n";
+    statement.append("server: ").append(members.server).append("\n");
+    statement.append("path: ").append(members.path).append("\n");
     statement.append("sha1: ").append(*sha1).append("\n");
     statement.append("sha256: ").append(*sha256).append("\n");
     statement.append("size: ").append(std::to_string(members.size)).append("\n");

@@ -61,13 +61,14 @@ void PutBack(const std::wstring& launcherPath, FileSystem& files, Processes& pro
 // moment leaves the old launcher or the new one at the launcher's name, never a torn file. On
 // failure the launcher's file is the old one and nothing is left beside it.
 LauncherError SwapIn(const std::wstring& download, const std::wstring& launcherPath,
-                     const UpdateCheck& check, FileSystem& files, Processes& processes) {
+                     const UpdateCheck& check, const UpdateTrust* trust, FileSystem& files,
+                     Processes& processes) {
     const std::wstring staged = launcherPath + kStagedLauncherSuffix;
     const std::wstring aside = launcherPath + kAsideLauncherSuffix;
     LauncherError code = kSuccess;
     if (!files.CopyOver(download, staged) || !FlushRetrying(staged, files, processes)) {
         code = kUpdateProcessFailed;
-    } else if (!MatchesManifest(staged, check)) {
+    } else if (!MatchesManifest(staged, check, trust)) {
         code = kLauncherChecksumMismatch;
     } else if (!MoveRetrying(launcherPath, aside, files, processes)) {
         code = kUpdateProcessFailed;
@@ -100,17 +101,16 @@ FlowResult HandOver(const LauncherFacts& self, FileSystem& files, Processes& pro
 }  // namespace
 
 FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl,
-                          Downloads& downloads, FileSystem& files, Processes& processes,
-                          InstanceLock& lock, LauncherLog& log) {
+                          const UpdateTrust* trust, Downloads& downloads, FileSystem& files,
+                          Processes& processes, InstanceLock& lock, LauncherLog& log) {
     if (self.path.empty()) {
         return {kNoTemporaryFile, 0};
     }
     RemoveUpdateLeftovers(self.path, files, processes, log);
     const std::unique_ptr<HttpSession> session = downloads.OpenSession();
-    const UpdateCheck check = CheckForUpdate(
-        *session,
-        baseUrl + L"/" + std::wstring(kLauncherManifestPath.begin(), kLauncherManifestPath.end()),
-        self.path, kLauncherUpdateErrors);
+    const UpdateSource source{*session, baseUrl, trust, log};
+    const UpdateCheck check = CheckForUpdate(source, "/" + std::string(kLauncherManifestPath),
+                                             self.path, kLauncherUpdateErrors);
     if (check.code != kSuccess || check.current) {
         return {check.code, 0};
     }
@@ -124,9 +124,9 @@ FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl
         // The copy moved the new build in: it starts as after an update of this process's own.
         return elevated.code == kSuccess ? HandOver(self, files, processes, lock, log) : elevated;
     }
-    LauncherError code = DownloadVerified(*session, check, download, kLauncherUpdateErrors);
+    LauncherError code = DownloadVerified(source, check, download, kLauncherUpdateErrors);
     if (code == kSuccess) {
-        code = SwapIn(download, self.path, check, files, processes);
+        code = SwapIn(download, self.path, check, trust, files, processes);
     }
     // Whatever happened, the download is not needed any more.
     files.RemoveFile(download);

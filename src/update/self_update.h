@@ -33,9 +33,10 @@ inline constexpr UpdateErrors kLauncherUpdateErrors{
 // tests). A folder this launcher may not write goes to an elevated copy
 // (UpdateThroughElevatedCopy) and, once that has done the update, to the same start. A copy that
 // updates alone ends with 0 after the move, starting nothing. The log hears of the hand-over
-// before the new launcher starts, and of a leftover that cannot be removed.
+// before the new launcher starts, and of a leftover that cannot be removed. trust: as
+// UpdateSource takes it.
 FlowResult UpdateLauncher(const LauncherFacts& self, const std::wstring& baseUrl,
-                          Downloads& downloads, FileSystem& files, Processes& processes,
-                          InstanceLock& lock, LauncherLog& log);
+                          const UpdateTrust* trust, Downloads& downloads, FileSystem& files,
+                          Processes& processes, InstanceLock& lock, LauncherLog& log);
 
 }  // namespace quillguard

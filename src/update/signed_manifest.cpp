@@ -39,6 +39,8 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
     if (!document.is_object()) {
         return std::nullopt;
     }
+    const auto server = StringMember(document, "server");
+    const auto path = StringMember(document, "path");
     const auto sha1 = StringMember(document, "sha1");
     const auto sha256 = StringMember(document, "sha256");
     const auto url = StringMember(document, "url");
@@ -47,8 +49,8 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
     const auto version = CountMember(document, "version");
     SignedManifest manifest;
     std::array<std::uint8_t, 20> sha1Bytes;
-    if (!sha1 || !ReadHex(*sha1, sha1Bytes) || !sha256 || !ReadHex(*sha256, manifest.sha256) ||
-        !url || !signature || !size || !version) {
+    if (!server || !path || !sha1 || !ReadHex(*sha1, sha1Bytes) || !sha256 ||
+        !ReadHex(*sha256, manifest.sha256) || !url || !signature || !size || !version) {
         return std::nullopt;
     }
     const auto signatureBytes = DecodeBase64(*signature);
@@ -61,6 +63,8 @@ std::optional<SignedManifest> ReadSignedManifest(std::string_view body) {
             return std::nullopt;
         }
     }
+    manifest.members.server = *server;
+    manifest.members.path = *path;
     manifest.members.sha1 = *sha1;
     manifest.members.sha256 = *sha256;
     manifest.members.size = *size;

@@ -6,46 +6,37 @@
 
 namespace quillguard {
 
-std::optional<std::string> UrlPath(const std::wstring& url) {
-    const auto scheme = url.find(L"://");
-    const auto slash = scheme == std::wstring::npos ? scheme : url.find(L'/', scheme + 3);
-    if (slash == std::wstring::npos) {
-        return std::nullopt;
-    }
-    std::string path;
-    for (const wchar_t c : url.substr(slash)) {
-        if (c < 0x20 || c >= 0x7F) {
-            return std::nullopt;
-        }
-        path.push_back(static_cast<char>(c));
-    }
-    return path;
-}
-
-std::optional<AcceptedManifest> AcceptSignedManifest(const UpdateTrust& trust,
-                                                     const std::string& path, std::string_view body,
-                                                     std::int64_t now) {
+ManifestVerdict AcceptSignedManifest(const UpdateTrust& trust, std::string_view server,
+                                     std::string_view path, std::string_view body,
+                                     std::chrono::sys_seconds now) {
     const auto manifest = ReadSignedManifest(body);
-    if (!manifest) {
-        return std::nullopt;
-    }
-    // The path is part of what is signed, so a manifest served where it does not belong (a stub
-    // manifest as the launcher's, one game's as another's) fails here like a forged one.
-    const auto statement = ManifestStatement(path, manifest->members);
+    const auto statement = manifest ? ManifestStatement(manifest->members) : std::nullopt;
     const auto signedWith = [&](const auto& key) {
         return trust.crypto->VerifySignature(key, *statement, manifest->signature);
     };
     if (!statement || std::none_of(trust.keys.begin(), trust.keys.end(), signedWith)) {
-        return std::nullopt;
+        return {std::nullopt, "signature"};
+    }
+    const SignedMembers& members = manifest->members;
+    // A genuine signature for another server (another game's, staging's) or another path (a stub
+    // manifest as the launcher's) would otherwise move players to files not meant for them.
+    if (members.server != server) {
+        return {std::nullopt, "server signed-for=" + members.server};
+    }
+    if (members.path != path) {
+        return {std::nullopt, "path signed-for=" + members.path};
     }
     // Old genuine manifests stay valid for ever; only the version and the expiry keep a server
     // from serving one again or holding back a newer one.
-    if (!IsVersionAcceptable(manifest->members.version, trust.versions->Read(path)) ||
-        HasExpired(manifest->members.expires, now)) {
-        return std::nullopt;
+    const auto before = trust.versions->Read(server, path);
+    if (!IsVersionAcceptable(members.version, before)) {
+        return {std::nullopt, "rollback version=" + std::to_string(members.version) +
+                                  " accepted=" + std::to_string(*before)};
     }
-    return AcceptedManifest{path, manifest->sha256, manifest->members.size,
-                            manifest->members.version};
+    if (HasExpired(members.expires, now)) {
+        return {std::nullopt, "expired expires=" + *members.expires};
+    }
+    return {AcceptedManifest{manifest->sha256, members.size, members.version}, {}};
 }
 
 }  // namespace quillguard

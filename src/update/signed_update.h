@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,22 +13,24 @@ namespace quillguard {
 
 // What a signed manifest that passed every rule promises about its file.
 struct AcceptedManifest {
-    std::string path;  // where the manifest is served, as its statement names it
     Sha256Digest sha256{};
     std::uint64_t size = 0;
     std::uint64_t version = 0;
 };
 
-// The path part of an absolute URL ("/launcher/manifest.json" of
-// "https://host:port/launcher/manifest.json"); std::nullopt when it has none or is not ASCII.
-std::optional<std::string> UrlPath(const std::wstring& url);
+// A manifest accepted, or why not, in the log's words: "signature", "server signed-for=URL",
+// "path signed-for=PATH", "rollback version=N accepted=M" or "expired expires=TIME".
+struct ManifestVerdict {
+    std::optional<AcceptedManifest> accepted;
+    std::string refusal;
+};
 
-// Accepts the manifest body served at path only when one of trust's keys signed its statement
-// for that path, its version is not below the one accepted before for that path, and it has not
-// expired at now (seconds since 1970). std::nullopt otherwise: the caller counts it as a failed
-// fetch.
-std::optional<AcceptedManifest> AcceptSignedManifest(const UpdateTrust& trust,
-                                                     const std::string& path, std::string_view body,
-                                                     std::int64_t now);
+// Accepts the manifest body served at path of the update server whose base URL is server only
+// when one of trust's keys signed its statement, the statement names that server and path, its
+// version is not below the one accepted before for them, and it has not expired at now. The
+// caller counts a refusal as a failed fetch.
+ManifestVerdict AcceptSignedManifest(const UpdateTrust& trust, std::string_view server,
+                                     std::string_view path, std::string_view body,
+                                     std::chrono::sys_seconds now);
 
 }  // namespace quillguard

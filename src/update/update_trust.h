@@ -25,15 +25,16 @@ class UpdateCrypto {
     virtual std::optional<Sha256Digest> HashFileSha256(const std::wstring& path) = 0;
 };
 
-// The highest manifest version this Windows user's launcher has accepted, per manifest path.
+// The highest manifest version this Windows user's launchers have accepted, per update server
+// (its base URL) and manifest path: launchers of other servers never share a record.
 class AcceptedVersions {
   public:
     virtual ~AcceptedVersions() = default;
 
-    // The version recorded for path; nothing when none was recorded or it cannot be read.
-    virtual std::optional<std::uint64_t> Read(std::string_view path) = 0;
-    // Records version for path; a failure leaves the record as it was.
-    virtual void Record(std::string_view path, std::uint64_t version) = 0;
+    // The version recorded for the pair; nothing when none was recorded or it cannot be read.
+    virtual std::optional<std::uint64_t> Read(std::string_view server, std::string_view path) = 0;
+    // Records version for the pair; a failure leaves the record as it was.
+    virtual void Record(std::string_view server, std::string_view path, std::uint64_t version) = 0;
 };
 
 // What a launcher built with signing keys trusts: manifests signed by one of keys (X‖Y points).

@@ -1,14 +1,7 @@
 #!/usr/bin/env python3
-"""Writes a signed manifest for the tests, signed with the openssl command: an independent signer
-that follows the statement as docs/update-server.md defines it.
-
-  sign-manifest.py KEY PATH FILE URL VERSION [--expires TIME] [--size N] [--set NAME=JSON]...
-                   [--drop NAME]...
-
-KEY: a PEM private key; PATH: where the manifest is served; FILE: the build it names. --size signs
-another size than FILE's; --set and --drop change the manifest after it is signed, as a server
-that was broken into could.
-"""
+"""sign-manifest.py KEY SERVER PATH FILE URL VERSION [--size N]: the signed manifest served at
+SERVER (a base URL) and PATH naming FILE, signed with the private KEY by the openssl command, as
+docs/update-server.md defines it; --size signs another size than FILE's."""
 import argparse
 import base64
 import hashlib
@@ -32,36 +25,27 @@ def der_to_raw(der):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("key", "path", "file", "url"):
+    for name in ("key", "server", "path", "file", "url"):
         parser.add_argument(name)
     parser.add_argument("version", type=int)
-    parser.add_argument("--expires")
     parser.add_argument("--size", type=int)
-    parser.add_argument("--set", action="append", default=[])
-    parser.add_argument("--drop", action="append", default=[])
     args = parser.parse_args()
     content = open(args.file, "rb").read()
     manifest = {
+        "server": args.server,
+        "path": args.path,
         "sha1": hashlib.sha1(content).hexdigest(),
         "sha256": hashlib.sha256(content).hexdigest(),
         "size": len(content) if args.size is None else args.size,
         "url": args.url,
         "version": args.version,
     }
-    if args.expires:
-        manifest["expires"] = args.expires
-    statement = "QuillGuard signed manifest 1\npath: %s\n" % args.path
-    for name in ("sha1", "sha256", "size", "url", "version", "expires"):
-        if name in manifest:
-            statement += "%s: %s\n" % (name, manifest[name])
+    statement = "QuillGuard signed manifest 2\n"
+    for name in ("server", "path", "sha1", "sha256", "size", "url", "version"):
+        statement += "%s: %s\n" % (name, manifest[name])
     der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", args.key],
                          input=statement.encode(), capture_output=True, check=True).stdout
     manifest["signature"] = base64.b64encode(der_to_raw(der)).decode()
-    for change in args.set:
-        name, value = change.split("=", 1)
-        manifest[name] = json.loads(value)
-    for name in args.drop:
-        del manifest[name]
     sys.stdout.write(json.dumps(manifest))
 
 

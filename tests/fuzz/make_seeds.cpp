@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
                    static_cast<std::streamsize>(seed.size()));
     }
     std::ofstream(std::filesystem::path(argv[1]) / "signed_manifest_fuzzer" / "seed.json")
-        << R"({"sha1":"a9993e364706816aba3e25717850c26c9cd0d89d",)"
+        << R"({"server":"https://h","path":"/launcher/manifest.json",)"
+        << R"("sha1":"a9993e364706816aba3e25717850c26c9cd0d89d",)"
         << R"("sha256":"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",)"
         << R"("size":3,"version":1,"url":"https://h/x","expires":"2027-01-31T00:00:00Z",)"
         << R"("signature":")" << std::string(86, 'A') << R"(=="})";

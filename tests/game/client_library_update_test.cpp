@@ -17,6 +17,7 @@
 #include "base/unique_handle.h"
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
+#include "support/fake_launcher_log.h"
 #include "support/fake_processes.h"
 #include "support/manifest_text.h"
 #include "support/scratch_file.h"
@@ -66,7 +67,8 @@ struct LauncherFolder {
     }
     LauncherError Update() {
         const GameTargets targets{L"", path.wstring(), (path / L"Missing.exe").wstring()};
-        return UpdateClientLibrary(targets, self, kBase, session, files, processes).code;
+        return UpdateClientLibrary(targets, self, {session, kBase, nullptr, log}, files, processes)
+            .code;
     }
 
     inline static const std::filesystem::path path =
@@ -74,6 +76,7 @@ struct LauncherFolder {
         (L"qg-library-" + std::to_wstring(::GetCurrentProcessId()));
     CallLog calls;
     testing::FakeHttpSession session{calls};
+    testing::FakeLauncherLog log{calls};
     testing::FailingFileSystem files;
     testing::FakeProcesses processes{calls};
     const LauncherFacts self{(path / L"Foo_QG.exe").wstring(), L"", L"", false};
@@ -118,7 +121,12 @@ TEST(ClientLibraryUpdateTest, LeavesTheOldLibraryOrTheVerifiedNewOneAndRemovesLe
         {kOld, Manifest(HexDigestOf(kNew), false), kStubManifestMissingUrl, kOld, fetched},
         {kOld, "<none>", kStubManifestFetchFailed, kOld, fetched},
         {kOld, "[" + stale + "]", kStubManifestMissingSha1, kOld, fetched},
-        {kOld, Manifest(HexDigestOf(kNew + "!")), kStubChecksumMismatch, kOld, downloaded},
+        {kOld,
+         Manifest(HexDigestOf(kNew + "!")),
+         kStubChecksumMismatch,
+         kOld,
+         {fetch, L"download " + kBuildUrl,
+          L"log refused path=/stub/" + std::wstring(40, L'0') + L"/manifest.json reason=digest"}},
         // The folder cannot be written, even elevated; or an elevated copy may, and did.
         {kOld,
          stale,

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,7 +9,6 @@
 #include "publish/publisher_crypto.h"
 #include "publish_workspace.h"
 #include "update/signed_manifest.h"
-#include "update/update_rules.h"
 
 namespace quillguard::testing {
 namespace {
@@ -48,11 +46,9 @@ class SignedWorkspace : public PublishWorkspace {
         }
         return RunTool(arguments);
     }
-    // Signs members for the manifest at signedFor with the workspace's key, as publish would, and
-    // serves it at treePath.
-    void Sign(const std::string& treePath, const std::string& signedFor,
-              const SignedMembers& members) const {
-        Put("www/" + treePath, *publish::SignedManifestText("/" + signedFor, members, key_));
+    // Signs members with the workspace's key, as publish would, and serves them at treePath.
+    void Sign(const std::string& treePath, const SignedMembers& members) const {
+        Put("www/" + treePath, *publish::SignedManifestText(members, key_));
     }
 
   private:
@@ -64,8 +60,8 @@ SignedManifest SignedAt(const PublishWorkspace& w, const std::string& treePath) 
 }
 
 // keygen makes a key only the owner may read and never replaces one; publish signs every
-// manifest for its own path with the file as the tree serves it, each path's version growing
-// with every manifest written there; verify checks them with the public key.
+// manifest for the base URL and its own path with the file as the tree serves it, each path's
+// version growing with every manifest written there; verify checks them with the public key.
 TEST(SignedPublishTest, KeygenPublishAndVerifyAgreeWithTheLauncherOnEveryMember) {
     const SignedWorkspace w;
     const std::string privateKey = w.Content("keys/signing-key.pem");
@@ -80,18 +76,13 @@ TEST(SignedPublishTest, KeygenPublishAndVerifyAgreeWithTheLauncherOnEveryMember)
 
     const auto [status, out, err] = w.PublishSigned();
     ASSERT_EQ(status, 0) << err;
-    // verify below checks each manifest's digests, size and signature as the launcher reads them.
-    for (const std::string& treePath : {Stub("Foo"), std::string("launcher/manifest.json")}) {
-        EXPECT_EQ(SignedAt(w, treePath).members.version, 1u);
-        EXPECT_EQ(SignedAt(w, treePath).members.expires, std::nullopt);
-    }
-    EXPECT_EQ(std::get<0>(w.VerifyWith({w.PublicKey()})), 0);
     const auto [unchecked, uncheckedOut, uncheckedErr] = w.VerifyWith({});
     EXPECT_EQ(unchecked, 1);
     EXPECT_NE(uncheckedErr.find("give the launcher's public keys with --public-key"),
               std::string::npos);
 
-    // The same input again changes nothing; a new library and an expiry write new versions.
+    // The same input again changes nothing; a new library and an expiry write new versions, which
+    // verify checks with the public key as the launcher reads them.
     const auto first = w.Tree();
     ASSERT_EQ(std::get<0>(w.PublishSigned()), 0);
     EXPECT_EQ(w.Tree(), first);
@@ -100,20 +91,55 @@ TEST(SignedPublishTest, KeygenPublishAndVerifyAgreeWithTheLauncherOnEveryMember)
     EXPECT_EQ(SignedAt(w, Stub("Foo")).members.version, 2u);
     const SignedManifest launcher = SignedAt(w, "launcher/manifest.json");
     EXPECT_EQ(launcher.members.version, 2u);
-    const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
-    const auto expires = ParseUtcTime(launcher.members.expires.value_or(""));
-    ASSERT_TRUE(expires);
-    EXPECT_NEAR(static_cast<double>(*expires - now), 30 * 86400.0, 60.0);
-    EXPECT_EQ(std::get<0>(w.VerifyWith({w.PublicKey()})), 0);
+    ASSERT_TRUE(launcher.members.expires);
+    const auto [renewed, renewedOut, renewedErr] = w.VerifyWith({w.PublicKey()});
+    EXPECT_EQ(renewed, 0) << renewedErr;
+    EXPECT_NE(renewedOut.find("ok    launcher/manifest.json (expires " + *launcher.members.expires +
+                              ", in 30 days)"),
+              std::string::npos)
+        << renewedOut;
+}
+
+// Every launcher players may run after a publication must take it, the one the tree serves (they
+// run it until they update) as well as the one given; and a file at a build's name must be that
+// build. Otherwise nothing is written.
+TEST(SignedPublishTest, ChecksTheServedLauncherAndTheFilesAlreadyInTheTree) {
+    const struct {
+        std::string served;  // the launcher the tree serves
+        bool planted;        // other bytes at the given launcher's name in the tree
+        std::string problem;
+    } cases[] = {
+        {Launcher(Code("launcher 1"), "https://old.example.com"), false,
+         "the launcher the tree serves: built for the update server https://old.example.com"},
+        // A launcher without keys ignores signatures: it may move to a launcher that has some.
+        {Launcher(Code("launcher 1")), false, ""},
+        {"", true, "is there with other bytes"},
+    };
+    for (const auto& c : cases) {
+        const SignedWorkspace w;
+        if (!c.served.empty()) {
+            const std::string url = std::string(kBaseUrl) + "/files/served.exe";
+            w.Put("www/files/served.exe", c.served);
+            w.Put("www/launcher/manifest.json",
+                  ManifestText(HexDigestOf(c.served), std::wstring(url.begin(), url.end())));
+        }
+        if (c.planted) {
+            w.Put("www/files/" + HexDigestOf(w.Content("launcher.exe")) + ".exe", "planted");
+        }
+        const auto before = w.Tree();
+        const auto [status, out, err] = w.PublishSigned();
+        EXPECT_EQ(status, c.problem.empty() ? 0 : 1) << c.problem << err;
+        EXPECT_NE(err.find(c.problem), std::string::npos) << err;
+        if (!c.problem.empty()) {
+            EXPECT_EQ(w.Tree(), before) << c.problem;
+        }
+    }
 }
 
 // Each publication that would strand players is refused before anything is written.
 TEST(SignedPublishTest, RefusesWhatLaunchersWouldNeverTakeOrCouldNotLoad) {
     const SignedWorkspace w;
     w.Put("other-server.exe", Launcher(Code("launcher 2"), "https://old.example.com"));
-    w.Put("unsigned.exe", Launcher(Code("launcher 2")));
     w.Put("other-key.exe", Launcher(Code("launcher 2"), kBaseUrl, std::string(64, 'a')));
     w.Put("not-a-dll.dll", Image(Code("client 2")));
     w.Put("x86.dll", Library(Code("client 2"), PeImageBuilder().x86()));
@@ -142,7 +168,6 @@ TEST(SignedPublishTest, RefusesWhatLaunchersWouldNeverTakeOrCouldNotLoad) {
         {with(launcher("other-server.exe", false)),
          "built for the update server https://old.example.com, not " + std::string(kBaseUrl)},
         {with(launcher("launcher.exe", false)), noKey},
-        {with(launcher("unsigned.exe")), "UpdateSigningKeys (none) " + otherKey},
         {with(launcher("other-key.exe")), otherKey},
         {with(games("not-a-dll.dll")), "not-a-dll.dll: not a DLL"},
         {with(games("x86.dll")),
@@ -184,7 +209,6 @@ TEST(SignedPublishTest, VerifyNamesEveryManifestThatSignedLaunchersWouldRefuse) 
     const SignedWorkspace reference;
     ASSERT_EQ(std::get<0>(reference.PublishSigned()), 0);
     const SignedManifest stub = SignedAt(reference, Stub("Foo"));
-    const std::string launcher = "launcher/manifest.json";
     const auto changed = [&stub](auto change) {
         SignedMembers members = stub.members;
         change(members);
@@ -192,12 +216,16 @@ TEST(SignedPublishTest, VerifyNamesEveryManifestThatSignedLaunchersWouldRefuse) 
     };
     const struct {
         std::string path;
-        // Signed for the path; at the launcher's, its own members signed for the stub's path.
         std::optional<SignedMembers> signedMembers;
         std::string bytes;  // served as they are, without signedMembers
         std::string problem;
     } cases[] = {
-        {launcher, SignedMembers{}, "", launcher + ": its signature is not one of the launcher's"},
+        {Stub("Foo"), std::nullopt, reference.Tree().at(Stub("Foo")),
+         "its signature is not one of the launcher's keys'"},
+        {Stub("Foo"), changed([](SignedMembers& m) { m.path = "/launcher/manifest.json"; }), "",
+         "signed for " + std::string(kBaseUrl) + "/launcher/manifest.json"},
+        {Stub("Foo"), changed([](SignedMembers& m) { m.server = "https://staging.example.com"; }),
+         "", "signed for https://staging.example.com/stub/"},
         {Stub("Foo"), std::nullopt,
          ManifestText(stub.members.sha1,
                       std::wstring(stub.members.url.begin(), stub.members.url.end())),
@@ -206,18 +234,12 @@ TEST(SignedPublishTest, VerifyNamesEveryManifestThatSignedLaunchersWouldRefuse) 
          "expired at 2020-01-31T00:00:00Z"},
         {Stub("Foo"), changed([](SignedMembers& m) { m.size += 1; }), "",
          "whose SHA-256 or size is not what it gives"},
-        {Stub("Foo"), changed([](SignedMembers& m) { m.sha256 = std::string(64, '0'); }), "",
-         "whose SHA-256 or size is not what it gives"},
     };
     for (const auto& c : cases) {
         const SignedWorkspace w;
         ASSERT_EQ(std::get<0>(w.PublishSigned()), 0);
         if (c.signedMembers) {
-            if (c.path == launcher) {
-                w.Sign(launcher, Stub("Foo"), SignedAt(w, launcher).members);
-            } else {
-                w.Sign(c.path, c.path, *c.signedMembers);
-            }
+            w.Sign(c.path, *c.signedMembers);
         } else {
             w.Put("www/" + c.path, c.bytes);
         }

@@ -58,6 +58,8 @@ TEST(SigningTest, ReadsWritesSignsAndVerifiesAsOpenSslDoes) {
     ASSERT_TRUE(key);
     EXPECT_EQ(SigningKeyPem(*key), kPrivatePem);
     EXPECT_EQ(PublicKeyPem(key->point), kPublicPem);
+    EXPECT_EQ(ReadPublicKeyPem(kPublicPem), key->point);
+    EXPECT_EQ(ReadPublicKeyPem(kPrivatePem), std::nullopt);
     EXPECT_EQ(Fingerprint(key->point), kFingerprint);
     for (const auto& [message, base64] : kSignatures) {
         Signature signature = SignatureOf(base64);

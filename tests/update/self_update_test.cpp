@@ -66,7 +66,7 @@ struct Installation {
                    : "<not alone>";
     }
     LauncherError Update() {
-        return UpdateLauncher(self, kBase, downloads, files, processes, lock, log).code;
+        return UpdateLauncher(self, kBase, nullptr, downloads, files, processes, lock, log).code;
     }
 
     inline static const fs::path root =
@@ -96,7 +96,7 @@ TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) 
         {ManifestText(HexDigestOf(kNew)), kLauncherManifestMissingUrl, {kFetch}},
         {ManifestText(HexDigestOf(kNew + "!"), kBuildUrl),
          kLauncherChecksumMismatch,
-         {kFetch, kDownload}},
+         {kFetch, kDownload, L"log refused path=/launcher/manifest.json reason=digest"}},
     };
     for (const Case& c : cases) {
         Installation installation;

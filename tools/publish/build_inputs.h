@@ -20,6 +20,8 @@ struct InputDigest {
 struct FileSha256 {
     std::array<std::uint8_t, 32> sha256{};
     std::uint64_t size = 0;
+
+    bool operator==(const FileSha256&) const = default;
 };
 
 // Nothing when the file cannot be read or hashed.

@@ -6,7 +6,6 @@
 #include "publish/publisher_crypto.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
-#include "update/public_key_pem.h"
 
 namespace quillguard::publish {
 namespace {
@@ -77,11 +76,7 @@ LoadedKey LoadSigningKey(const std::filesystem::path& path) {
 
 std::optional<std::array<std::uint8_t, 64>> LoadPublicKey(const std::filesystem::path& path) {
     const auto text = ReadUpTo(path, kKeyFileLimit);
-    const auto key = text && text->size() <= kKeyFileLimit ? ReadPublicKeyPem(*text) : std::nullopt;
-    if (!key) {
-        return std::nullopt;
-    }
-    return key->point;
+    return text && text->size() <= kKeyFileLimit ? ReadPublicKeyPem(*text) : std::nullopt;
 }
 
 std::string Fingerprint(std::span<const std::uint8_t, 64> point) {

@@ -47,16 +47,16 @@ std::string ExpiryAfter(std::chrono::system_clock::time_point now, unsigned days
     return text;
 }
 
-std::optional<std::string> SignedManifestText(std::string_view path, const SignedMembers& members,
-                                              const SigningKey& key) {
-    const auto statement = ManifestStatement(path, members);
+std::optional<std::string> SignedManifestText(const SignedMembers& members, const SigningKey& key) {
+    const auto statement = ManifestStatement(members);
     const auto signature = statement ? SignMessage(key, *statement) : std::nullopt;
     if (!signature || !VerifyMessage(key.point, *statement, *signature)) {
         return std::nullopt;
     }
     nlohmann::ordered_json manifest = {
-        {"sha1", members.sha1}, {"url", members.url},         {"sha256", members.sha256},
-        {"size", members.size}, {"version", members.version},
+        {"sha1", members.sha1},       {"url", members.url},       {"server", members.server},
+        {"path", members.path},       {"sha256", members.sha256}, {"size", members.size},
+        {"version", members.version},
     };
     if (members.expires) {
         manifest["expires"] = *members.expires;
@@ -65,15 +65,16 @@ std::optional<std::string> SignedManifestText(std::string_view path, const Signe
     return manifest.dump() + "\n";
 }
 
-bool SaysAlready(std::string_view body, std::string_view path, const SignedMembers& members,
+bool SaysAlready(std::string_view body, const SignedMembers& members,
                  std::span<const std::uint8_t, 64> point) {
     const auto manifest = ReadSignedManifest(body);
     if (!manifest || manifest->members.expires || members.expires) {
         return false;
     }
     const SignedMembers& there = manifest->members;
-    const auto statement = ManifestStatement(path, there);
-    return statement && there.sha1 == members.sha1 && there.sha256 == members.sha256 &&
+    const auto statement = ManifestStatement(there);
+    return statement && there.server == members.server && there.path == members.path &&
+           there.sha1 == members.sha1 && there.sha256 == members.sha256 &&
            there.size == members.size && there.url == members.url &&
            VerifyMessage(point, *statement, manifest->signature);
 }

@@ -28,15 +28,14 @@ NextVersion NextVersionAfter(const std::optional<std::string>& existing);
 // The time days after now, to the second, in RFC 3339 UTC: "2027-01-31T00:00:00Z".
 std::string ExpiryAfter(std::chrono::system_clock::time_point now, unsigned days);
 
-// The signed manifest served at path ("/launcher/manifest.json") naming members; nothing when
-// the statement cannot be formed, signing fails, or the signature made does not verify with the
-// key's public point (a private key whose public key is not its own).
-std::optional<std::string> SignedManifestText(std::string_view path, const SignedMembers& members,
-                                              const SigningKey& key);
+// The signed manifest naming members; nothing when the statement cannot be formed, signing fails,
+// or the signature made does not verify with the key's public point (a private key whose public
+// key is not its own).
+std::optional<std::string> SignedManifestText(const SignedMembers& members, const SigningKey& key);
 
-// Whether body is a signed manifest for path that says members, without an expiry, with a
-// signature the key at point verifies: publishing it again would change nothing.
-bool SaysAlready(std::string_view body, std::string_view path, const SignedMembers& members,
+// Whether body is a signed manifest that says members, without an expiry, with a signature the
+// key at point verifies: publishing it again would change nothing.
+bool SaysAlready(std::string_view body, const SignedMembers& members,
                  std::span<const std::uint8_t, 64> point);
 
 }  // namespace quillguard::publish

@@ -5,13 +5,14 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 
 #include "integrity/file_hashing.h"
 #include "net/manifest.h"
 #include "publish/build_inputs.h"
 #include "publish/key_files.h"
 #include "publish/manifest_signing.h"
-#include "publish/strand_checks.h"
+#include "publish/release_checks.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
 
@@ -22,6 +23,7 @@ namespace {
 struct Build {
     std::filesystem::path source;
     Sha1Digest digest;
+    FileSha256 file;       // what a signed manifest names
     std::string treePath;  // where it goes: files/<sha1>.<extension>
 };
 
@@ -55,8 +57,28 @@ bool ReadBuild(const std::optional<std::filesystem::path>& path, std::string_vie
     if (Refused(*path, input, err)) {
         return false;
     }
-    build = Build{*path, *input.digest, BuildPath(*input.digest, extension)};
+    const auto file = Sha256AndSize(*path);
+    if (!file) {
+        Problem(err, *path, "cannot be read");
+        return false;
+    }
+    build = Build{*path, *input.digest, *file, BuildPath(*input.digest, extension)};
     return true;
+}
+
+// Why the file already at a build's name in the tree cannot stand for it. Its name promises only
+// the input's SHA-1, which a planted file can share by collision: it stands only with the
+// input's SHA-256 and size, which are what gets signed.
+std::optional<std::string> PlantedProblem(const std::filesystem::path& root, const Build& build) {
+    const std::filesystem::path target = OnDisk(root, build.treePath);
+    std::error_code error;
+    if (!std::filesystem::exists(target, error)) {
+        return std::nullopt;
+    }
+    if (Sha256AndSize(target) != build.file) {
+        return Printable(target) + " is there with other bytes (planted or damaged): move it aside";
+    }
+    return std::nullopt;
 }
 
 // Reads the signing key, if one is given; false when it cannot sign.
@@ -76,27 +98,36 @@ bool ReadSigning(const TreeOptions& options, std::optional<Signing>& signing, st
     return true;
 }
 
-// Whether the launcher that players will run after this publication, the one given or else the
-// one the tree serves, takes what is published; false after naming why not.
-bool LauncherTakesIt(const TreeOptions& options, const std::optional<Signing>& signing,
-                     std::ostream& err) {
-    const auto launcher = options.launcher ? options.launcher
-                                           : PublishedLauncher(options.root, FilesBaseUrl(options));
-    if (!launcher) {
-        return true;
-    }
-    const ReadIdentity read = ReadLauncherIdentity(*launcher);
+// Whether a launcher players may run after this publication takes what is published; false
+// after naming why not. A launcher that holds no keys ignores signatures, so the one the tree
+// serves may be such a launcher while the given one starts signing.
+bool LauncherTakesIt(const std::filesystem::path& launcher, bool served, const TreeOptions& options,
+                     const std::optional<Signing>& signing, std::ostream& err) {
+    const ReadIdentity read = ReadLauncherIdentity(launcher);
     auto problem = read.identity ? ServerProblem(*read.identity, options.baseUrl)
                                  : std::optional(read.problem);
-    if (!problem) {
+    if (!problem && !(served && read.identity->keyFingerprints.empty())) {
         problem = KeysProblem(*read.identity,
                               signing ? std::optional(signing->fingerprint) : std::nullopt);
     }
     if (problem) {
-        Problem(err, *launcher,
-                options.launcher ? *problem : "the launcher the tree serves: " + *problem);
+        Problem(err, launcher, served ? "the launcher the tree serves: " + *problem : *problem);
     }
     return !problem;
+}
+
+// Whether every launcher players may run after this publication takes what is published: the
+// one the tree serves, which every player runs until the update, and the one given.
+bool LaunchersTakeIt(const TreeOptions& options, const std::optional<Signing>& signing,
+                     std::ostream& err) {
+    bool taken = true;
+    if (const auto served = PublishedLauncher(options.root, FilesBaseUrl(options))) {
+        taken = LauncherTakesIt(*served, true, options, signing, err);
+    }
+    if (options.launcher) {
+        taken = LauncherTakesIt(*options.launcher, false, options, signing, err) && taken;
+    }
+    return taken;
 }
 
 // Tells the version of each manifest to sign; false after naming one that cannot be told.
@@ -124,12 +155,14 @@ void Report(std::ostream& out, bool written, std::string_view treePath) {
     out << (written ? "wrote " : "kept  ") << treePath << '\n';
 }
 
-// Copies a build into the tree unless a file with its digest is already there. The copy is
-// hashed before it takes its name: a source changed since it was checked is never published.
+// Copies a build into the tree unless it is already there (PlantedProblem checked that file). The
+// copy is hashed before it takes its name: a source changed since it was checked is never
+// published.
 std::optional<FileProblem> PlaceBuild(const std::filesystem::path& root, const Build& build,
                                       std::ostream& out) {
     const std::filesystem::path target = OnDisk(root, build.treePath);
-    if (HashFile(target) == build.digest) {
+    std::error_code error;
+    if (std::filesystem::exists(target, error)) {
         Report(out, false, build.treePath);
         return std::nullopt;
     }
@@ -148,8 +181,8 @@ std::optional<FileProblem> PlaceBuild(const std::filesystem::path& root, const B
     return std::nullopt;
 }
 
-// The manifest naming a build: today's members, or signed ones that describe the file as the tree
-// holds it. Nothing when the tree's copy cannot be read or signing fails.
+// The manifest naming a build: today's members, or signed ones for the server at the base URL.
+// Nothing when signing fails.
 std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_view treePath,
                                        const Build& build, const std::optional<Signing>& signing,
                                        const std::optional<std::string>& existing) {
@@ -157,21 +190,18 @@ std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_v
     if (!signing) {
         return ManifestText(build.digest, url);
     }
-    const auto file = Sha256AndSize(OnDisk(options.root, build.treePath));
-    if (!file) {
-        return std::nullopt;
-    }
-    const std::string path = "/" + std::string(treePath);
-    const SignedMembers members{HexOf(build.digest.bytes),
-                                HexOf(file->sha256),
-                                file->size,
+    const SignedMembers members{options.baseUrl,
+                                "/" + std::string(treePath),
+                                HexOf(build.digest.bytes),
+                                HexOf(build.file.sha256),
+                                build.file.size,
                                 signing->versions.find(treePath)->second,
                                 url,
                                 signing->expires};
-    if (existing && SaysAlready(*existing, path, members, signing->key.point)) {
+    if (existing && SaysAlready(*existing, members, signing->key.point)) {
         return existing;
     }
-    return SignedManifestText(path, members, signing->key);
+    return SignedManifestText(members, signing->key);
 }
 
 // Writes a manifest naming a build, unless it already says exactly that.
@@ -182,9 +212,7 @@ std::optional<FileProblem> PlaceManifest(const TreeOptions& options, std::string
     const auto existing = ReadUpTo(target, kFetchLimit);
     const auto text = ManifestFor(options, treePath, build, signing, existing);
     if (!text) {
-        return FileProblem{target,
-                           "cannot be signed: the build in the tree cannot be read, or "
-                           "the signing key failed"};
+        return FileProblem{target, "cannot be signed: the signing key failed"};
     }
     if (existing == text) {
         Report(out, false, treePath);
@@ -221,9 +249,17 @@ int PublishTree(const TreeOptions& options, std::ostream& out, std::ostream& err
             accepted = false;
         }
     }
-    // Without the key it was meant to sign with, the launcher cannot be judged.
+    for (const auto* build : {&library, &launcher}) {
+        if (*build) {
+            if (const auto problem = PlantedProblem(options.root, **build)) {
+                Problem(err, (*build)->source, *problem);
+                accepted = false;
+            }
+        }
+    }
+    // Without the key it was meant to sign with, the launchers cannot be judged.
     if (signing || !options.signingKey) {
-        accepted = LauncherTakesIt(options, signing, err) && accepted;
+        accepted = LaunchersTakeIt(options, signing, err) && accepted;
     }
     if (accepted && signing) {
         std::set<std::string> manifests = stubs;

@@ -34,12 +34,13 @@ inline const std::string& FilesBaseUrl(const TreeOptions& options) {
 //   launcher/manifest.json                  naming the launcher build.
 // Every input is checked before anything is written: a file that cannot be read or is not a PE
 // image, a game that is not a client target, or anything that would strand players (see
-// strand_checks.h: a launcher for another server or other keys, or none of this project's; a
-// library that is not a DLL or not for the games' machine; with no --launcher, the launcher in the
-// tree checked against the signing key) is named on err with the reason, and the exit status is 1
-// with the tree untouched. With a signing key, each manifest written is signed and carries
-// "sha256", "size", "version" (one more than the manifest it replaces) and, with expiresInDays,
-// "expires"; one that already says the same, signed by that key and without an expiry, is kept.
+// release_checks.h: the launcher given and the one the tree serves, each for another server or
+// other keys, or none of this project's; a library that is not a DLL or not for the games'
+// machine), or a file at a build's name in the tree with other bytes than the build, is named on
+// err with the reason, and the exit status is 1 with the tree untouched. With a signing key, each
+// manifest written is signed for the base URL and its path and carries "sha256", "size",
+// "version" (one more than the manifest it replaces) and, with expiresInDays, "expires"; one that
+// already says the same, signed by that key and without an expiry, is kept.
 // Builds are written before the manifests that name them, the launcher's manifest last, and each
 // file is replaced in one step. What is already as it should be is left alone, so publishing the
 // same input again changes nothing. Each file is named on out as written or kept. Returns 0, or 1

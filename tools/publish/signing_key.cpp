@@ -1,6 +1,7 @@
 #include "publish/signing_key.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/base64.h"
 
@@ -135,6 +136,24 @@ std::optional<std::vector<std::uint8_t>> PemBody(std::string_view pem, std::stri
     return DecodeBase64(base64);
 }
 
+// Hands read the content of the one DER sequence in the PEM block with this label; nothing when
+// there is no such block or sequence.
+template <typename Read>
+auto ReadPemSequence(std::string_view pem, std::string_view label, Read read)
+    -> decltype(read(std::declval<DerReader&>())) {
+    const auto der = PemBody(pem, label);
+    if (!der) {
+        return std::nullopt;
+    }
+    DerReader outer(*der);
+    const auto sequence = outer.Next(kSequence);
+    if (!sequence || !outer.AtEnd()) {
+        return std::nullopt;
+    }
+    DerReader reader(*sequence);
+    return read(reader);
+}
+
 std::string Pem(std::string_view label, std::span<const std::uint8_t> der) {
     const std::string base64 = EncodeBase64(der);
     std::string pem = "-----BEGIN " + std::string(label) + "-----\n";
@@ -147,21 +166,27 @@ std::string Pem(std::string_view label, std::span<const std::uint8_t> der) {
 }  // namespace
 
 std::optional<SigningKey> ReadSigningKeyPem(std::string_view pem) {
-    const auto der = PemBody(pem, "PRIVATE KEY");
-    if (!der) {
-        return std::nullopt;
-    }
-    DerReader outer(*der);
-    const auto info = outer.Next(kSequence);
-    if (!info || !outer.AtEnd()) {
-        return std::nullopt;
-    }
-    DerReader reader(*info);
-    if (!reader.Take(kVersion0) || !reader.Take(kAlgorithm)) {
-        return std::nullopt;
-    }
-    const auto privateKey = reader.Next(kOctetString);
-    return privateKey && reader.AtEnd() ? ReadEcPrivateKey(*privateKey) : std::nullopt;
+    return ReadPemSequence(pem, "PRIVATE KEY", [](DerReader& reader) -> std::optional<SigningKey> {
+        if (!reader.Take(kVersion0) || !reader.Take(kAlgorithm)) {
+            return std::nullopt;
+        }
+        const auto privateKey = reader.Next(kOctetString);
+        return privateKey && reader.AtEnd() ? ReadEcPrivateKey(*privateKey) : std::nullopt;
+    });
+}
+
+std::optional<std::array<std::uint8_t, 64>> ReadPublicKeyPem(std::string_view pem) {
+    using Point = std::array<std::uint8_t, 64>;
+    return ReadPemSequence(pem, "PUBLIC KEY", [](DerReader& reader) -> std::optional<Point> {
+        Point point{};
+        const auto bits = reader.Take(kAlgorithm) ? reader.Next(kBitString) : std::nullopt;
+        if (!bits || !reader.AtEnd() || bits->size() != 2 + point.size() || (*bits)[0] != 0 ||
+            (*bits)[1] != 0x04) {
+            return std::nullopt;
+        }
+        std::copy(bits->begin() + 2, bits->end(), point.begin());
+        return point;
+    });
 }
 
 std::string SigningKeyPem(const SigningKey& key) {

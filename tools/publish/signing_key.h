@@ -21,6 +21,11 @@ struct SigningKey {
 // point that does not belong to the secret is caught when a signature made with it is checked.
 std::optional<SigningKey> ReadSigningKeyPem(std::string_view pem);
 
+// Reads a PEM "PUBLIC KEY" block (SubjectPublicKeyInfo) holding an uncompressed P-256 point, as
+// OpenSSL and keygen write it; std::nullopt for anything else. A point off the curve is refused
+// by the signature check that uses it.
+std::optional<std::array<std::uint8_t, 64>> ReadPublicKeyPem(std::string_view pem);
+
 // The PEM "PRIVATE KEY" block (PKCS#8) of a key pair, in OpenSSL's layout.
 std::string SigningKeyPem(const SigningKey& key);
 

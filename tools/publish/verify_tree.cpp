@@ -15,7 +15,7 @@
 #include "publish/fetch_file.h"
 #include "publish/key_files.h"
 #include "publish/publisher_crypto.h"
-#include "publish/strand_checks.h"
+#include "publish/release_checks.h"
 #include "publish/tree_files.h"
 #include "publish/update_tree.h"
 #include "update/manifest_statement.h"
@@ -88,21 +88,22 @@ std::optional<std::string> BuildProblem(const std::filesystem::path& root, std::
     return std::nullopt;
 }
 
-// The problem with a signed manifest's own members, if any, for a launcher that takes it only
-// when one of keys verifies it.
+// The problem with a signed manifest's own members, if any, for a launcher of the server at
+// baseUrl that takes it only when one of keys verifies it. Adds how long it has before it
+// expires to note.
 std::optional<std::string> SignedProblem(const std::filesystem::path& root,
-                                         std::string_view treePath, std::string_view body,
-                                         std::string_view buildPath,
-                                         const std::vector<PublicKey>& keys) {
+                                         std::string_view baseUrl, std::string_view treePath,
+                                         std::string_view body, std::string_view buildPath,
+                                         const std::vector<PublicKey>& keys, std::string& note) {
     const auto manifest = ReadSignedManifest(body);
     if (!manifest) {
         return std::string(
-            "not signed (\"sha256\", \"size\", \"version\", \"signature\"): the "
-            "launcher the tree serves holds keys, so launchers report a failed "
-            "fetch");
+            "not signed (\"server\", \"path\", \"sha256\", \"size\", \"version\", "
+            "\"signature\"): the launcher the tree serves holds keys, so launchers report a "
+            "failed fetch");
     }
     const SignedMembers& members = manifest->members;
-    const auto statement = ManifestStatement("/" + std::string(treePath), members);
+    const auto statement = ManifestStatement(members);
     if (!statement) {
         return std::string("its members cannot be signed unambiguously: launchers refuse it");
     }
@@ -115,17 +116,21 @@ std::optional<std::string> SignedProblem(const std::filesystem::path& root,
             return VerifyMessage(key.point, *statement, manifest->signature);
         })) {
         return std::string(
-            "its signature is not one of the launcher's keys' for this path and "
-            "these members: launchers report a failed fetch");
+            "its signature is not one of the launcher's keys' for these members: launchers "
+            "report a failed fetch");
+    }
+    if (members.server != baseUrl || members.path != "/" + std::string(treePath)) {
+        return "signed for " + members.server + members.path + ": launchers report a failed fetch";
     }
     if (members.expires) {
         const auto expires = ParseUtcTime(*members.expires);
-        const auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
+        const auto now = std::chrono::system_clock::now();
         if (!expires || *expires <= now) {
             return "expired at " + *members.expires + ": launchers refuse it";
         }
+        note = " (expires " + *members.expires + ", in " +
+               std::to_string(std::chrono::round<std::chrono::days>(*expires - now).count()) +
+               " days)";
     }
     const auto file = Sha256AndSize(OnDisk(root, buildPath));
     if (!file || HexOf(file->sha256) != members.sha256 || file->size != members.size) {
@@ -180,13 +185,14 @@ class TreeVerifier {
             }
             return !held;
         });
-        problem = trusted_.empty()
-                      ? std::nullopt
-                      : SignedProblem(fileRoot_, treePath, checked->body, build, keys_);
+        std::string note;
+        problem = trusted_.empty() ? std::nullopt
+                                   : SignedProblem(fileRoot_, baseUrl_, treePath, checked->body,
+                                                   build, keys_, note);
         if (problem) {
             return Problem(treePath, *problem);
         }
-        out_ << "ok    " << treePath << '\n';
+        out_ << "ok    " << treePath << note << '\n';
     }
 
     // A manifest found sound, and the path in the tree of the build it names.
@@ -218,15 +224,16 @@ class TreeVerifier {
                 problem = "names " + build + ", which is " + *notLibrary;
             }
         }
+        std::string note;
         if (!problem && library && !trusted_.empty()) {
-            problem = SignedProblem(fileRoot_, treePath, *body, build, keys_);
+            problem = SignedProblem(fileRoot_, baseUrl_, treePath, *body, build, keys_, note);
         }
         if (problem) {
             Problem(treePath, *problem);
             return std::nullopt;
         }
         if (library) {
-            out_ << "ok    " << treePath << '\n';
+            out_ << "ok    " << treePath << note << '\n';
         }
         return Checked{*body, build};
     }

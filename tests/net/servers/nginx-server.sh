@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts or stops the tests' nginx serving ROOT over HTTPS with the configuration that
 # docs/update-server.md gives publishers: 127.0.0.1:47443 with a certificate from the CA the test
-# prefix trusts, and 127.0.0.1:47444 with one from a CA that nothing trusts. It runs as a process
+# prefix trusts, and 127.0.0.1:47444 with one from a CA that nothing trusts; 127.0.0.1:47445, with
+# the trusted certificate, serves ROOT-second, a second game's server. It runs as a process
 # of this script's own, with its configuration, pid, logs and temporary files in STATE_DIR;
 # /etc/nginx and the system's nginx service are never touched.
 #
@@ -12,7 +13,9 @@ usage() { echo "usage: $0 start STATE_DIR CERT_DIR ROOT | stop STATE_DIR" >&2; e
 [ $# -ge 2 ] || usage
 dir=$(realpath -m "$2")
 here=$(dirname "$(realpath "$0")")
-listening() { (exec 3<>/dev/tcp/127.0.0.1/47443 && exec 4<>/dev/tcp/127.0.0.1/47444) 2>/dev/null; }
+ports="47443 47444 47445"
+open_port() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+listening() { for port in $ports; do open_port "$port" || return 1; done; }
 
 stop_server() {
     local pid
@@ -36,7 +39,7 @@ configure() {
         sed -e "s|listen 443 ssl;|listen 127.0.0.1:$1 ssl;|" -e "s|server_name .*;|server_name localhost;|" \
             -e "s|ssl_certificate .*;|ssl_certificate $certs/$2.pem;|" \
             -e "s|ssl_certificate_key .*;|ssl_certificate_key $certs/$2.key;|" \
-            -e "s|root .*;|root $root;|" <<<"$server"
+            -e "s|root .*;|root ${3:-$root};|" <<<"$server"
     }
     cat <<CONF
 worker_processes 1;
@@ -63,6 +66,7 @@ CONF
     printf '        rewrite ^/moved(/.*)$ https://localhost:47443$1 redirect;\n'
     printf '        rewrite ^/downgraded(/.*)$ http://localhost:47443$1 redirect;\n    }\n'
     site 47444 unknown-server
+    site 47445 trusted-server "$root-second"
     echo "}"
 }
 
@@ -70,13 +74,11 @@ start_server() {
     local certs root
     certs=$(realpath "$1")
     root=$(realpath -m "$2")
-    mkdir -p "$dir/temp" "$root"
+    mkdir -p "$dir/temp" "$root" "$root-second"
     stop_server
-    if (exec 3<>/dev/tcp/127.0.0.1/47443) 2>/dev/null || (exec 3<>/dev/tcp/127.0.0.1/47444) 2>/dev/null
-    then
-        echo "127.0.0.1:47443 or :47444 is already in use: another update server is running" >&2
-        exit 1
-    fi
+    for port in $ports; do
+        ! open_port "$port" || { echo "127.0.0.1:$port is already in use: another update server is running" >&2; exit 1; }
+    done
     configure "$certs" "$root" >"$dir/nginx.conf"
     # A block that no longer has the lines adapted here would leave the document's own.
     for line in "listen 127.0.0.1:47443 ssl;" "listen 127.0.0.1:47444 ssl;" "root $root;" \
@@ -91,7 +93,7 @@ start_server() {
     echo $! >"$dir/nginx.master"
     for _ in $(seq 100); do
         kill -0 "$(cat "$dir/nginx.master")" 2>/dev/null || break
-        listening && { echo "nginx serving $root on 127.0.0.1:47443 and :47444"; return; }
+        listening && { echo "nginx serving $root on 127.0.0.1:47443 and :47444, $root-second on :47445"; return; }
         sleep 0.1
     done
     echo "nginx did not start:" >&2

@@ -1,4 +1,4 @@
-#include "publish/strand_checks.h"
+#include "publish/release_checks.h"
 
 #include <algorithm>
 
