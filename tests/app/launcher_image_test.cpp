@@ -13,10 +13,11 @@
 namespace quillguard {
 namespace {
 
-// A setting that ctest gives the test program; empty when missing.
+// A setting that ctest gives the test program; missing settings would make missing strings pass.
 std::wstring Setting(const wchar_t* name) {
     const wchar_t* value = _wgetenv(name);
-    return value == nullptr ? std::wstring() : std::wstring(value);
+    EXPECT_NE(value, nullptr) << name;
+    return value == nullptr ? std::wstring(L"<missing>") : std::wstring(value);
 }
 
 // A string of the version resource's US English, Unicode block; empty when missing.
@@ -34,11 +35,11 @@ std::wstring VersionString(const std::wstring& path, const std::wstring& name) {
     return std::wstring(static_cast<const wchar_t*>(value), length - 1);
 }
 
-TEST(LauncherImageTest, EmbedsTheManifestThatWindowsReadsBeforeAnyCodeRuns) {
-    const HMODULE image =
-        ::LoadLibraryExW(Setting(L"QG_LAUNCHER_EXE").c_str(), nullptr,
-                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(image, nullptr) << "QG_LAUNCHER_EXE names no image";
+TEST(LauncherImageTest, EmbedsTheManifestAndTheVersionResourceThatNamesItsServer) {
+    const std::wstring path = Setting(L"QG_LAUNCHER_EXE");
+    const HMODULE image = ::LoadLibraryExW(
+        path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
     // Resource 1 of type RT_MANIFEST.
     const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr);
@@ -46,17 +47,10 @@ TEST(LauncherImageTest, EmbedsTheManifestThatWindowsReadsBeforeAnyCodeRuns) {
     EXPECT_EQ(testing::ReadWholeFile(Setting(L"QG_LAUNCHER_MANIFEST")),
               std::string(bytes, ::SizeofResource(image, found)));
     ::FreeLibrary(image);
-}
-
-TEST(LauncherImageTest, VersionResourceNamesTheProductAndItsUpdateServer) {
-    const std::wstring image = Setting(L"QG_LAUNCHER_EXE");
-    // Missing settings would make missing strings pass.
-    ASSERT_FALSE(Setting(L"QG_VERSION").empty());
-    ASSERT_FALSE(Setting(L"QG_UPDATE_SERVER").empty());
-    EXPECT_EQ(VersionString(image, L"ProductName"), L"QuillGuard Launcher");
-    EXPECT_EQ(VersionString(image, L"FileVersion"), Setting(L"QG_VERSION"));
-    EXPECT_EQ(VersionString(image, L"UpdateServer"), Setting(L"QG_UPDATE_SERVER"));
-    EXPECT_EQ(VersionString(image, L"UpdateSigningKeys"), L"none");
+    EXPECT_EQ(VersionString(path, L"ProductName"), L"QuillGuard Launcher");
+    EXPECT_EQ(VersionString(path, L"FileVersion"), Setting(L"QG_VERSION"));
+    EXPECT_EQ(VersionString(path, L"UpdateServer"), Setting(L"QG_UPDATE_SERVER"));
+    EXPECT_EQ(VersionString(path, L"UpdateSigningKeys"), L"none");
     EXPECT_EQ(VersionString(Setting(L"QG_SIGNED_LAUNCHER_EXE"), L"UpdateSigningKeys"),
               Setting(L"QG_SIGNING_FINGERPRINTS"));
 }

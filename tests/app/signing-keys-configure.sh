@@ -9,9 +9,8 @@ here=$(dirname "$(realpath "$0")")
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 trap 'rm -rf "$work"' EXIT
 key() { openssl genpkey -algorithm EC -pkeyopt "ec_paramgen_curve:$1" -out "$2" 2>/dev/null; }
-key P-256 a.pem && openssl pkey -in a.pem -pubout -out a.pub.pem
-key P-256 b.pem && openssl pkey -in b.pem -pubout -out b.pub.pem
-key P-384 p384.pem && openssl pkey -in p384.pem -pubout -out p384.pub.pem
+key P-256 a.pem && key P-256 b.pem && key P-384 p384.pem
+for k in a b p384; do openssl pkey -in $k.pem -pubout -out $k.pub.pem; done
 openssl ec -in a.pem -pubout -conv_form compressed -out compressed.pub.pem 2>/dev/null
 fingerprint() { openssl pkey -pubin -in "$1" -outform DER | sha256sum | cut -d' ' -f1; }
 configure() { cmake -DKeys="$1" -DWork="$work/out" -P "$here/check-signing-keys.cmake" 2>&1; }

@@ -496,12 +496,14 @@ void SuspendOrResume(Session& session, Args args, bool suspend) {
 
 // Whether the window is in front and active; when not, hands it the front afresh. Wine draws a
 // caption active only when its window gains the front, and a window still being shown can be
-// left in front but inactive. Only the pictures depend on it.
+// left in front but inactive; a message box in front can even keep a grey caption, so the one
+// in front is told to draw its frame as the active window it is. Only the pictures depend on it.
 std::wstring InFront(HWND window) {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
     if (GetForegroundWindow() == window && thread.hwndActive == window) {
+        SendMessageW(window, WM_NCACTIVATE, TRUE, 0);
         return L"in front";
     }
     SetForegroundWindow(GetDesktopWindow());

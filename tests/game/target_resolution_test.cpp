@@ -4,7 +4,7 @@
 
 #include <set>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "support/fake_file_system.h"
 
@@ -26,14 +26,6 @@ struct Tree {
 
 const std::wstring kDir = L"D:\\Foo";
 
-struct ResolveCase {
-    std::wstring launcher;
-    LauncherError code;
-    std::wstring gamePath = {};
-    std::wstring targetPath = {};
-    std::wstring launcherDir = {};
-};
-
 TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
     Tree tree;
     tree.files.folder(L"D:", L"X.exe X_QG.exe\\")
@@ -45,7 +37,11 @@ TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
         .folder(L"D:\\Locked", L"Foo.exe Locked\\");
     tree.targets = {L"D:\\X.exe", kDir + L"\\Foo.exe", L"D:\\Bin\\Foo.bin", L"D:\\Other\\Other.exe",
                     L"D:\\Sub\\Bin\\Game.exe"};
-    const ResolveCase cases[] = {
+    const struct ResolveCase {
+        std::wstring launcher;
+        LauncherError code;
+        std::wstring gamePath = {}, targetPath = {}, launcherDir = {};
+    } cases[] = {
         {kDir + L"\\Foo_QG.exe", kSuccess, kDir + L"\\Foo.exe", kDir + L"\\Foo.exe", kDir},
         {L"", kInvalidLauncherName},
         {kDir + L"\\Foo_qg.exe", kInvalidLauncherName},
@@ -63,13 +59,12 @@ TEST(ResolveGameTargetsTest, NamesTheGameAndFindsItsClientTarget) {
          L"D:\\Locked"},
     };
     for (const ResolveCase& c : cases) {
-        GameTargets targets;
-        const std::string shown = ::testing::PrintToString(c.launcher);
-        EXPECT_EQ(ResolveGameTargets(c.launcher, tree.files, tree.isClientTarget, targets), c.code)
-            << shown;
-        EXPECT_EQ(targets.gamePath, c.gamePath) << shown;
-        EXPECT_EQ(targets.targetPath, c.targetPath) << shown;
-        EXPECT_EQ(targets.launcherDir, c.launcherDir) << shown;
+        GameTargets t;
+        const LauncherError code =
+            ResolveGameTargets(c.launcher, tree.files, tree.isClientTarget, t);
+        EXPECT_EQ(std::tie(code, t.gamePath, t.targetPath, t.launcherDir),
+                  std::tie(c.code, c.gamePath, c.targetPath, c.launcherDir))
+            << ::testing::PrintToString(c.launcher);
     }
 }
 

@@ -68,11 +68,14 @@ TEST_P(Sha1Test, MatchesKnownDigests) {
 // blocks are compressed straight from the caller's memory wherever they start, in any split.
 TEST_P(Sha1Test, AgreesWithOpenSslOnRandomMessagesInRandomPieces) {
     std::mt19937 random(20261206);
+    const auto upTo = [&](std::size_t most) {
+        return std::uniform_int_distribution<std::size_t>(0, most)(random);
+    };
     for (int round = 0; round < 1000; ++round) {
         // Mostly short messages, some of a few blocks, a few over a megabyte.
-        const std::size_t limit = round % 100 == 0 ? 3 << 20 : round % 10 == 0 ? 70000 : 300;
-        std::vector<std::uint8_t> data(
-            std::uniform_int_distribution<std::size_t>(7, limit)(random));
+        std::vector<std::uint8_t> data(7 + upTo(round % 100 == 0  ? 3 << 20
+                                                : round % 10 == 0 ? 70000
+                                                                  : 300));
         std::generate(data.begin(), data.end(),
                       [&] { return static_cast<std::uint8_t>(random()); });
         const auto skip = static_cast<std::size_t>(round % 7);
@@ -81,11 +84,9 @@ TEST_P(Sha1Test, AgreesWithOpenSslOnRandomMessagesInRandomPieces) {
                              EVP_sha1(), nullptr),
                   1);
         Sha1 pieces(GetParam().compress);
-        for (std::size_t offset = skip; offset < data.size();) {
-            const std::size_t piece = std::min(
-                data.size() - offset, std::uniform_int_distribution<std::size_t>(0, 150)(random));
+        for (std::size_t offset = skip, piece = 0; offset < data.size(); offset += piece) {
+            piece = std::min(data.size() - offset, upTo(150));
             pieces.Update(data.data() + offset, piece);
-            offset += piece;
         }
         ASSERT_EQ(pieces.Final(), expected)
             << "round " << round << ", " << data.size() - skip << " bytes";

@@ -44,9 +44,7 @@ TEST(ReadManifestTest, FindsTheDigestAndUrlOrSaysWhatIsWrong) {
         {R"({"sha1":"g)" + kDigest.substr(1) + R"("})", NoUsableSha1},
 
         {"", NotOneJsonValue},
-        {"<html><body><h1>Welcome</h1></body></html>", NotOneJsonValue},
         {"// current build\n" + kGood, NotOneJsonValue},
-        {R"({"sha1":")" + kDigest + R"(",})", NotOneJsonValue},
         {kGood + " x", NotOneJsonValue},
         // The library would stop at a zero byte and take what came before for the whole body.
         {kGood + std::string(1, '\0') + "<html>", NotOneJsonValue},

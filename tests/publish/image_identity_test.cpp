@@ -41,25 +41,23 @@ Result<VersionStrings> StringsOf(const std::vector<std::uint8_t>& image) {
 TEST(ParseVersionInfoTest, ReadsEveryStringAndRefusesBlocksThatDoNotHoldTogether) {
     const std::vector<std::uint8_t> block = VersionInfoBlock(kStrings);
     EXPECT_EQ(ParseVersionInfo(block), kExpected);
-    const auto broken = [&block](std::size_t offset, std::uint16_t value) {
-        std::vector<std::uint8_t> copy = block;
-        PeImageBuilder::Put(copy, offset, value);
-        return ParseVersionInfo(copy);
-    };
-    EXPECT_EQ(broken(2, 0xFFFF), std::nullopt);  // a fixed-info value past the block
-    EXPECT_EQ(broken(6, 'W'), std::nullopt);     // another root key
-    const std::size_t stringFileInfo = 40 + 52;
-    EXPECT_EQ(broken(stringFileInfo, 4), std::nullopt);   // shorter than a node header
-    EXPECT_EQ(broken(stringFileInfo, 20), std::nullopt);  // ends inside its key
+    // A fixed-info value past the block, another root key, a string table shorter than a node
+    // header or ending inside its key (the string table starts at 40 + 52).
+    for (const auto& [offset, value] :
+         {std::pair<std::size_t, std::uint16_t>{2, 0xFFFF}, {6, 'W'}, {92, 4}, {92, 20}}) {
+        std::vector<std::uint8_t> broken = block;
+        PeImageBuilder::Put(broken, offset, value);
+        EXPECT_EQ(ParseVersionInfo(broken), std::nullopt) << offset << ": " << value;
+    }
 }
 
 TEST(ReadVersionStringsTest, FindsTheVersionResourceOfBothMachines) {
     const std::vector<std::uint8_t> block = VersionInfoBlock(kStrings);
     const auto image = Versioned(block).Build();
-    const auto result = StringsOf(image);
-    EXPECT_EQ(result.status, ReadStatus::kOk);
-    EXPECT_EQ(result.value, kExpected);
-    EXPECT_EQ(StringsOf(Versioned(block).x86().Build()).value, kExpected);
+    for (const auto& versioned : {image, Versioned(block).x86().Build()}) {
+        const auto result = StringsOf(versioned);
+        EXPECT_TRUE(result.ok() && result.value == kExpected);
+    }
     EXPECT_EQ(StringsOf({image.begin(), image.end() - 1}).status, ReadStatus::kTruncated);
     // No resources, or resources without a version: no strings, and no problem.
     for (const auto& plain : {PeImageBuilder().Build(), PeImageBuilder().rvaCount(2).Build()}) {

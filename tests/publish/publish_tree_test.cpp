@@ -22,9 +22,9 @@ std::string Stub(const std::string& game) {
 }
 
 // Each build under its digest, then a manifest for each game's stub naming the client library,
-// and the launcher's manifest last; the tree holds nothing else (verify's test shows that verify
-// accepts it). The same input again touches nothing; a new library replaces only the stubs'
-// manifests and leaves the old build in place, so publishing the old input again is a rollback.
+// and the launcher's manifest last; the tree holds nothing else. The same input again touches
+// nothing; a new library replaces only the stubs' manifests and leaves the old build in place, so
+// publishing the old input again is a rollback.
 TEST(PublishTreeTest, WritesBuildsThenTheManifestsThatNameThemAndRewritesOnlyWhatChanged) {
     const PublishWorkspace w;
     const auto [status, out, err] = w.PublishAll("QGClient-1.dll");
@@ -37,16 +37,13 @@ TEST(PublishTreeTest, WritesBuildsThenTheManifestsThatNameThemAndRewritesOnlyWha
     EXPECT_EQ(out, "wrote " + libraryBuild + "\nwrote " + launcherBuild + "\nwrote " + Stub("Bar") +
                        "\nwrote " + Stub("Foo") + "\nwrote launcher/manifest.json\n");
     const auto first = w.Tree();
-    EXPECT_EQ(first.size(), 5u);  // the builds and manifests looked at below, nothing else
+    EXPECT_EQ(first.size(), 5u);  // the builds and manifests above, nothing else
     EXPECT_EQ(first.at(launcherBuild), launcher);
     EXPECT_EQ(first.at(libraryBuild), library);
-    const std::string base = std::string(kBaseUrl) + "/";
-    EXPECT_EQ(Named(first.at("launcher/manifest.json")),
-              std::pair(HexDigestOf(launcher), base + launcherBuild));
-    for (const std::string game : {"Foo", "Bar"}) {
-        EXPECT_EQ(Named(first.at(Stub(game))),
-                  std::pair(HexDigestOf(library), base + libraryBuild));
-    }
+    // Verify reads each manifest as the launcher does: the launcher's names a launcher build, each
+    // stub's a DLL, the one here, with its digest.
+    const auto [verified, verifiedOut, problems] = w.Verify();
+    EXPECT_EQ(verified, 0) << problems;
 
     const auto [again, againOut, againErr] = w.PublishAll("QGClient-1.dll");
     EXPECT_EQ(again, 0) << againErr;
@@ -65,7 +62,8 @@ TEST(PublishTreeTest, WritesBuildsThenTheManifestsThatNameThemAndRewritesOnlyWha
     EXPECT_NE(backOut.find("kept  " + libraryBuild), std::string::npos);
 }
 
-// Whatever is wrong with the input, nothing is written, and the reason names the file.
+// Whatever is wrong with the input or the arguments, nothing is written, and the reason names the
+// file or shows the usage.
 TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
     const PublishWorkspace w;
     w.Put("Other.exe", Image(Code("Other"), {"QGClient.dll", "KERNEL32.dll"}));
@@ -74,6 +72,9 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
     const auto library = w.Input("QGClient.dll");
     const auto launcher = w.Input("launcher.exe");
     const auto foo = w.Input("Foo.exe");
+    const auto withBase = [&](std::string url) -> Arguments {
+        return {"publish", "--root", w.Root(), "--base-url", url, "--launcher", launcher};
+    };
     const struct {
         Arguments arguments;
         int status;
@@ -96,22 +97,24 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
         {with({"--launcher", launcher, "--signing-key", foo, "--expires-in", "0"}), 2,
          "--expires-in takes a whole number of days"},
         {{"keygen", "--out"}, 2, "keygen takes --out DIR"},
+        {{}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
+        {{"sha1"}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
+        {{"stub-id"}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
+        {{"publish-everything", "file"}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
+        // The base URL is the one the launcher is built with: https, a host, a port, nothing else.
+        {withBase("http://updates.example.com"), 2, "--base-url must be"},
+        {withBase("https://updates.example.com/"), 2, "--base-url must be"},
+        {withBase("https://updates.example.com/quillguard"), 2, "--base-url must be"},
+        {withBase("https://"), 2, "--base-url must be"},
+        {withBase("https://updates.example.com:0"), 2, "--base-url must be"},
+        {withBase("https://example.com:65536"), 2, "--base-url must be"},
+        {withBase("https://user@updates.example.com"), 2, "--base-url must be"},
     };
     for (const auto& c : cases) {
         const auto [status, out, err] = RunTool(c.arguments);
         EXPECT_EQ(status, c.status) << c.problem;
         EXPECT_NE(err.find(c.problem), std::string::npos) << err;
         EXPECT_FALSE(std::filesystem::exists(w.Root())) << c.problem;
-    }
-    // The base URL is the one the launcher is built with: https, a host, a port, nothing else.
-    for (const std::string url :
-         {"http://updates.example.com", "https://updates.example.com/",
-          "https://updates.example.com/quillguard", "https://", "https://updates.example.com:0",
-          "https://example.com:65536", "https://user@updates.example.com"}) {
-        const auto [status, out, err] =
-            RunTool({"publish", "--root", w.Root(), "--base-url", url, "--launcher", launcher});
-        EXPECT_EQ(status, 2) << url;
-        EXPECT_NE(err.find("--base-url must be"), std::string::npos) << url;
     }
 }
 

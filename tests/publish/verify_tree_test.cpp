@@ -13,13 +13,10 @@ namespace {
 // A tree as publish leaves it, then one file in it written or removed.
 TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotThere) {
     const PublishWorkspace inputs;
-    const std::string library = inputs.Content("QGClient.dll");
     const std::string launcherBinary = inputs.Content("launcher.exe");
     const std::string launcherBuild = "files/" + HexDigestOf(launcherBinary) + ".exe";
-    const std::string sha1 = HexDigestOf(library);
-    const std::string build = "files/" + sha1 + ".dll";
-    const std::string base = kBaseUrl;
-    const std::string url = base + "/" + build;
+    const std::string sha1 = HexDigestOf(inputs.Content("QGClient.dll"));
+    const std::string base = kBaseUrl, build = "files/" + sha1 + ".dll", url = base + "/" + build;
     const std::string launcher = "launcher/manifest.json";
     // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
     const std::string stub = "stub/" + HexDigestOf(Code("Foo")) + "/manifest.json";
@@ -73,11 +70,9 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
         }
         const auto [status, out, err] = w.Verify();
         EXPECT_EQ(status, c.problem.empty() ? 0 : 1) << c.path << '\n' << err;
-        if (c.problem.empty()) {
-            EXPECT_EQ(err, "");
-        } else {
-            EXPECT_NE(err.find("qg-publish: " + c.problem), std::string::npos) << err;
-        }
+        EXPECT_EQ(c.problem.empty(), err.empty()) << err;
+        EXPECT_NE(err.find(c.problem.empty() ? "" : "qg-publish: " + c.problem), std::string::npos)
+            << err;
     }
 }
 
