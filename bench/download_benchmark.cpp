@@ -90,7 +90,7 @@ bool UpdateLibrary(const std::wstring& base, const std::wstring& folder) {
 
 bool Run(const std::wstring& mode, int argc, wchar_t** argv) {
     if (mode == L"client" && argc == 4) {
-        return quillguard::HttpClient().DownloadToFile(argv[2], argv[3], {});
+        return quillguard::HttpClient().DownloadToFile(argv[2], argv[3]);
     }
     if (mode == L"loop" && argc == 4) {
         return ShortestLoop(argv[2], argv[3]);

@@ -21,7 +21,7 @@ folder-walk-links	native	src/game/target_resolution.cpp	            if ((entry.a
 folder-walk-order	native	src/game/target_resolution.cpp	    for (const FolderEntry& entry : entries) {	    for (const FolderEntry& entry : std::vector(entries.rbegin(), entries.rend())) {
 pe-bounds	native	src/pe/pe_image_reader.cpp	        if (section.virtualAddress <= rva && rva - section.virtualAddress < section.virtualSize) {	        if (section.virtualAddress <= rva && rva - section.virtualAddress <= section.virtualSize) {
 code-section-name	native	src/integrity/code_section.cpp	        if (section.Name() == ".text") {	        if (section.Name().starts_with(".text")) {
-download-clean-up	windows	src/net/http_client.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
+download-clean-up	windows	src/net/http_download.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {	qg_http_client_tests
 url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests
 instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.splash_and_eula.placement
@@ -30,13 +30,16 @@ esc-not-refusal	windows	src/ui/win32_eula_dialog.cpp	        if (command == IDC_
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_win32_tests
 library-in-place	windows	src/game/client_library_update.cpp	    LauncherError code = DownloadVerified(source, check, download, kStubUpdateErrors);	    LauncherError code = DownloadVerified(source, check, libraryPath, kStubUpdateErrors);	qg_win32_tests|e2e.client_library.killed
 download-leftovers	windows	src/update/download_leftovers.cpp	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix) &&	        if ((entry.attributes & kFileAttributeDirectory) == 0 && name.starts_with(prefix.substr(0, 0)) &&	qg_update_win32_tests|qg_win32_tests|e2e.client_library.killed
-fetch-limit	windows	src/net/http_client.cpp	            if (size > limit - body.size()) {	            if (size > limit - body.size() + 1) {	qg_http_client_tests
+fetch-limit	windows	src/net/http_client.cpp	            if (size > kFetchLimit - body.size()) {	            if (size > kFetchLimit - body.size() + 1) {	qg_http_client_tests
 self-update-clean-up	windows	src/update/self_update.cpp	    files.RemoveFile(download);	    (void)download;	qg_update_win32_tests
 self-update-undo	windows	src/update/self_update.cpp	        PutBack(launcherPath, files, processes);	        (void)launcherPath;	qg_update_win32_tests
 second-hash	windows	src/update/self_update.cpp	    } else if (!MatchesManifest(staged, check, trust)) {	    } else if (!MatchesManifest(download, check, trust)) {	qg_update_win32_tests
 lock-after-restart	windows	src/update/self_update.cpp	    lock.Release();	    struct ReleaseAtExit { InstanceLock& held; ~ReleaseAtExit() { held.Release(); } } releaseAtExit{lock};	qg_update_win32_tests
-resume-offset	windows	src/net/http_client.cpp	            succeeded = range && range->first == offset;	            succeeded = range.has_value();	qg_http_client_tests
-fetch-deadline	windows	src/net/http_client.cpp	    if (!GetToBuffer(target, body, kFetchLimit, limits_.fetchDeadlineMs, ProgressCallback())) {	    if (!GetToBuffer(target, body, kFetchLimit, 0, ProgressCallback())) {	qg_http_client_tests
+resume-offset	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && true && (end == 0 || range->last + 1 == end);	qg_http_client_tests
+resume-short-range	windows	src/net/http_download.cpp	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 == end);	            succeeded = range && range->first == offset && (end == 0 || range->last + 1 <= end);	qg_http_client_tests
+fetch-deadline	windows	src/net/http_client.cpp	    TransferClock clock(limits_.receiveMs, limits_.fetchDeadlineMs, 0, 0, start);	    TransferClock clock(limits_.receiveMs, 0, 0, 0, start);	qg_http_client_tests
+query-dropped	windows	src/net/http_client.cpp	    path = std::wstring(pathBuffer.data()) + std::wstring(extra.substr(0, extra.find(L'#')));	    path = std::wstring(pathBuffer.data()) + std::wstring(extra.substr(0, 0));	qg_http_client_tests
+proxy-ignored	windows	src/net/http_client.cpp	    const auto user = automatic ? std::nullopt : ReadUserProxySettings(*calls_);	    const auto user = automatic || true ? std::nullopt : ReadUserProxySettings(*calls_);	e2e.self_update.updates_through
 manifest-in-one-step	native	tools/publish/tree_files.cpp	    const std::filesystem::path temporary = TemporaryBeside(path);	    const std::filesystem::path temporary = path;
 republish-unchanged	native	tools/publish/publish_tree.cpp	    if (existing == text) {	    if (false && existing == text) {
 verify-digest	native	tools/publish/verify_tree.cpp	    if (*digest != manifest.sha1) {	    if (false && *digest != manifest.sha1) {

@@ -29,6 +29,8 @@ struct LogEntry {
     std::uint32_t systemError = 0;           // the failing call's system error code, 0 for none
     std::optional<std::uint64_t> bytes;      // body bytes received, or needed
     std::optional<std::uint64_t> freeBytes;  // what the volume had free
+    // A request's route: the proxy it went through, empty when it went direct.
+    std::optional<std::wstring_view> proxy;
     std::optional<std::uint64_t> milliseconds;
     std::optional<std::uint32_t> code;  // a flow's code, or the exit code
     std::string_view reason;            // why a refusal refused, printable ASCII

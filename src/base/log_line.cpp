@@ -57,6 +57,26 @@ std::string LogPath(std::wstring_view url) {
     return text;
 }
 
+std::string LogProxy(std::wstring_view proxy) {
+    std::string text;
+    std::size_t hostStart = 0;  // where the current entry's host, or its credentials, begin
+    for (const wchar_t c : proxy) {
+        if (c == L';' || c == L' ') {
+            text.push_back(';');
+            hostStart = text.size();
+        } else if (c == L'@') {
+            text.resize(hostStart);  // what came before was "user:password"
+        } else {
+            const auto unit = static_cast<unsigned>(c);
+            text.push_back(unit > 0x20 && unit < 0x7F ? static_cast<char>(unit) : '?');
+            if (c == L'=' || text.ends_with("//")) {
+                hostStart = text.size();
+            }
+        }
+    }
+    return text;
+}
+
 std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const LogEntry& entry,
                           std::string_view errorText) {
     std::array<char, 64> stamp{};
@@ -79,6 +99,9 @@ std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const Lo
     }
     if (entry.milliseconds) {
         line += " ms=" + std::to_string(*entry.milliseconds);
+    }
+    if (entry.proxy) {
+        line += entry.proxy->empty() ? " via=direct" : " via=proxy:" + LogProxy(*entry.proxy);
     }
     if (entry.code) {
         line += " code=" + std::to_string(*entry.code);

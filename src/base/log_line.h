@@ -24,14 +24,19 @@ struct LogTime {
 };
 
 // One line of the log, ending in "\n": the time, "pid=", the stage, then those of path, status,
-// bytes, free, ms, code, reason and error that apply, the error's text (UTF-8) last and quoted.
-// For example 2026-12-07T06:28:40.123Z pid=4242 fetch path=/launcher/manifest.json status=404 ms=35
+// bytes, free, ms, via, code, reason and error that apply, the error's text (UTF-8) last and
+// quoted. For example
+// 2026-12-07T06:28:40.123Z pid=4242 fetch path=/launcher/manifest.json status=404 ms=35
 std::string FormatLogLine(const LogTime& time, std::uint32_t processId, const LogEntry& entry,
                           std::string_view errorText);
 
 // The path of a URL as the log shows it: no scheme, credentials, host, query or fragment; the
 // escapes it has are kept and every character outside printable ASCII is escaped.
 std::string LogPath(std::wstring_view url);
+
+// A proxy list as the log shows it: entries separated by ";", without credentials, every
+// character outside printable ASCII as "?".
+std::string LogProxy(std::wstring_view proxy);
 
 // True when a log of logSize bytes must be rotated before a line of lineSize bytes is appended:
 // a new log would stay within kLogRotationSize, this one would not.

@@ -1,11 +1,11 @@
 #include "net/http_client.h"
 
+#include <versionhelpers.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-
-#include "net/content_range.h"
 
 namespace quillguard {
 namespace {
@@ -14,17 +14,29 @@ constexpr wchar_t kUserAgent[] = L"QuillGuard HTTP Client/1.0";
 constexpr std::size_t kHostCapacity = 256;  // 255 characters and the terminator
 constexpr std::size_t kPathCapacity = 2048;
 
-bool IsSuccessStatus(DWORD status) {
-    return status >= 200 && status <= 299;
-}
-
-// received / length x 100, both counts converted to float first, as the progress contract says.
-float Percentage(DWORD received, DWORD length) {
-    return static_cast<float>(received) / static_cast<float>(length) * 100.0F;
-}
-
 std::uint64_t Now() {
     return ::GetTickCount64();
+}
+
+// Takes a string that WinHTTP allocated for the caller, and frees it.
+std::wstring Adopt(LPWSTR text) {
+    std::wstring copy = text != nullptr ? text : L"";
+    ::GlobalFree(text);
+    return copy;
+}
+
+// The player's settings, or nothing when they cannot be read.
+std::optional<UserProxySettings> ReadUserProxySettings(const TransportCalls& calls) {
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+    if (!calls.WinHttpGetIEProxyConfigForCurrentUser(&config)) {
+        return std::nullopt;
+    }
+    UserProxySettings settings;
+    settings.autoDetect = config.fAutoDetect != FALSE;
+    settings.autoConfigUrl = Adopt(config.lpszAutoConfigUrl);
+    settings.proxy = Adopt(config.lpszProxy);
+    settings.bypass = Adopt(config.lpszProxyBypass);
+    return settings;
 }
 
 // Stands in for the log of a client that reports to none.
@@ -34,17 +46,6 @@ class NoLog final : public LauncherLog {
 };
 
 NoLog noLog;
-
-// The bytes free to this user on the volume of a file's folder; nothing when the system cannot
-// say.
-std::optional<std::uint64_t> FreeBytesBeside(const std::wstring& filePath) {
-    const std::wstring folder = filePath.substr(0, filePath.find_last_of(L'\\') + 1);
-    ULARGE_INTEGER free{};
-    if (!::GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr)) {
-        return std::nullopt;
-    }
-    return free.QuadPart;
-}
 
 }  // namespace
 
@@ -62,15 +63,32 @@ HttpClient::HttpClient(const TransportCalls* calls, LauncherLog* log, const Netw
         lastError_ = ::GetLastError();
         return;
     }
-    session_.reset(calls_->WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session_) {
-        lastError_ = ::GetLastError();
-    }
+    OpenSession();
 }
 
-void HttpClient::Close() {
-    session_.reset();
+void HttpClient::OpenSession() {
+    // WinHTTP's default is the machine's setting, usually direct, where the player's browser may
+    // go through a proxy: Windows 8.1 and later follow the player's settings themselves, earlier
+    // ones are given them.
+    const bool automatic = ::IsWindows8Point1OrGreater();
+    const auto user = automatic ? std::nullopt : ReadUserProxySettings(*calls_);
+    proxyMode_ = ChooseProxyMode(automatic, user);
+    userProxy_ = user.value_or(UserProxySettings());
+    const bool named = !userProxy_.proxy.empty() && proxyMode_ != ProxyMode::Default;
+    const DWORD access = automatic ? WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY
+                         : named   ? WINHTTP_ACCESS_TYPE_NAMED_PROXY
+                                   : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
+    const wchar_t* bypass =
+        named && !userProxy_.bypass.empty() ? userProxy_.bypass.c_str() : WINHTTP_NO_PROXY_BYPASS;
+    session_.reset(calls_->WinHttpOpen(
+        kUserAgent, access, named ? userProxy_.proxy.c_str() : WINHTTP_NO_PROXY_NAME, bypass, 0));
+    // Said explicitly, because a redirect to http would give the build to anyone on the way.
+    DWORD redirects = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+    if (!session_ || !calls_->WinHttpSetOption(session_.get(), WINHTTP_OPTION_REDIRECT_POLICY,
+                                               &redirects, sizeof(redirects))) {
+        lastError_ = ::GetLastError();
+        session_.reset();
+    }
 }
 
 bool HttpClient::CrackUrl(const std::wstring& url, std::wstring& host, std::wstring& path,
@@ -80,12 +98,15 @@ bool HttpClient::CrackUrl(const std::wstring& url, std::wstring& host, std::wstr
     }
     std::array<wchar_t, kHostCapacity> hostBuffer{};
     std::array<wchar_t, kPathCapacity> pathBuffer{};
+    std::array<wchar_t, kPathCapacity> extraBuffer{};
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
     parts.lpszHostName = hostBuffer.data();
     parts.dwHostNameLength = static_cast<DWORD>(hostBuffer.size());
     parts.lpszUrlPath = pathBuffer.data();
     parts.dwUrlPathLength = static_cast<DWORD>(pathBuffer.size());
+    parts.lpszExtraInfo = extraBuffer.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(extraBuffer.size());
     if (url.size() > MAXDWORD) {
         lastError_ = ERROR_INVALID_PARAMETER;
         return false;
@@ -96,10 +117,88 @@ bool HttpClient::CrackUrl(const std::wstring& url, std::wstring& host, std::wstr
         return false;
     }
     host = hostBuffer.data();
-    path = pathBuffer.data();
+    // The extra information is the query and the fragment; only the query goes to the server.
+    const std::wstring_view extra = extraBuffer.data();
+    path = std::wstring(pathBuffer.data()) + std::wstring(extra.substr(0, extra.find(L'#')));
     port = parts.nPort;
     secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     return true;
+}
+
+bool HttpClient::CrackUrl(const std::wstring& url, UrlTarget& target) {
+    target.url = url;
+    return CrackUrl(url, target.host, target.path, target.port, target.secure);
+}
+
+bool HttpClient::Send(HINTERNET request, const std::wstring& headers) {
+    return calls_->WinHttpSendRequest(
+               request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+               static_cast<DWORD>(headers.size()), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+           calls_->WinHttpReceiveResponse(request, nullptr);
+}
+
+void HttpClient::UseProxyFor(const UrlTarget& target, HINTERNET request) {
+    route_ = proxyMode_ == ProxyMode::Named ? userProxy_.proxy : std::wstring();
+    if (proxyMode_ != ProxyMode::PerRequest) {
+        return;
+    }
+    WINHTTP_AUTOPROXY_OPTIONS options{};
+    options.dwFlags = userProxy_.autoDetect ? WINHTTP_AUTOPROXY_AUTO_DETECT : 0;
+    options.dwAutoDetectFlags =
+        userProxy_.autoDetect ? WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A : 0;
+    if (!userProxy_.autoConfigUrl.empty()) {
+        options.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
+        options.lpszAutoConfigUrl = userProxy_.autoConfigUrl.c_str();
+    }
+    // A PAC server that asks who the player is gets the Windows logon, never a prompt.
+    options.fAutoLogonIfChallenged = TRUE;
+    WINHTTP_PROXY_INFO found{};
+    if (!calls_->WinHttpGetProxyForUrl(session_.get(), target.url.c_str(), &options, &found)) {
+        // No script found or it failed: the session's own setting, the named proxy if any.
+        route_ = userProxy_.proxy;
+        return;
+    }
+    const std::wstring proxy = Adopt(found.lpszProxy);
+    const std::wstring bypass = Adopt(found.lpszProxyBypass);
+    WINHTTP_PROXY_INFO chosen{};
+    chosen.dwAccessType =
+        proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+    chosen.lpszProxy = proxy.empty() ? nullptr : const_cast<LPWSTR>(proxy.c_str());
+    chosen.lpszProxyBypass = bypass.empty() ? nullptr : const_cast<LPWSTR>(bypass.c_str());
+    if (calls_->WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &chosen, sizeof(chosen))) {
+        route_ = proxy;
+    }
+}
+
+bool HttpClient::AnswerProxyChallenge(HINTERNET request) {
+    DWORD schemes = 0;
+    DWORD first = 0;
+    DWORD target = 0;
+    if (!calls_->WinHttpQueryAuthSchemes(request, &schemes, &first, &target) ||
+        target != WINHTTP_AUTH_TARGET_PROXY) {
+        return false;
+    }
+    // Only the schemes that can prove the Windows logon without a password: asking the player for
+    // one would be a prompt, and Basic would send it in the clear.
+    const DWORD scheme = (schemes & WINHTTP_AUTH_SCHEME_NEGOTIATE) != 0
+                             ? WINHTTP_AUTH_SCHEME_NEGOTIATE
+                         : (schemes & WINHTTP_AUTH_SCHEME_NTLM) != 0 ? WINHTTP_AUTH_SCHEME_NTLM
+                                                                     : 0;
+    // No user name and password: the logon of the player running the launcher.
+    return scheme != 0 && calls_->WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme,
+                                                        nullptr, nullptr, nullptr);
+}
+
+void HttpClient::NoteRoute(HINTERNET request) {
+    // Windows 8.1 and later say which way an automatic choice went; elsewhere the route is the
+    // one this session chose.
+    WINHTTP_PROXY_RESULT_ENTRY entry{};
+    DWORD size = sizeof(entry);
+    if (calls_->WinHttpQueryOption(request, WINHTTP_OPTION_PROXY_RESULT_ENTRY, &entry, &size)) {
+        route_ = entry.fProxy && entry.pwszProxy != nullptr
+                     ? std::wstring(entry.pwszProxy) + L":" + std::to_wstring(entry.ProxyPort)
+                     : std::wstring();
+    }
 }
 
 bool HttpClient::SendGet(const UrlTarget& target, const std::wstring& headers,
@@ -120,22 +219,25 @@ bool HttpClient::SendGet(const UrlTarget& target, const std::wstring& headers,
         exchange.Close();
         return false;
     }
+    const HINTERNET request = exchange.request.get();
+    UseProxyFor(target, request);
     // The wait for the answer's head is already cut at a fetch's deadline.
     DWORD wait = clock.WaitMs(Now());
-    if (!calls_->WinHttpSetTimeouts(exchange.request.get(), static_cast<int>(limits_.resolveMs),
-                                    static_cast<int>(limits_.connectMs),
-                                    static_cast<int>(limits_.sendMs), static_cast<int>(wait)) ||
-        !calls_->WinHttpSetOption(exchange.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
-                                  &wait, sizeof(wait)) ||
-        !calls_->WinHttpSendRequest(
-            exchange.request.get(),
-            headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
-            static_cast<DWORD>(headers.size()), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !calls_->WinHttpReceiveResponse(exchange.request.get(), nullptr)) {
+    const bool sent =
+        calls_->WinHttpSetTimeouts(request, static_cast<int>(limits_.resolveMs),
+                                   static_cast<int>(limits_.connectMs),
+                                   static_cast<int>(limits_.sendMs), static_cast<int>(wait)) &&
+        calls_->WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait,
+                                 sizeof(wait)) &&
+        Send(request, headers) &&
+        (QueryNumber(request, WINHTTP_QUERY_STATUS_CODE) != HTTP_STATUS_PROXY_AUTH_REQ ||
+         !AnswerProxyChallenge(request) || Send(request, headers));
+    if (!sent) {
         lastError_ = ::GetLastError();
         exchange.Close();
         return false;
     }
+    NoteRoute(request);
     return true;
 }
 
@@ -163,15 +265,11 @@ std::wstring HttpClient::QueryText(HINTERNET request, DWORD query) {
     return text;
 }
 
-bool HttpClient::ReadBody(HINTERNET request, TransferClock& clock, const ProgressCallback& progress,
-                          const Sink& consume, std::uint64_t& received) {
-    // Content-Length serves progress and the completeness check; the body is read until WinHTTP
-    // has no more, also when no length was announced.
+bool HttpClient::ReadBody(HINTERNET request, TransferClock& clock, const Sink& consume,
+                          std::uint64_t& received) {
+    // Content-Length serves the completeness check; the body is read until WinHTTP has no more,
+    // also when no length was announced.
     const DWORD length = QueryNumber(request, WINHTTP_QUERY_CONTENT_LENGTH);
-    const bool reportProgress = progress && length != 0;
-    if (reportProgress) {
-        progress(0.0F);
-    }
     // Counted in 64 bits, so that the check against the announced length holds past 4 GiB.
     std::uint64_t total = 0;
     for (;;) {
@@ -215,9 +313,6 @@ bool HttpClient::ReadBody(HINTERNET request, TransferClock& clock, const Progres
             lastError_ = ERROR_WINHTTP_TIMEOUT;
             return false;
         }
-        if (reportProgress) {
-            progress(Percentage(static_cast<DWORD>(total), length));
-        }
     }
 }
 
@@ -228,33 +323,24 @@ void HttpClient::Report(LogStage stage, std::wstring_view url, DWORD status, boo
     entry.url = url;
     if (status != 0) {
         entry.status = status;
+        entry.bytes = received;
+    }
+    if (route_) {
+        entry.proxy = *route_;
     }
     // A bad status is its own reason; otherwise a failure carries the failing call's code.
     entry.systemError = succeeded || (status != 0 && !IsSuccessStatus(status)) ? 0 : lastError_;
-    if (status != 0) {
-        entry.bytes = received;
-    }
     entry.milliseconds = Now() - startMs;
     log_->Record(entry);
+    route_.reset();
 }
 
-bool HttpClient::GetToBuffer(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
-                             bool secure, std::vector<char>& body, ProgressCallback progress) {
-    return GetToBuffer(UrlTarget{host, path, port, secure}, body, SIZE_MAX, limits_.fetchDeadlineMs,
-                       progress);
-}
-
-bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
-                             std::uint32_t deadlineMs, const ProgressCallback& progress) {
+bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body) {
     const std::uint64_t start = Now();
-    if (!session_) {
-        Report(LogStage::Fetch, target.path, 0, false, 0, start);
-        return false;
-    }
-    TransferClock clock(limits_.receiveMs, deadlineMs, 0, 0, start);
+    TransferClock clock(limits_.receiveMs, limits_.fetchDeadlineMs, 0, 0, start);
     Exchange exchange;
     if (!SendGet(target, {}, clock, exchange)) {
-        Report(LogStage::Fetch, target.path, 0, false, 0, start);
+        Report(LogStage::Fetch, target.url, 0, false, 0, start);
         return false;
     }
     const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
@@ -263,169 +349,34 @@ bool HttpClient::GetToBuffer(const UrlTarget& target, std::vector<char>& body, s
     if (!IsSuccessStatus(status)) {
         lastError_ = status;
     } else {
-        body.clear();
         const Sink keep = [&](const char* data, DWORD size) {
             // Memory must not grow without end on a server that sends more than it should.
-            if (size > limit - body.size()) {
+            if (size > kFetchLimit - body.size()) {
                 lastError_ = ERROR_FILE_TOO_LARGE;
                 return false;
             }
             body.insert(body.end(), data, data + size);
             return true;
         };
-        complete = ReadBody(exchange.request.get(), clock, progress, keep, received);
+        complete = ReadBody(exchange.request.get(), clock, keep, received);
     }
     exchange.Close();
-    Report(LogStage::Fetch, target.path, status, complete, received, start);
+    Report(LogStage::Fetch, target.url, status, complete, received, start);
     return complete;
-}
-
-bool HttpClient::CrackUrl(const std::wstring& url, UrlTarget& target) {
-    return CrackUrl(url, target.host, target.path, target.port, target.secure);
 }
 
 bool HttpClient::FetchString(const std::wstring& url, std::string& text) {
     UrlTarget target;
-    if (!CrackUrl(url, target)) {
+    if (!session_ || !CrackUrl(url, target)) {
         Report(LogStage::Fetch, url, 0, false, 0, Now());
         return false;
     }
     std::vector<char> body;
-    if (!GetToBuffer(target, body, kFetchLimit, limits_.fetchDeadlineMs, ProgressCallback())) {
+    if (!GetToBuffer(target, body)) {
         return false;
     }
     text.assign(body.data(), body.size());
     return true;
-}
-
-TransferClock HttpClient::DownloadClock() const {
-    return TransferClock(limits_.receiveMs, 0, limits_.floorWindowMs, limits_.floorBytes, Now());
-}
-
-bool HttpClient::DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                                ProgressCallback progress, std::uint64_t byteLimit) {
-    const std::uint64_t start = Now();
-    UrlTarget target;
-    if (!session_ || !CrackUrl(url, target)) {
-        Report(LogStage::Download, url, 0, false, 0, start);
-        return false;
-    }
-    // Truncates an existing file before any network traffic. No sharing: nothing else may open
-    // the file while it is being written.
-    UniqueFileHandle file(::CreateFileW(filePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        lastError_ = ::GetLastError();
-        Report(LogStage::Download, url, 0, false, 0, start);
-        return false;
-    }
-    TransferClock clock = DownloadClock();
-    Exchange exchange;
-    if (!SendGet(target, {}, clock, exchange)) {
-        Report(LogStage::Download, url, 0, false, 0, start);
-        return false;  // the file stays behind, empty
-    }
-    bool writeFailed = false;
-    const Sink write = [&](const char* data, DWORD size) {
-        // The bytes go to the file's end, after a resume too: the limit counts what it holds.
-        const LARGE_INTEGER here{};
-        LARGE_INTEGER end{};
-        if (::SetFilePointerEx(file.get(), here, &end, FILE_CURRENT) &&
-            (static_cast<std::uint64_t>(end.QuadPart) > byteLimit ||
-             size > byteLimit - static_cast<std::uint64_t>(end.QuadPart))) {
-            lastError_ = ERROR_FILE_TOO_LARGE;
-            writeFailed = true;
-            return false;
-        }
-        DWORD written = 0;
-        if (!calls_->WriteFile(file.get(), data, size, &written, nullptr) || written != size) {
-            lastError_ = ::GetLastError();
-            writeFailed = true;
-            return false;
-        }
-        return true;
-    };
-    bool succeeded = false;
-    std::uint64_t received = 0;
-    const DWORD status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
-    // Before the body: a build the disk cannot hold (its signed size, else what the server
-    // announces) fails now, leaving nothing, rather than once it has filled the disk.
-    const auto needed =
-        byteLimit != kNoByteLimit
-            ? byteLimit
-            : ParseContentLength(QueryText(exchange.request.get(), WINHTTP_QUERY_CONTENT_LENGTH));
-    const auto free = FreeBytesBeside(filePath);
-    if (!IsSuccessStatus(status)) {
-        lastError_ = status;
-    } else if (needed && free && *needed > *free) {
-        lastError_ = ERROR_DISK_FULL;
-        writeFailed = true;
-        LogEntry entry = FlowStep(LogStage::DiskSpace, std::nullopt, ERROR_DISK_FULL);
-        entry.url = url;
-        entry.bytes = needed;
-        entry.freeBytes = free;
-        log_->Record(entry);
-    } else {
-        succeeded = ReadBody(exchange.request.get(), clock, progress, write, received);
-    }
-    // If-Range needs a strong validator: a weak ETag may name other bytes.
-    std::wstring validator = QueryText(exchange.request.get(), WINHTTP_QUERY_ETAG);
-    if (validator.empty() || validator.starts_with(L"W/")) {
-        validator = QueryText(exchange.request.get(), WINHTTP_QUERY_LAST_MODIFIED);
-    }
-    const bool ranges = QueryText(exchange.request.get(), WINHTTP_QUERY_ACCEPT_RANGES) == L"bytes";
-    exchange.Close();
-    Report(LogStage::Download, url, status, succeeded, received, start);
-    if (!succeeded && !writeFailed && status == 200 && received > 0 && ranges &&
-        !validator.empty()) {
-        succeeded = Resume(target, validator, file.get(), received, write);
-    }
-    // Request, connection, then the file, which must be closed before it can be deleted.
-    file.reset();
-    if (!succeeded) {
-        ::DeleteFileW(filePath.c_str());
-    }
-    return succeeded;
-}
-
-bool HttpClient::Resume(const UrlTarget& target, const std::wstring& validator, HANDLE file,
-                        std::uint64_t offset, const Sink& write) {
-    const DWORD failure = lastError_;
-    const std::uint64_t start = Now();
-    TransferClock clock = DownloadClock();
-    Exchange exchange;
-    const std::wstring headers =
-        L"Range: bytes=" + std::to_wstring(offset) + L"-\r\nIf-Range: " + validator;
-    bool succeeded = SendGet(target, headers, clock, exchange);
-    DWORD status = 0;
-    std::uint64_t received = 0;
-    if (succeeded) {
-        status = QueryNumber(exchange.request.get(), WINHTTP_QUERY_STATUS_CODE);
-        if (status == 206) {
-            // Only the bytes that follow the file's end may be appended to it.
-            const auto range =
-                ParseContentRange(QueryText(exchange.request.get(), WINHTTP_QUERY_CONTENT_RANGE));
-            succeeded = range && range->first == offset;
-            lastError_ = succeeded ? lastError_ : ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
-        } else if (status == 200) {
-            // The file changed on the server since the first answer: the new one starts over.
-            const LARGE_INTEGER origin{};
-            succeeded =
-                ::SetFilePointerEx(file, origin, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
-            lastError_ = succeeded ? lastError_ : ::GetLastError();
-        } else {
-            succeeded = false;
-            lastError_ = status;
-        }
-        succeeded = succeeded &&
-                    ReadBody(exchange.request.get(), clock, ProgressCallback(), write, received);
-    }
-    exchange.Close();
-    Report(LogStage::Resume, target.path, status, succeeded, received, start);
-    if (!succeeded) {
-        lastError_ = failure;  // the failure it would have been without the retry
-    }
-    return succeeded;
 }
 
 }  // namespace quillguard

@@ -7,20 +7,25 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/launcher_log.h"
 #include "net/http_session.h"
 #include "net/manifest.h"
+#include "net/proxy_choice.h"
 #include "net/transfer_clock.h"
 #include "net/transport_calls.h"
 
 namespace quillguard {
 
 // One synchronous WinHTTP session for one update flow. Every request has time-outs, a fetch an
-// overall deadline and a download a floor on its progress (NetworkLimits); proxy, redirects and
-// certificate checks stay at the platform's defaults. Each request is reported to a log.
+// overall deadline and a download a floor on its progress (NetworkLimits). Requests go through
+// the player's proxy settings (ProxyMode); a proxy that asks for credentials gets the player's
+// Windows logon. Redirects are followed except from https to http; certificate checks stay at
+// the platform's defaults. Each request is reported to a log, with the route it took.
+// The session and one request are here; the download and its resume are in http_download.cpp.
 class HttpClient final : public HttpSession {
   public:
     // Opens the session with the user agent "QuillGuard HTTP Client/1.0". When that fails the
@@ -35,39 +40,34 @@ class HttpClient final : public HttpSession {
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // Closes the session; later calls do nothing, and requests fail from then on.
-    void Close();
-
     // Splits an absolute http or https URL into host (at most 255 characters), path (at most 2047,
-    // taken as it stands, without unescaping), port (the explicit one, else 80 or 443) and whether
-    // the scheme is https. On failure returns false, sets lastError() and writes no output.
+    // taken as it stands, without unescaping) followed by its query (at most 2047 more; a CDN's
+    // signed address is refused without it), port (the explicit one, else 80 or 443) and whether
+    // the scheme is https. A fragment is dropped: it never goes to a server. On failure returns
+    // false, sets lastError() and writes no output.
     bool CrackUrl(const std::wstring& url, std::wstring& host, std::wstring& path,
                   INTERNET_PORT& port, bool& secure);
 
-    // One GET; true when a response with a status of 200..299 was read to its end (and no shorter
-    // than any Content-Length it announced), with body holding exactly its bytes. A failure before
-    // a good status leaves body as it was.
-    bool GetToBuffer(const std::wstring& host, const std::wstring& path, INTERNET_PORT port,
-                     bool secure, std::vector<char>& body, ProgressCallback progress);
-
-    // GETs url and, on a 2xx response read to its end, replaces text with the body byte for byte;
-    // on failure returns false and leaves text as it was. A body of more than kFetchLimit bytes
-    // is a failure (ERROR_FILE_TOO_LARGE), read no further than that; an answer that has not
-    // arrived whole by the fetch deadline is one too (ERROR_WINHTTP_TIMEOUT). Never resumed.
+    // GETs url and, on a 2xx response read to its end (and no shorter than any Content-Length it
+    // announced), replaces text with the body byte for byte; on failure returns false and leaves
+    // text as it was. A body of more than kFetchLimit bytes is a failure (ERROR_FILE_TOO_LARGE),
+    // read no further than that; an answer that has not arrived whole by the fetch deadline is
+    // one too (ERROR_WINHTTP_TIMEOUT). Never resumed.
     bool FetchString(const std::wstring& url, std::string& text) override;
 
     // GETs url straight into filePath, created or truncated before any network traffic. True when
-    // the file holds the complete body of a 2xx response, as GetToBuffer judges it, and is closed.
-    // On failure: the file is untouched when the session is closed, the URL cannot be split or the
-    // file cannot be opened; left empty when connecting, sending or receiving fails; deleted after
-    // a bad status or a failed read or write. Too few bytes in a window of the progress floor is a
-    // failed read (ERROR_WINHTTP_TIMEOUT). A 200 answer with an ETag or Last-Modified and
-    // "Accept-Ranges: bytes" that breaks off after some bytes is asked for once more from where the
-    // file ends, with If-Range: a 206 that starts there is appended, a 200 replaces what arrived,
-    // anything else is the first failure, whose code lastError() keeps. A body that
-    // would take the file past byteLimit fails there (ERROR_FILE_TOO_LARGE) and is not resumed.
+    // the file holds the complete body of a 2xx response, as FetchString judges it, and is closed.
+    // On failure: the file is untouched when the session is not open, the URL cannot be split or
+    // the file cannot be opened; left empty when connecting, sending or receiving fails; deleted
+    // after a bad status or a failed read or write. Too few bytes in a window of the progress
+    // floor is a failed read (ERROR_WINHTTP_TIMEOUT). A 200 answer with an ETag or Last-Modified
+    // and "Accept-Ranges: bytes" that breaks off after some bytes is asked for once more from
+    // where the file ends, with If-Range: a 206 from there to the file's end is appended, a 200
+    // replaces what arrived, anything else is the first failure, whose code lastError() keeps. A
+    // body that would take the file past byteLimit fails there (ERROR_FILE_TOO_LARGE) and is not
+    // resumed.
     bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                        ProgressCallback progress, std::uint64_t byteLimit = kNoByteLimit) override;
+                        std::uint64_t byteLimit = kNoByteLimit) override;
 
     // 0 after construction; then the system error code of the last failing step, or the HTTP
     // status of a response outside 200..299 (0 when the status could not be read).
@@ -87,6 +87,7 @@ class HttpClient final : public HttpSession {
 
     // Where a URL points, as CrackUrl splits it.
     struct UrlTarget {
+        std::wstring url;
         std::wstring host;
         std::wstring path;
         INTERNET_PORT port = 0;
@@ -98,19 +99,25 @@ class HttpClient final : public HttpSession {
 
     HttpClient(const TransportCalls* calls, LauncherLog* log, const NetworkLimits& limits);
 
+    static bool IsSuccessStatus(DWORD status) { return status >= 200 && status <= 299; }
+
+    void OpenSession();
     bool CrackUrl(const std::wstring& url, UrlTarget& target);
-    bool GetToBuffer(const UrlTarget& target, std::vector<char>& body, std::size_t limit,
-                     std::uint32_t deadlineMs, const ProgressCallback& progress);
+    bool GetToBuffer(const UrlTarget& target, std::vector<char>& body);
     bool Resume(const UrlTarget& target, const std::wstring& validator, HANDLE file,
-                std::uint64_t offset, const Sink& write);
+                std::uint64_t offset, std::uint64_t announced, const Sink& write);
 
     TransferClock DownloadClock() const;
     bool SendGet(const UrlTarget& target, const std::wstring& headers, const TransferClock& clock,
                  Exchange& exchange);
+    bool Send(HINTERNET request, const std::wstring& headers);
+    void UseProxyFor(const UrlTarget& target, HINTERNET request);
+    bool AnswerProxyChallenge(HINTERNET request);
+    void NoteRoute(HINTERNET request);
     DWORD QueryNumber(HINTERNET request, DWORD query);
     std::wstring QueryText(HINTERNET request, DWORD query);
-    bool ReadBody(HINTERNET request, TransferClock& clock, const ProgressCallback& progress,
-                  const Sink& consume, std::uint64_t& received);
+    bool ReadBody(HINTERNET request, TransferClock& clock, const Sink& consume,
+                  std::uint64_t& received);
     // Reports one request that began at startMs; a status outside 200..299 is its failure.
     void Report(LogStage stage, std::wstring_view url, DWORD status, bool succeeded,
                 std::uint64_t received, std::uint64_t startMs);
@@ -119,6 +126,11 @@ class HttpClient final : public HttpSession {
     LauncherLog* log_;
     NetworkLimits limits_;
     UniqueInternetHandle session_;
+    ProxyMode proxyMode_ = ProxyMode::Default;
+    UserProxySettings userProxy_;
+    // The proxy the current request went through, empty for a direct one; nothing before a
+    // request was sent.
+    std::optional<std::wstring> route_;
     DWORD lastError_ = 0;
 };
 

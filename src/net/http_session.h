@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,9 +8,6 @@ namespace quillguard {
 
 // No byte limit on a download.
 inline constexpr std::uint64_t kNoByteLimit = UINT64_MAX;
-
-// Receives the percentage of the announced body length read so far; may be empty.
-using ProgressCallback = std::function<void(float)>;
 
 // One HTTP session of one update flow: what the flows ask of the network.
 class HttpSession {
@@ -25,7 +21,6 @@ class HttpSession {
     // body of a 2xx response. A body longer than byteLimit fails once that many bytes are read.
     // On failure the file is untouched, empty or deleted.
     virtual bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
-                                ProgressCallback progress,
                                 std::uint64_t byteLimit = kNoByteLimit) = 0;
 };
 

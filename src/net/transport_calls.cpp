@@ -39,6 +39,12 @@ Binding Load() {
                        Bind(module, "WinHttpQueryHeaders", calls.WinHttpQueryHeaders) &&
                        Bind(module, "WinHttpQueryDataAvailable", calls.WinHttpQueryDataAvailable) &&
                        Bind(module, "WinHttpReadData", calls.WinHttpReadData) &&
+                       Bind(module, "WinHttpQueryOption", calls.WinHttpQueryOption) &&
+                       Bind(module, "WinHttpGetIEProxyConfigForCurrentUser",
+                            calls.WinHttpGetIEProxyConfigForCurrentUser) &&
+                       Bind(module, "WinHttpGetProxyForUrl", calls.WinHttpGetProxyForUrl) &&
+                       Bind(module, "WinHttpQueryAuthSchemes", calls.WinHttpQueryAuthSchemes) &&
+                       Bind(module, "WinHttpSetCredentials", calls.WinHttpSetCredentials) &&
                        Bind(module, "WinHttpCloseHandle", binding.closeHandle);
     if (!bound) {
         binding.loadError = ::GetLastError();

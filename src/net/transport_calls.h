@@ -21,6 +21,11 @@ struct TransportCalls {
     decltype(&::WinHttpQueryHeaders) WinHttpQueryHeaders;
     decltype(&::WinHttpQueryDataAvailable) WinHttpQueryDataAvailable;
     decltype(&::WinHttpReadData) WinHttpReadData;
+    decltype(&::WinHttpQueryOption) WinHttpQueryOption;
+    decltype(&::WinHttpGetIEProxyConfigForCurrentUser) WinHttpGetIEProxyConfigForCurrentUser;
+    decltype(&::WinHttpGetProxyForUrl) WinHttpGetProxyForUrl;
+    decltype(&::WinHttpQueryAuthSchemes) WinHttpQueryAuthSchemes;
+    decltype(&::WinHttpSetCredentials) WinHttpSetCredentials;
     decltype(&::WriteFile) WriteFile;
 };
 

@@ -112,7 +112,7 @@ LauncherError DownloadVerified(const UpdateSource& source, const UpdateCheck& ch
                                const std::wstring& target, const UpdateErrors& errors) {
     // A signed manifest's size bounds the download: a server cannot fill the disk.
     const std::uint64_t byteLimit = check.accepted ? check.accepted->size : kNoByteLimit;
-    if (!source.session.DownloadToFile(check.url, target, ProgressCallback(), byteLimit)) {
+    if (!source.session.DownloadToFile(check.url, target, byteLimit)) {
         return errors.downloadFailed;
     }
     if (!MatchesManifest(target, check, source.trust)) {

@@ -17,12 +17,14 @@ TEST(LogLineTest, WritesOneLineWithTheFieldsThatApplyAndOnlyTheUrlsPath) {
     failed.systemError = 12002;
     failed.bytes = 600000;
     failed.milliseconds = 61234;
+    failed.proxy = L"http=alice:pw@proxy.corp:8080;https=http://bob:pw@proxy.corp:8443";
     const std::string stamp = "2026-12-07T06:05:04.003Z pid=4242 ";
     // A system message ends in a line break, which must not end the log's line.
     EXPECT_EQ(FormatLogLine({2026, 12, 7, 6, 5, 4, 3}, 4242, failed, "Timed \"out\"\r\n"),
               stamp +
                   "download path=/files/a%20b.dll status=200 bytes=600000 ms=61234 "
-                  "error=12002 \"Timed 'out'\"\n");
+                  "via=proxy:http=proxy.corp:8080;https=http://proxy.corp:8443 error=12002 \"Timed "
+                  "'out'\"\n");
     EXPECT_EQ(FormatLogLine({2026, 12, 7, 6, 5, 4, 3}, 4242, FlowStep(LogStage::Exit, 0), "x"),
               stamp + "exit code=0\n");
 

@@ -91,16 +91,19 @@ publish_current() {
 requests() { grep -c "\"GET $1 HTTP" "$access_log" || true; }
 
 # publish_release LAUNCHER LIBRARY GAME: publishes a launcher build and a client library for a
-# game with qg-publish into a staging folder, verifies it there, and uploads it as to a static
-# host: the builds first, then the manifests that name them, the launcher's last.
+# game with qg-publish into a staging folder, the builds' URLs on another host name (as a CDN's
+# would be), verifies it there, uploads it as to a static host (the builds first, then the
+# manifests that name them, the launcher's last), and verifies the builds as they are served.
 publish_release() {
-    local staging=$work/staging
-    qg_publish publish --root "$(windows "$staging")" --base-url "$server" \
+    local staging=$work/staging files=https://127.0.0.1:47443
+    qg_publish publish --root "$(windows "$staging")" --base-url "$server" --files-base-url "$files" \
         --launcher "$(windows "$1")" --client-library "$(windows "$2")" --game "$(windows "$3")"
-    qg_publish verify --root "$(windows "$staging")" --base-url "$server"
+    qg_publish verify --root "$(windows "$staging")" --base-url "$server" --files-base-url "$files"
     for part in files stub launcher; do
         mkdir -p "$tree/$part" && cp -r "$staging/$part/." "$tree/$part/"
     done
+    qg_publish verify --root "$(windows "$staging")" --base-url "$server" --files-base-url "$files" \
+        --fetch-files
 }
 
 [ -z "${tree:-}" ] || publish launcher "$(manifest "$(sha1 "$launcher")")"

@@ -4,7 +4,7 @@
 #
 #   self-update.sh WINE_DIR BIN_DIR WORK_DIR SCENARIO TREE ACCESS_LOG FAULT_STATE
 set -euo pipefail
-wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5
+wine_dir=$1 bin=$2 work=$3 scenario=$4 tree=$5 faults=$7
 game_dir="$work/My Games (x86)/Tom & Jerry 100% !wow!"
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/../harness/wine-env.sh" "$wine_dir"
@@ -151,6 +151,37 @@ killed_at_random_moments)
     driver expect-mutex QuillGuardLauncherMutex free 60000
     cmp "$big" "$launcher"
     expect_listings
+    ;;
+updates_through_the_players_proxy)
+    # The fault server is the proxy, named in the player's settings where Windows keeps them.
+    # Wine's automatic choice goes direct, so this launcher is told it runs on Windows 7, where
+    # it reads those settings itself; Windows 8.1 and later make the same choice on their own.
+    port=$(cat "$faults/fault.port")
+    proxy=127.0.0.1:$port
+    settings='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections'
+    version='HKCU\Software\Wine\AppDefaults\Foo_QG.exe'
+    le32() { printf '%02x%02x%02x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) 0 0; }
+    # Version 0x46, a counter, flags 3 (direct or the proxy), the proxy, no bypass, no PAC script.
+    hex=46000000$(le32 1)03000000$(le32 ${#proxy})$(printf '%s' "$proxy" | od -An -tx1 | tr -d ' \n')
+    wine_run reg add "$settings" /v DefaultConnectionSettings /t REG_BINARY /d "${hex}0000000000000000" /f
+    wine_run reg add "$version" /v Version /d win7 /f
+    trap 'wine_run reg delete "$settings" /v DefaultConnectionSettings /f; wine_run reg delete "$version" /f; cleanup' EXIT
+    tunnels() { curl -s "http://127.0.0.1:$port/requests/connect" | grep -c "^CONNECT localhost:47443 " || true; }
+    before=$(tunnels)
+    log=$(find "$wine_dir/prefix/drive_c/users" -maxdepth 3 -path '*/AppData/Local')/QuillGuard/launcher.log
+    rm -f "$log"
+    next=$fixtures/next/QuillGuardLauncher.exe
+    cp "$next" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$next")" "$server/builds/Foo_QG.exe")"
+    driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
+    expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
+    cmp "$next" "$launcher"
+    # Both launchers went through the proxy (each keeps its tunnel for its next requests), and
+    # every request's log line says so.
+    echo "tunnels through the proxy: $(($(tunnels) - before))"
+    [ $(($(tunnels) - before)) -ge 2 ]
+    grep -E "download path=/builds/Foo_QG.exe status=200 bytes=[0-9]+ ms=[0-9]+ via=proxy:$proxy\$" "$log"
+    [ "$(grep -cE "(fetch|download) .* via=proxy:$proxy\$" "$log")" = 4 ] || { cat "$log"; exit 1; }
     ;;
 *)
     echo "unknown scenario: $scenario" >&2; exit 2 ;;

@@ -1,16 +1,36 @@
-// The transport's logic that needs no network: reading Content-Range, and how long each wait
-// for data may last.
+// The transport's logic that needs no network: reading Content-Range, how long each wait for
+// data may last, and which way a session finds its proxy.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "net/content_range.h"
+#include "net/proxy_choice.h"
 #include "net/transfer_clock.h"
 
 namespace quillguard {
 namespace {
+
+TEST(ProxyChoiceTest, FollowsThePlayersSettingsWhereTheSystemDoesNot) {
+    const UserProxySettings none;
+    UserProxySettings named;
+    named.proxy = L"proxy.school:3128";
+    UserProxySettings detect = named;
+    detect.autoDetect = true;
+    UserProxySettings script;
+    script.autoConfigUrl = L"http://wpad/proxy.pac";
+    const std::tuple<bool, std::optional<UserProxySettings>, ProxyMode> cases[] = {
+        {true, std::nullopt, ProxyMode::Automatic}, {false, std::nullopt, ProxyMode::Default},
+        {false, none, ProxyMode::Default},          {false, named, ProxyMode::Named},
+        {false, detect, ProxyMode::PerRequest},     {false, script, ProxyMode::PerRequest},
+    };
+    for (const auto& [automatic, user, mode] : cases) {
+        EXPECT_EQ(ChooseProxyMode(automatic, user), mode) << automatic;
+    }
+}
 
 TEST(ContentRangeTest, ReadsOnlyASatisfiedRangeOfBytes) {
     // first-last/length as read ("*" as 0), or "none".

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "publish_workspace.h"
 
@@ -73,6 +74,27 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
         EXPECT_NE(err.find(c.problem.empty() ? "" : "qg-publish: " + c.problem), std::string::npos)
             << err;
     }
+}
+
+// Builds on a CDN's host, manifests on the update server: verify reads the builds from the tree and
+// says so, or fetches each from its URL when asked (here a host that cannot be reached).
+TEST(VerifyTreeTest, ChecksBuildsOnAnotherHostInTheTreeOrWhereTheirUrlsPoint) {
+    const PublishWorkspace w;
+    const std::string cdn = "https://cdn.invalid";
+    ASSERT_EQ(std::get<0>(RunTool(w.PublishArguments(
+                  {"--files-base-url", cdn, "--launcher", w.Input("launcher.exe")}))),
+              0);
+    EXPECT_EQ(Named(w.Content("www/launcher/manifest.json")).second.rfind(cdn + "/files/", 0), 0u);
+    std::vector<std::filesystem::path> verify = {
+        "verify", "--root", w.Root(), "--base-url", kBaseUrl, "--files-base-url", cdn};
+    const auto [status, out, err] = RunTool(verify);
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_NE(out.find("builds read from the tree under"), std::string::npos) << out;
+    verify.push_back("--fetch-files");
+    const auto [fetchStatus, fetchOut, fetchErr] = RunTool(verify);
+    EXPECT_EQ(fetchStatus, 1);
+    EXPECT_NE(fetchErr.find("names " + cdn + "/files/"), std::string::npos) << fetchErr;
+    EXPECT_NE(fetchOut.find("builds fetched from their URLs under " + cdn), std::string::npos);
 }
 
 }  // namespace

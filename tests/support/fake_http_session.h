@@ -32,7 +32,7 @@ class FakeHttpSession final : public HttpSession {
         text = found->second;
         return true;
     }
-    bool DownloadToFile(const std::wstring& url, const std::wstring& filePath, ProgressCallback,
+    bool DownloadToFile(const std::wstring& url, const std::wstring& filePath,
                         std::uint64_t) override {
         log_.push_back(L"download " + url);
         const auto found = bodies.find(url);

@@ -20,15 +20,18 @@ constexpr std::string_view kUsage =
     "commands:\n"
     "  sha1 FILE...     print the SHA-1 of each file, as sha1sum does\n"
     "  stub-id FILE...  print the stub id of each game executable: the SHA-1 of its code section\n"
-    "  publish --root DIR --base-url URL [--launcher FILE] [--client-library FILE --game FILE...]\n"
-    "          [--signing-key FILE [--expires-in DAYS]]\n"
+    "  publish --root DIR --base-url URL [--files-base-url URL] [--launcher FILE]\n"
+    "          [--client-library FILE --game FILE...] [--signing-key FILE [--expires-in DAYS]]\n"
     "                   put the builds and their manifests into the tree the update server\n"
     "                   serves at URL, builds first, each manifest replaced in one step;\n"
+    "                   the builds' URLs begin with the files base URL (a CDN's) when given;\n"
     "                   with a signing key, each manifest written is signed\n"
-    "  verify --root DIR --base-url URL [--public-key FILE]...\n"
+    "  verify --root DIR --base-url URL [--files-base-url URL] [--fetch-files]\n"
+    "         [--public-key FILE]...\n"
     "                   check that every manifest in the tree is one the launcher accepts and\n"
-    "                   names a file under the root with the digest it gives; signatures are\n"
-    "                   checked with the public keys given\n"
+    "                   names a build with the digest it gives: the tree's copy, or with\n"
+    "                   --fetch-files the one its URL serves; signatures are checked with the\n"
+    "                   public keys given\n"
     "  keygen --out DIR write a new signing key pair: DIR/signing-key.pem (private, readable\n"
     "                   by you only) and DIR/signing-key.pub.pem; never replaces either\n";
 
@@ -67,6 +70,11 @@ std::string CheckTogether(const TreeOptions& options, bool withBuilds) {
                "https://HOST:PORT with nothing after it, not \"" +
                options.baseUrl + "\"";
     }
+    if (!options.filesBaseUrl.empty() && !IsBaseUrl(options.filesBaseUrl)) {
+        return "--files-base-url must be https://HOST or https://HOST:PORT with nothing after "
+               "it, not \"" +
+               options.filesBaseUrl + "\"";
+    }
     if (!withBuilds) {
         return "";
     }
@@ -83,9 +91,9 @@ std::string CheckTogether(const TreeOptions& options, bool withBuilds) {
     return "";
 }
 
-// Reads "--root DIR --base-url URL", with builds also "[--launcher FILE]
+// Reads "--root DIR --base-url URL [--files-base-url URL]", with builds also "[--launcher FILE]
 // [--client-library FILE --game FILE...] [--signing-key FILE [--expires-in DAYS]]", and without
-// them "[--public-key FILE]...", in any order. The problem names the first option
+// them "[--fetch-files] [--public-key FILE]...", in any order. The problem names the first option
 // missing, repeated, unknown or unusable; with builds, something must be given to publish, and a
 // client library and its games come together.
 ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> arguments,
@@ -94,6 +102,7 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
     TreeOptions& options = parsed.options;
     std::optional<std::filesystem::path> root;
     std::optional<std::filesystem::path> baseUrl;
+    std::optional<std::filesystem::path> filesBaseUrl;
     std::optional<std::filesystem::path> expiresIn;
     for (std::size_t i = 0; i < arguments.size() && parsed.problem.empty(); ++i) {
         const std::string name = Printable(arguments[i]);
@@ -103,6 +112,11 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
             single = &root;
         } else if (name == "--base-url") {
             single = &baseUrl;
+        } else if (name == "--files-base-url") {
+            single = &filesBaseUrl;
+        } else if (!withBuilds && name == "--fetch-files" && !options.fetchFiles) {
+            options.fetchFiles = true;
+            continue;
         } else if (withBuilds && name == "--launcher") {
             single = &options.launcher;
         } else if (withBuilds && name == "--client-library") {
@@ -142,6 +156,7 @@ ParsedTreeOptions ParseTreeOptions(std::span<const std::filesystem::path> argume
     if (parsed.problem.empty()) {
         options.root = root.value_or(std::filesystem::path());
         options.baseUrl = baseUrl ? Printable(*baseUrl) : "";
+        options.filesBaseUrl = filesBaseUrl ? Printable(*filesBaseUrl) : "";
         parsed.problem = CheckTogether(options, withBuilds);
     }
     return parsed;

@@ -121,7 +121,7 @@ bool LauncherTakesIt(const std::filesystem::path& launcher, bool served, const T
 bool LaunchersTakeIt(const TreeOptions& options, const std::optional<Signing>& signing,
                      std::ostream& err) {
     bool taken = true;
-    if (const auto served = PublishedLauncher(options.root, options.baseUrl)) {
+    if (const auto served = PublishedLauncher(options.root, FilesBaseUrl(options))) {
         taken = LauncherTakesIt(*served, true, options, signing, err);
     }
     if (options.launcher) {
@@ -186,7 +186,7 @@ std::optional<FileProblem> PlaceBuild(const std::filesystem::path& root, const B
 std::optional<std::string> ManifestFor(const TreeOptions& options, std::string_view treePath,
                                        const Build& build, const std::optional<Signing>& signing,
                                        const std::optional<std::string>& existing) {
-    const std::string url = UrlOf(options.baseUrl, build.treePath);
+    const std::string url = UrlOf(FilesBaseUrl(options), build.treePath);
     if (!signing) {
         return ManifestText(build.digest, url);
     }

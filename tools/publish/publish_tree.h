@@ -12,6 +12,8 @@ namespace quillguard::publish {
 struct TreeOptions {
     std::filesystem::path root;
     std::string baseUrl;
+    std::string filesBaseUrl;  // where builds are served, a CDN's host say; empty: under baseUrl
+    bool fetchFiles = false;   // verify: check each build as its URL serves it, not the tree's copy
     std::optional<std::filesystem::path> launcher;
     std::optional<std::filesystem::path> clientLibrary;
     std::vector<std::filesystem::path> games;
@@ -19,6 +21,11 @@ struct TreeOptions {
     std::optional<unsigned> expiresInDays;            // publish, with signingKey
     std::vector<std::filesystem::path> publicKeys;  // verify: the keys signatures are checked with
 };
+
+// Where the builds' URLs begin: filesBaseUrl when given, else baseUrl.
+inline const std::string& FilesBaseUrl(const TreeOptions& options) {
+    return options.filesBaseUrl.empty() ? options.baseUrl : options.filesBaseUrl;
+}
 
 // Publishes a launcher build and a client library for its games into the tree under
 // options.root, as the update server at options.baseUrl serves it:

@@ -12,6 +12,7 @@
 #include "integrity/file_hashing.h"
 #include "net/manifest.h"
 #include "publish/build_inputs.h"
+#include "publish/fetch_file.h"
 #include "publish/key_files.h"
 #include "publish/publisher_crypto.h"
 #include "publish/release_checks.h"
@@ -55,12 +56,21 @@ std::optional<std::string> ManifestProblem(const ManifestReading& reading) {
 }
 
 // The problem with the build a manifest names, if any; the build's path in the tree otherwise.
+// The build is read under root; with fetch, it is first fetched from its URL to there.
 std::optional<std::string> BuildProblem(const std::filesystem::path& root, std::string_view baseUrl,
-                                        const Manifest& manifest, std::string& buildPath) {
+                                        bool fetch, const Manifest& manifest,
+                                        std::string& buildPath) {
     const std::string url = NarrowUrl(*manifest.url);
     const auto treePath = TreePathOf(baseUrl, url);
     if (!treePath) {
         return "\"url\" " + url + " names no file under " + std::string(baseUrl);
+    }
+    if (fetch) {
+        std::error_code ignored;
+        std::filesystem::create_directories(OnDisk(root, *treePath).parent_path(), ignored);
+        if (auto problem = FetchFile(url, OnDisk(root, *treePath))) {
+            return "names " + url + ", which " + *problem;
+        }
     }
     ReadableFile file(OnDisk(root, *treePath));
     if (!file.IsOpen()) {
@@ -131,8 +141,16 @@ std::optional<std::string> SignedProblem(const std::filesystem::path& root,
 
 class TreeVerifier {
   public:
-    TreeVerifier(const TreeOptions& options, std::ostream& out, std::ostream& err)
-        : root_(options.root), baseUrl_(options.baseUrl), out_(out), err_(err) {
+    // Builds are read under fileRoot: the tree's root, or where fetched builds are put.
+    TreeVerifier(const TreeOptions& options, const std::filesystem::path& fileRoot,
+                 std::ostream& out, std::ostream& err)
+        : root_(options.root),
+          fileRoot_(fileRoot),
+          baseUrl_(options.baseUrl),
+          filesBaseUrl_(FilesBaseUrl(options)),
+          fetch_(options.fetchFiles),
+          out_(out),
+          err_(err) {
         for (const auto& path : options.publicKeys) {
             if (const auto point = LoadPublicKey(path)) {
                 keys_.push_back({*point, Fingerprint(*point), path});
@@ -151,7 +169,7 @@ class TreeVerifier {
             return;
         }
         const std::string& build = checked->build;
-        const ReadIdentity read = ReadLauncherIdentity(OnDisk(root_, build));
+        const ReadIdentity read = ReadLauncherIdentity(OnDisk(fileRoot_, build));
         auto problem =
             read.identity ? ServerProblem(*read.identity, baseUrl_) : std::optional(read.problem);
         if (problem) {
@@ -168,9 +186,9 @@ class TreeVerifier {
             return !held;
         });
         std::string note;
-        problem = trusted_.empty()
-                      ? std::nullopt
-                      : SignedProblem(root_, baseUrl_, treePath, checked->body, build, keys_, note);
+        problem = trusted_.empty() ? std::nullopt
+                                   : SignedProblem(fileRoot_, baseUrl_, treePath, checked->body,
+                                                   build, keys_, note);
         if (problem) {
             return Problem(treePath, *problem);
         }
@@ -199,16 +217,16 @@ class TreeVerifier {
         auto problem = ManifestProblem(reading);
         std::string build;
         if (!problem) {
-            problem = BuildProblem(root_, baseUrl_, reading.manifest, build);
+            problem = BuildProblem(fileRoot_, filesBaseUrl_, fetch_, reading.manifest, build);
         }
         if (!problem && library) {
-            if (const auto notLibrary = LibraryProblem(OnDisk(root_, build), {})) {
+            if (const auto notLibrary = LibraryProblem(OnDisk(fileRoot_, build), {})) {
                 problem = "names " + build + ", which is " + *notLibrary;
             }
         }
         std::string note;
         if (!problem && library && !trusted_.empty()) {
-            problem = SignedProblem(root_, baseUrl_, treePath, *body, build, keys_, note);
+            problem = SignedProblem(fileRoot_, baseUrl_, treePath, *body, build, keys_, note);
         }
         if (problem) {
             Problem(treePath, *problem);
@@ -254,7 +272,10 @@ class TreeVerifier {
     }
 
     const std::filesystem::path& root_;
+    const std::filesystem::path& fileRoot_;
     std::string_view baseUrl_;
+    std::string_view filesBaseUrl_;
+    bool fetch_;
     std::ostream& out_;
     std::ostream& err_;
     std::vector<PublicKey> keys_;       // given, and held by the launcher the tree serves
@@ -265,9 +286,28 @@ class TreeVerifier {
 }  // namespace
 
 int VerifyTree(const TreeOptions& options, std::ostream& out, std::ostream& err) {
-    TreeVerifier verifier(options, out, err);
+    std::filesystem::path fileRoot = options.root;
+    std::error_code error;
+    if (options.fetchFiles) {
+        // A folder of this run's own, so that a fetched build never lands in the tree.
+        fileRoot = std::filesystem::temp_directory_path(error) /
+                   ("qg-publish-fetched-" +
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        if (error || !std::filesystem::create_directory(fileRoot, error)) {
+            err << "qg-publish: no folder for fetched builds: " << error.message() << '\n';
+            return 1;
+        }
+    }
+    TreeVerifier verifier(options, fileRoot, out, err);
     verifier.CheckLauncher();
     verifier.CheckStubs();
+    if (options.fetchFiles) {
+        std::filesystem::remove_all(fileRoot, error);
+        out << "builds fetched from their URLs under " << FilesBaseUrl(options) << '\n';
+    } else {
+        out << "builds read from the tree under " << Printable(options.root)
+            << ", not fetched (--fetch-files fetches them)\n";
+    }
     return verifier.FoundProblems() ? 1 : 0;
 }
 

@@ -6,17 +6,23 @@ pieces are sent 300 ms apart. Paths: /status/N (status N), /bytes/A,B,.. (Conten
 in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /reset/N, /short/N
 and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or 40 s of silence), /trickle/N
 (N bytes, one every 5 s), /steady/N (N bytes in pieces of 512 KiB, 50 ms apart), /hangup (closed
-unanswered), /headers (the request's head).
+unanswered), /headers (the request's head), /signed/N?token=T&expires=E (N bytes; 403 without
+the query, as a CDN refuses an address whose signature is missing).
 
 /resumable/MODE/KEY/N breaks its first answer for KEY off after 60 % of N bytes, then
 serves ranges: "Range: bytes=S-" with an If-Range that matches gives a 206 from S, anything else
 the whole body with 200. MODE: "etag" or "dated" (the validator is an ETag or a Last-Modified),
 "plain" (no Accept-Ranges), "changed" (later answers have another ETag and other bytes),
-"misplaced" (a 206 that starts one byte after S). /requests/KEY gives the heads of KEY's requests,
-separated by empty lines."""
+"misplaced" (a 206 that starts one byte after S), "early" (a 206 that ends one byte before the
+end). /requests/KEY gives the heads of KEY's requests,
+separated by empty lines.
+
+It is also a proxy that players' machines may be set to: "CONNECT HOST:PORT" opens a tunnel to that
+address on 127.0.0.1 only; each CONNECT head is kept under the key "connect"."""
 
 import contextlib
 import os
+import select
 import signal
 import socket
 import socketserver
@@ -63,16 +69,24 @@ class Handler(socketserver.BaseRequestHandler):
                 return
             head += data
         head = head.split(b"\r\n\r\n", 1)[0]
-        target = head.split(b"\r\n", 1)[0].split(b" ")[1].decode("ascii", "replace")
-        route, _, argument = target.split("?")[0].strip("/").partition("/")
+        method, target = head.split(b"\r\n", 1)[0].split(b" ")[:2]
+        target = target.decode("ascii", "replace")
+        if method == b"CONNECT":
+            self.tunnel(head, int(target.rpartition(":")[2]))
+            return
+        path, _, query = target.partition("?")
+        route, _, argument = path.strip("/").partition("/")
 
         if route == "status":
             body = b"status " + argument.encode("ascii")
             self.send_head(int(argument), [f"Content-Length: {len(body)}"])
             self.request.sendall(body)
-        elif route in ("bytes", "no-length"):
+        elif route == "signed" and not {"token", "expires"} <= {
+                pair.partition("=")[0] for pair in query.split("&")}:
+            self.send_head(403, ["Content-Length: 0"])
+        elif route in ("bytes", "no-length", "signed"):
             sizes = [int(size) for size in argument.split(",")]
-            self.send_head(200, [f"Content-Length: {sum(sizes)}"] if route == "bytes" else [])
+            self.send_head(200, [] if route == "no-length" else [f"Content-Length: {sum(sizes)}"])
             body, start = pattern(sum(sizes)), 0
             for index, size in enumerate(sizes):
                 if index > 0:
@@ -116,6 +130,19 @@ class Handler(socketserver.BaseRequestHandler):
         elif route != "hangup":
             self.send_head(404, ["Content-Length: 0"])
 
+    def tunnel(self, head, port):
+        with requests_lock:
+            requests.setdefault("connect", []).append(head)
+        with socket.create_connection(("127.0.0.1", port)) as upstream:
+            self.request.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+            ends = [self.request, upstream]
+            while True:
+                for end in select.select(ends, [], [])[0]:
+                    data = end.recv(65536)
+                    if not data:
+                        return
+                    (upstream if end is self.request else self.request).sendall(data)
+
     def resumable(self, head, mode, key, size):
         size = int(size)
         with requests_lock:
@@ -136,9 +163,10 @@ class Handler(socketserver.BaseRequestHandler):
         matches = header(head, b"If-Range") == (LAST_MODIFIED if mode == "dated" else validator)
         if wanted.startswith("bytes=") and wanted.endswith("-") and matches:
             start = int(wanted[6:-1]) + (1 if mode == "misplaced" else 0)
-            self.send_head(206, headers + [f"Content-Range: bytes {start}-{size - 1}/{size}",
-                                           f"Content-Length: {size - start}"])
-            self.request.sendall(body[start:])
+            end = size - (1 if mode == "early" else 0)
+            self.send_head(206, headers + [f"Content-Range: bytes {start}-{end - 1}/{size}",
+                                           f"Content-Length: {end - start}"])
+            self.request.sendall(body[start:end])
         else:
             self.send_head(200, headers + [f"Content-Length: {size}"])
             self.request.sendall(body)

@@ -29,7 +29,8 @@ stop_server() {
 
 # The document's nginx block with the tests' addresses, certificates, root and state folder, the
 # server once for each listener; under /slow/ on the first, builds trickle out, so that a test can
-# interrupt a launcher in the middle of a download.
+# interrupt a launcher in the middle of a download; /moved/X redirects to https /X and
+# /downgraded/X to http /X, as a CDN's front may.
 configure() {
     local certs=$1 root=$2 block server
     block=$(awk '/^```nginx$/ { on = 1; next } /^```$/ { on = 0 } on' "$here/../../../docs/update-server.md")
@@ -61,7 +62,9 @@ http {
 CONF
     awk '/^http \{$/ { on = 1; next } /^    server \{$/ { exit } on' <<<"$block"
     site 47443 trusted-server | sed '$d'
-    printf '        location /slow/ {\n            limit_rate 40k;\n            try_files $uri =404;\n        }\n    }\n'
+    printf '        location /slow/ {\n            limit_rate 40k;\n            try_files $uri =404;\n        }\n'
+    printf '        rewrite ^/moved(/.*)$ https://localhost:47443$1 redirect;\n'
+    printf '        rewrite ^/downgraded(/.*)$ http://localhost:47443$1 redirect;\n    }\n'
     site 47444 unknown-server
     site 47445 trusted-server "$root-second"
     echo "}"
