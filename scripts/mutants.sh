@@ -60,7 +60,7 @@ switch-forwarded	windows	src/base/launcher_facts.cpp	        } else {	        } 
 scanner-retry-removed	windows	src/update/file_retries.cpp	        if (!IsScannerError(error) || attempt == kAttempts) {	        if (!IsScannerError(error) || attempt == 1) {	qg_update_win32_tests|qg_win32_tests
 record-keyed-by-path	native	src/update/update_rules.cpp	    for (const std::string_view part : {server, path}) {	    for (const std::string_view part : {server.substr(0, 0), path}) {
 server-not-compared	native	src/update/signed_update.cpp	    if (members.server != server) {	    if (false) {
-served-launcher-unchecked	native	tools/publish/publish_tree.cpp	    if (const auto served = PublishedLauncher(options.root, options.baseUrl)) {	    if (const auto served = std::optional<std::filesystem::path>()) {
+served-launcher-unchecked	native	tools/publish/publish_tree.cpp	    if (const auto served = PublishedLauncher(options.root, FilesBaseUrl(options))) {	    if (const auto served = std::optional<std::filesystem::path>()) {
 planted-file-signed	native	tools/publish/publish_tree.cpp	    if (Sha256AndSize(target) != build.file) {	    if (false) {
 TABLE
 )
