@@ -24,7 +24,7 @@ code-section-name	native	src/integrity/code_section.cpp	        if (section.Name
 download-clean-up	windows	src/net/http_download.cpp	        ::DeleteFileW(filePath.c_str());	        (void)filePath;	qg_http_client_tests
 short-body	windows	src/net/http_client.cpp	            if (total < length) {	            if (total < length / 2) {	qg_http_client_tests
 url-splitting	windows	src/net/http_client.cpp	    port = parts.nPort;	    port = INTERNET_DEFAULT_HTTPS_PORT;	qg_http_client_tests
-instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.splash_and_eula.placement
+instance-lock	windows	src/base/win32_instance_lock.cpp	    mutex_ = std::move(mutex);	    mutex.reset();	e2e.splash_and_eula
 lock-access-denied	windows	src/base/win32_instance_lock.cpp	    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {	    if (::GetLastError() == ERROR_ALREADY_EXISTS) {	qg_win32_tests
 esc-not-refusal	windows	src/ui/win32_eula_dialog.cpp	        if (command == IDC_EULA_ACCEPT || command == IDCANCEL) {	        if (command == IDC_EULA_ACCEPT) {	qg_win32_tests
 message-icon	windows	src/ui/win32_user_interface.cpp	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;	    const UINT iconStyle = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONWARNING;	qg_win32_tests

@@ -11,7 +11,6 @@ source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 
 old=$fixtures/QGClient.dll
 next=$fixtures/next/QGClient.dll
-cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 id=$(stub_id "$game_dir/Foo.exe")
 export QG_GAME_LINGER_MS=0
 # The build trickles out of /slow/ at 40 KiB/s, so its 94583 bytes take more than two seconds
@@ -22,7 +21,6 @@ cp "$next" "$tree/slow/stub/$id/QGClient.dll"
 publish "stub/$id" "$(manifest "$(sha1 "$next")" "$server/slow/stub/$id/QGClient.dll")"
 downloads() { (cd "$game_dir" && ls | grep -c '^QGC.*\.tmp$' || true); }
 for run in $(seq 6); do
-    cp "$old" "$game_dir/QGClient.dll"
     rm -f "$game_dir"/QGC*.tmp
     driver start "$(windows "$launcher")" -- expect-file "$(windows "$game_dir")\\QGC*.tmp" \
         -- pause $((RANDOM % 1500)) -- terminate

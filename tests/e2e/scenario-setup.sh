@@ -1,7 +1,7 @@
 # Sourced by the end-to-end scenarios, with wine_dir, bin and work set, and tree (the folder the
 # tests' nginx serves) and access_log when they use the server. Lays out a game folder (game_dir,
-# if set) as a publisher ships it: the launcher as <Game>_QG.exe beside QGClient.dll; with a tree,
-# the launcher is published as current.
+# if set) as a publisher ships it: the game Foo.exe, its launcher as Foo_QG.exe beside
+# QGClient.dll; with a tree, the launcher is published as current.
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 fixtures=$bin/fixtures
 server=https://localhost:47443
@@ -20,6 +20,7 @@ trap cleanup EXIT
 launcher=$game_dir/Foo_QG.exe
 cp "$bin/QuillGuardLauncher.exe" "$launcher"
 cp "$fixtures/QGClient.dll" "$game_dir/"
+cp "$fixtures/qg_fixture_game.exe" "$game_dir/Foo.exe"
 
 # The game records its command line and folder in record; QG_GAME_LINGER_MS keeps it running
 # longer than a launcher may take (exit_ms, room for a first TLS handshake in a new prefix), so
@@ -81,6 +82,12 @@ publish() {
 
 # The manifest naming a digest and, when given, a build's URL.
 manifest() { printf '{"sha1":"%s"%s}' "$1" "${2:+,\"url\":\"$2\"}"; }
+
+# Publishes BUILD as the launcher's new build, served at /builds/Foo_QG.exe.
+publish_launcher() {
+    mkdir -p "$tree/builds" && cp "$1" "$tree/builds/Foo_QG.exe"
+    publish launcher "$(manifest "$(sha1 "$1")" "$server/builds/Foo_QG.exe")"
+}
 
 # Publishes the library the game folder holds as the current one for this client target.
 publish_current() {

@@ -1,5 +1,7 @@
-# Sourced by scenarios that keep screenshots. Expects here, wine_dir, work (a scratch folder) and
-# shots (where the pictures go) to be set.
+# Sourced by scenarios that keep screenshots. Expects here, wine_dir and work (a scratch folder)
+# to be set; the pictures go to shots, work/shots unless set.
+shots=${shots:-$work/shots}
+mkdir -p "$shots"
 
 # A picture of the given size in many colours, as a 24-bit bitmap.
 make_bitmap() {
