@@ -11,7 +11,7 @@ source "$here/../harness/wine-env.sh" "$wine_dir"
 export LANG=C.UTF-8
 
 publish_current "$game_dir/Foo.exe"
-old=$bin/QuillGuardLauncher.exe
+old=$bin/QuillGuardLauncher.exe next=$fixtures/next/QuillGuardLauncher.exe
 # The player's temporary folder, which no launcher touches.
 temp_dir=$WINEPREFIX/drive_c/users/$(whoami)/Temp
 listings() { LC_ALL=C ls -A "$game_dir" "$temp_dir"; }
@@ -48,11 +48,11 @@ replaces_itself_and_restarts_with_the_same_arguments)
     trap 'rm -f "$log_dir"; mv "$log_dir.kept" "$log_dir"; cleanup' EXIT
     # It updates itself: the restarted launcher, now current, gives the game the same command
     # line, byte for byte, and has removed the old one, read-only as it was.
-    publish_launcher "$fixtures/next/QuillGuardLauncher.exe"
+    publish_launcher "$next"
     start
     expect_launch "$first" "$elsewhere"
     driver expect-mutex QuillGuardLauncherMutex free 60000
-    cmp "$fixtures/next/QuillGuardLauncher.exe" "$launcher"
+    cmp "$next" "$launcher"
     expect_listings
     [ -z "$(ls -A "$work/bait")" ] || { echo "the log followed the link"; exit 1; }
     for file in "$game_dir/injected" "$game_dir/piped" "$elsewhere/injected" "$planted_marker"; do
@@ -61,14 +61,13 @@ replaces_itself_and_restarts_with_the_same_arguments)
     ;;
 unwritable_folder)
     # The game folder as Program Files is for a player: a read-only bind mount in this mount
-    # namespace, which the wine session's server shares (it opens the files). Wine elevates every
-    # process, so this is the elevated launcher that cannot write: no prompt, the usual code. On
-    # Windows creating the download fails (5); wine's GetTempFileNameW names a file it could not
-    # create, and the download fails to open it (6).
+    # namespace, shared by the wine session's server (it opens the files). Wine elevates every
+    # process: this is the elevated launcher that cannot write, so no prompt. (Windows fails to
+    # create the download, 5; wine names one it could not create and fails to open it, 6.)
     mount --bind "$game_dir" "$game_dir" && mount -o remount,bind,ro "$game_dir" ||
         { echo "no read-only bind mount here: run through a private mount namespace as root"; exit 77; }
     trap 'umount "$game_dir"; cleanup' EXIT
-    publish_launcher "$fixtures/next/QuillGuardLauncher.exe"
+    publish_launcher "$next"
     caption="Launcher Update Error"
     driver start "$(windows "$launcher")" \
         -- expect-box "$caption" "Failed to download launcher update." 45000 \
@@ -79,7 +78,7 @@ unwritable_folder)
 killed_at_random_moments)
     # A build large enough that copying and checking it beside the launcher takes a while.
     big=$work/big.exe
-    { cat "$fixtures/next/QuillGuardLauncher.exe"; head -c 64M /dev/urandom; } >"$big"
+    { cat "$next"; head -c 64M /dev/urandom; } >"$big"
     publish_launcher "$big"
     export QG_GAME_LINGER_MS=0
     size=$(stat -c %s "$big")
@@ -112,14 +111,11 @@ killed_at_random_moments)
         [ "$moment" != between ] || between_kills=$((between_kills + 1))
         cmp -s "$launcher" "$old" || cmp -s "$launcher" "$big" ||
             { echo "FAIL: the launcher is torn after kill $round"; exit 1; }
-        # A run that had handed over goes on in its successor, which ends once it has started
-        # the game: the next round must not write over a launcher that a process still maps.
-        # Under wine, a successor whose parent is killed inside CreateProcessW never gets going
-        # (on Windows it runs or was never made); one still there after 20 s is ended.
-        for _ in $(seq 200); do
-            grep -qlF "$launcher" /proc/[0-9]*/maps 2>/dev/null || break
-            sleep 0.1
-        done
+        # A run that had handed over goes on in its successor until that has started the game:
+        # the next round must not write over a launcher a process still maps. Under wine a
+        # successor whose parent is killed inside CreateProcessW never gets going (on Windows it
+        # runs or was never made): one still there after 20 s is ended.
+        for _ in $(seq 200); do grep -qF "$launcher" /proc/[0-9]*/maps 2>/dev/null || break; sleep 0.1; done
         for maps in $(grep -lF "$launcher" /proc/[0-9]*/maps 2>/dev/null); do
             echo "ending a successor that never got going: $(tr '\0' ' ' <"${maps%maps}cmdline")"
             kill -9 "$(basename "$(dirname "$maps")")" 2>/dev/null || true
@@ -153,7 +149,6 @@ updates_through_the_players_proxy)
     tunnels() { curl -s "http://127.0.0.1:$port/requests/connect" | grep -c "^CONNECT localhost:47443 " || true; }
     before=$(tunnels)
     rm -f "$log_file"
-    next=$fixtures/next/QuillGuardLauncher.exe
     publish_launcher "$next"
     driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
     expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
@@ -162,7 +157,6 @@ updates_through_the_players_proxy)
     # every request's log line says so.
     echo "tunnels through the proxy: $(($(tunnels) - before))"
     [ $(($(tunnels) - before)) -ge 2 ]
-    expect_log "download path=/builds/Foo_QG.exe status=200 bytes=[0-9]+ ms=[0-9]+ via=proxy:$proxy\$"
     [ "$(grep -cE "(fetch|download) .* via=proxy:$proxy\$" "$log_file")" = 4 ] || { cat "$log_file"; exit 1; }
     ;;
 *)

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The splash and the EULA window of the real launcher on an 800 x 600 screen under wine: where
-# they are placed and how large they are at 96 and then 144 DPI, a second copy turned away while
-# the first asks, and the splash's pixels. The window's answers and the agreement's record are
-# qg_win32_tests' to check. This prefix trusts no test certificate authority, so a run past the
-# agreement always ends in the self-update's failed fetch.
+# The splash and the EULA window of the real launcher on an 800 x 600 screen under wine: their
+# places and sizes at 96 and then 144 DPI, a second copy turned away while the first asks, and the
+# splash's pixels (the window's answers and the record are qg_win32_tests'). This prefix trusts no
+# test certificate authority: a run past the agreement ends in the self-update's failed fetch.
 #
 #   splash-and-eula.sh WINE_DIR BIN_DIR WORK_DIR
 set -euo pipefail
@@ -21,9 +20,8 @@ splash=(QuillGuard "")
 set_record none
 
 echo "== At 96 DPI"
-# A picture larger than the screen is still centred, at negative coordinates (looked at while
-# the EULA window holds the run, the splash hidden behind it). The first window in a new prefix
-# may wait for wine to build its font cache.
+# A picture larger than the screen is still centred, at negative coordinates, hidden while the
+# EULA window asks. The first window in a new prefix may wait for wine to build its font cache.
 make_bitmap "$game_dir/quillguard.bmp" 1001x701
 (cd "$work" && driver start "$launcher" \
     -- expect-window "${dialog[@]}" 0x80C800CC 0x00010001 150 100 500 400 60000 \
@@ -44,14 +42,11 @@ wait "$driver_job"
 driver_job=
 loads=$(grep -i 'Loaded L".*uxtheme.dll"' "$work/loads.log" || true)
 echo "theme library loads: ${loads:-none}"
-[ ! -e "$planted_marker" ] && ! grep -qi 'game\\\\uxtheme.dll' <<<"$loads" ||
-    { echo "FAIL: the launcher loaded the uxtheme.dll planted beside it"; exit 1; }
-# Without a load of the real library the check above would prove nothing.
-grep -qi 'system32\\\\uxtheme.dll' <<<"$loads" ||
-    { echo "FAIL: the theme library was not loaded at all"; exit 1; }
+# At least one load (without one this would prove nothing), each from the system folder.
+[ -n "$loads" ] && ! grep -qiv 'system32\\\\uxtheme.dll' <<<"$loads" && [ ! -e "$planted_marker" ] ||
+    { echo "FAIL: the theme library was not loaded from the system folder alone"; exit 1; }
 rm "$game_dir/uxtheme.dll"
-# Started from another folder, the launcher finds no picture, shows no splash and runs on all the
-# same.
+# Started from another folder, the launcher finds no picture, shows no splash and runs on.
 mkdir "$work/elsewhere"
 driver in-folder "$(windows "$work/elsewhere")" -- start "$launcher" \
     -- expect-visibility "${dialog[@]}" visible -- expect-visibility "${splash[@]}" none \
@@ -60,8 +55,8 @@ driver in-folder "$(windows "$work/elsewhere")" -- start "$launcher" \
 
 echo "== At 144 DPI"
 # The EULA window is half as large again, still centred; the splash keeps the picture's size,
-# pixel for pixel. The splash is looked at once the agreement is accepted: the driver holds the
-# launcher's threads so that its main thread stops inside the call that shows the splash again.
+# pixel for pixel, looked at once the agreement is accepted: the driver holds the launcher's
+# threads so that its main thread stops inside the call that shows the splash again.
 set_record none
 make_bitmap "$game_dir/quillguard.bmp" 501x301
 desktop='HKCU\Control Panel\Desktop'

@@ -14,7 +14,6 @@ trap 'set_record 1; cleanup' EXIT
 # included, filling the screen.
 wine_run reg add 'HKCU\Software\Wine\Explorer\Desktops' /v QuillGuardStory /d 1280x800 /f >/dev/null
 driver() { wine_run "$bin/qg_ui_driver.exe" desktop QuillGuardStory -- "$@"; }
-# The launcher's log, emptied for the story.
 rm -f "$log_file"
 
 next_library=$fixtures/next/QGClient.dll
