@@ -11,19 +11,17 @@ source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 
 installed=$fixtures/signed/QuillGuardLauncher.exe
 next=$fixtures/signed/next/QuillGuardLauncher.exe
-old_library=$fixtures/QGClient.dll
 next_library=$fixtures/next/QGClient.dll
 cp "$installed" "$launcher"
 id=$(stub_id "$game_dir/Foo.exe")
 stub_path=/stub/$id/manifest.json
-mkdir -p "$tree/builds" "$tree/stub/$id"
+mkdir -p "$tree/builds"
 cp "$next" "$tree/builds/Foo_QG.exe"
 cp "$installed" "$tree/builds/Foo_QG-1.exe"
-cp "$next_library" "$tree/stub/$id/QGClient.dll"
 rm -f "$log_file"
 # Runs before this one may have accepted versions for these paths.
 for path in /launcher/manifest.json "$stub_path"; do
-    wine_run reg delete "$eula_key" /v "UpdateVersion $server$path" /f >/dev/null 2>&1 || true
+    wine_run reg delete 'HKCU\SOFTWARE\QuillGuard' /v "UpdateVersion $server$path" /f >/dev/null 2>&1 || true
 done
 
 # sign KEY PATH FILE URL VERSION [OPTIONS...]: a manifest as the publisher signs it.
@@ -38,14 +36,14 @@ refused() {
 echo "== The launcher updates itself and its library, signed with a and b"
 sign a /launcher/manifest.json "$next" "$server/builds/Foo_QG.exe" 3 \
     >"$tree/launcher/manifest.json"
-sign b "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2 \
-    >"$tree/stub/$id/manifest.json"
+publish "stub/$id" "$(sign b "$stub_path" "$next_library" "$server/stub/$id/QGClient.dll" 2)" \
+    "$next_library"
 driver start "$(windows "$launcher")" -- expect-exit 0 "$exit_ms"
 expect_launch "\"$(windows "$game_dir/Foo.exe")\" --quillguard-launcher"
 cmp "$next" "$launcher" && cmp "$next_library" "$game_dir/QGClient.dll"
 
 echo "== Its server serves an older library"
-sign b "$stub_path" "$old_library" "$server/stub/$id/QGClient-1.dll" 1 \
+sign b "$stub_path" "$fixtures/QGClient.dll" "$server/stub/$id/QGClient-1.dll" 1 \
     >"$tree/stub/$id/manifest.json"
 refused "Game Update Error" "Failed to fetch game stub manifest from server." \
     "refused path=$stub_path reason=rollback version=1 accepted=2"
