@@ -9,8 +9,7 @@ set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 tree=$4
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 
-old=$fixtures/QGClient.dll
-next=$fixtures/next/QGClient.dll
+old=$fixtures/QGClient.dll next=$fixtures/next/QGClient.dll
 id=$(stub_id "$game_dir/Foo.exe")
 export QG_GAME_LINGER_MS=0
 # The build trickles out of /slow/ at 40 KiB/s, so its 94583 bytes take more than two seconds

@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
 # A launcher built with two signing keys (a, b) against signed manifests: it updates itself and
-# its library; then its server serves an older library and a build longer than its "size": each
-# is refused with its code and a log line naming the reason, and nothing changes. Every other rule
-# of a signed manifest, and the records kept per server, are checked natively.
+# its library; then an older library and a build longer than its "size" are each refused with
+# its code and a log line naming the reason, and nothing changes. Every other rule of a signed
+# manifest, and the records kept per server, are the native tables'.
 #
 #   signed-updates.sh WINE_DIR BIN_DIR WORK_DIR TREE KEYS_DIR
 set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 tree=$4 keys=$5
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 
-installed=$fixtures/signed/QuillGuardLauncher.exe
-next=$fixtures/signed/next/QuillGuardLauncher.exe
+installed=$fixtures/signed/QuillGuardLauncher.exe next=$fixtures/signed/next/QuillGuardLauncher.exe
 next_library=$fixtures/next/QGClient.dll
 cp "$installed" "$launcher"
 id=$(stub_id "$game_dir/Foo.exe")

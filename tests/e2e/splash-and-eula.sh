@@ -9,7 +9,6 @@ set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 game_dir=$3/game
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
 source "$here/screenshots.sh"
-launcher=$(windows "$launcher")
 
 error_caption="Launcher Update Error"
 failed_fetch="Failed to fetch launcher update manifest from server."
@@ -19,11 +18,10 @@ dialog=('#32770' "$eula")
 splash=(QuillGuard "")
 set_record none
 
-echo "== At 96 DPI"
-# A picture larger than the screen is still centred, at negative coordinates, hidden while the
-# EULA window asks. The first window in a new prefix may wait for wine to build its font cache.
+# At 96 DPI, a picture larger than the screen is still centred, at negative coordinates, hidden
+# while the EULA window asks (the first window in a new prefix may wait for wine's font cache).
 make_bitmap "$game_dir/quillguard.bmp" 1001x701
-(cd "$work" && driver start "$launcher" \
+(cd "$work" && driver start "$(windows "$launcher")" \
     -- expect-window "${dialog[@]}" 0x80C800CC 0x00010001 150 100 500 400 60000 \
     -- expect-visibility "${splash[@]}" hidden -100 -50 1001 701 -- hold second-copy \
     -- press "$eula" Cancel -- expect-exit 1) &
@@ -34,7 +32,7 @@ await_held second-copy
 # from the system folder all the same. Wine's loader trace shows which file each load took.
 cp "$fixtures/planted.dll" "$game_dir/uxtheme.dll"
 (export WINEDEBUG=+loaddll WINEDLLOVERRIDES="uxtheme=n,b"
-    driver start "$launcher" -- expect-box "$eula" "Another instance is already running" \
+    driver start "$(windows "$launcher")" -- expect-box "$eula" "Another instance is already running" \
         -- press "$eula" OK -- expect-exit 1) 2>"$work/loads.log" ||
     { cat "$work/loads.log"; exit 1; }
 touch "$work/second-copy.released"
@@ -48,21 +46,20 @@ echo "theme library loads: ${loads:-none}"
 rm "$game_dir/uxtheme.dll"
 # Started from another folder, the launcher finds no picture, shows no splash and runs on.
 mkdir "$work/elsewhere"
-driver in-folder "$(windows "$work/elsewhere")" -- start "$launcher" \
+driver in-folder "$(windows "$work/elsewhere")" -- start "$(windows "$launcher")" \
     -- expect-visibility "${dialog[@]}" visible -- expect-visibility "${splash[@]}" none \
     -- press "$eula" "I Accept" -- expect-box "$error_caption" "$failed_fetch" \
     -- expect-visibility "${splash[@]}" none -- press "$error_caption" OK -- expect-exit 1
 
-echo "== At 144 DPI"
-# The EULA window is half as large again, still centred; the splash keeps the picture's size,
-# pixel for pixel, looked at once the agreement is accepted: the driver holds the launcher's
-# threads so that its main thread stops inside the call that shows the splash again.
+# At 144 DPI the EULA window is half as large again, still centred; the splash keeps the
+# picture's size, pixel for pixel, looked at once the agreement is accepted: the driver holds the
+# launcher's threads so that its main thread stops inside the call that shows the splash again.
 set_record none
 make_bitmap "$game_dir/quillguard.bmp" 501x301
 desktop='HKCU\Control Panel\Desktop'
 trap 'wine_run reg delete "$desktop" /v LogPixels /f >/dev/null; cleanup' EXIT
 wine_run reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-shooting splash -- start "$launcher" \
+shooting splash -- start "$(windows "$launcher")" \
     -- expect-window "${dialog[@]}" 0x80C800CC 0x00010001 25 0 750 600 60000 \
     -- suspend main -- press "$eula" "I Accept" -- expect-visibility "${dialog[@]}" none \
     -- suspend ui -- resume main -- pause 500 -- suspend main -- resume ui \

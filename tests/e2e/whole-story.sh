@@ -41,9 +41,8 @@ cat "$tree/launcher/manifest.json"; echo
 
 say "2. The player starts Foo_QG.exe -windowed \"Player One\" for the first time"
 set_record none
-# The splash is up only while the launcher works: the driver holds the launcher's threads so
-# that its main thread stops inside the call that shows the splash again, for the picture. The
-# splash is centred on the 1280 x 800 screen.
+# The splash, centred on the screen, is up only while the launcher works: the driver holds the
+# launcher's threads so that its main thread stops inside the call that shows it again.
 shooting eula splash -- start "$(windows "$launcher")" -windowed "Player One" \
     -- expect-visibility '#32770' "$eula" visible -- hold eula "$eula" \
     -- suspend main -- press "$eula" "I Accept" -- expect-visibility '#32770' "$eula" none \
@@ -78,8 +77,7 @@ wrong="Downloaded game stub file checksum does not match expected value."
 (cd "$work" && driver start "$(windows "$launcher")" -- expect-box "Game Update Error" "$wrong" \
     -- hold tampered-download "Game Update Error" -- hold first -- press "Game Update Error" OK \
     -- expect-exit 1) &
-first=$!
-driver_job=$first
+first=$! driver_job=$!
 shoot tampered-download
 await_held first
 echo "while that box is open, the player starts a second copy:"

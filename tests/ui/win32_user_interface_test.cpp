@@ -27,23 +27,6 @@ TEST(MessageBoxStyleTest, InformationAndErrorIcons) {
     EXPECT_EQ(MessageBoxStyle(MessageIcon::Error), 0x10u);
 }
 
-// The window is shown once its text is in place; before that it may be found half made.
-HWND AwaitEulaWindow() {
-    HWND eula = nullptr;
-    while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr ||
-           !::IsWindowVisible(eula)) {
-        ::Sleep(20);
-    }
-    return eula;
-}
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // Types into the window as a person would: it is brought to the front, and each chord's keys go
 // down in order and up in reverse through the system's input queue to the control with the focus.
 void Type(HWND window, const std::vector<std::vector<WORD>>& chords) {
@@ -82,11 +65,17 @@ TEST(EulaWindowTest, OnlyIAcceptAccepts) {
         std::wstring shown;
         LRESULT firstLine = 0;
         bool stillOpen = false;
-        HWND eula = nullptr;
         std::thread user([&] {
-            eula = AwaitEulaWindow();
+            // The window is shown once its text is in place; before that it may be half made.
+            HWND eula = nullptr;
+            while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr ||
+                   !::IsWindowVisible(eula)) {
+                ::Sleep(20);
+            }
             const HWND text = ::FindWindowExW(eula, nullptr, L"Edit", nullptr);
-            shown = TextOf(text);
+            shown.resize(static_cast<std::size_t>(::GetWindowTextLengthW(text)) + 1);
+            shown.resize(static_cast<std::size_t>(
+                ::GetWindowTextW(text, shown.data(), static_cast<int>(shown.size()))));
             Type(eula, {{VK_NEXT}, {VK_DOWN}});
             for (int wait = 0; wait < 1500 && firstLine == 0; ++wait) {
                 ::Sleep(20);
@@ -119,9 +108,8 @@ std::optional<DWORD> Record(HKEY root) {
 }
 
 // Only four bytes that read 1 count, whatever the value's type; accepting writes the REG_DWORD 1
-// over whatever was there, except in a key the user may read but not write: the launcher goes on
-// without a record, and the next start asks again. HKEY_CURRENT_USER is a scratch key meanwhile,
-// so that the prefix's own record is not touched.
+// over whatever was there, except in a key the user may read but not write (the next start asks
+// again). HKEY_CURRENT_USER is a scratch key meanwhile, so the prefix's own record is untouched.
 TEST(Win32EulaRecordTest, OnlyFourBytesReadingOneAreAcceptance) {
     const struct {
         DWORD type;
