@@ -209,7 +209,9 @@ TEST(HttpClientTest, ASlowButSteadyDownloadHasNoOverallLimit) {
 }
 
 TEST(HttpClientTest, ABrokenDownloadIsResumedOnceWhereTheServerOffersRanges) {
-    // 1000000 bytes, broken off after 600000; the fault server says what each mode does.
+    // 1000000 bytes, broken off after 600000; the fault server says what each mode does. It
+    // answers 206 only to a range from the file's end with a matching If-Range, so what the retry
+    // asked for shows in its log line.
     const std::wstring broken = L" status=200 bytes=600000 via=direct error=" +
                                 std::to_wstring(ERROR_WINHTTP_CONNECTION_ERROR);
     const std::wstring resumed = L" status=206 bytes=400000 via=direct";
@@ -249,18 +251,6 @@ TEST(HttpClientTest, ABrokenDownloadIsResumedOnceWhereTheServerOffersRanges) {
             expected.push_back(L"log resume path=" + widePath + *c.resume);
         }
         EXPECT_EQ(lines, expected) << c.mode;
-        // The heads of the requests the fault server saw: a second one only where resumed, which
-        // asks for the rest of this file.
-        std::string heads;
-        EXPECT_TRUE(HttpClient().FetchString(
-            FaultUrl(L"/requests/" + std::wstring(key.begin(), key.end())), heads));
-        EXPECT_EQ(heads.find("\r\n\r\nGET ") != std::string::npos, c.resume.has_value()) << heads;
-        if (c.resume) {
-            const std::string validator =
-                c.mode == "dated" ? "Mon, 07 Dec 2026 06:00:00 GMT" : "\"" + key + "\"";
-            EXPECT_TRUE(heads.ends_with("\r\nRange: bytes=600000-\r\nIf-Range: " + validator))
-                << heads;
-        }
     }
 }
 
