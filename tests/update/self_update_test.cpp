@@ -41,13 +41,15 @@ const std::wstring kDownload = L"download " + kBuildUrl;
 
 namespace fs = std::filesystem;
 
-// A game folder with the running launcher in it, removed before and after.
+// A game folder with the running launcher in it, removed before and after, and a server that
+// names the new build.
 struct Installation {
     Installation() {
         fs::remove_all(root);
         fs::create_directories(launcher.parent_path());
         std::ofstream(launcher, std::ios::binary) << kOld;
-        session.bodies = {{kBuildUrl, kNew}};
+        session.bodies = {{kManifestUrl, ManifestText(HexDigestOf(kNew), kBuildUrl)},
+                          {kBuildUrl, kNew}};
     }
     ~Installation() { fs::remove_all(root); }
 
@@ -83,30 +85,6 @@ struct Installation {
     testing::FakeLauncherLog log{calls};
 };
 
-TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
-    struct Case {
-        std::string manifest;
-        LauncherError code;
-        CallLog calls;
-    };
-    const Case cases[] = {
-        {ManifestText(HexDigestOf(kOld)), kSuccess, {kFetch}},
-        {"<html>", kLauncherManifestFetchFailed, {kFetch}},
-        {R"({"url":"https://updates.test/x"})", kLauncherManifestMissingSha1, {kFetch}},
-        {ManifestText(HexDigestOf(kNew)), kLauncherManifestMissingUrl, {kFetch}},
-        {ManifestText(HexDigestOf(kNew + "!"), kBuildUrl),
-         kLauncherChecksumMismatch,
-         {kFetch, kDownload, L"log refused path=/launcher/manifest.json reason=digest"}},
-    };
-    for (const Case& c : cases) {
-        Installation installation;
-        installation.session.bodies[kManifestUrl] = c.manifest;
-        EXPECT_EQ(installation.Update(), c.code) << c.manifest;
-        EXPECT_EQ(installation.calls, c.calls) << c.manifest;
-        EXPECT_EQ(installation.Launcher(), kOld) << c.manifest;
-    }
-}
-
 TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheOldOne) {
     const auto installAsTheCopyWould = [](Installation& i) {
         i.files.temporaryError = kErrorAccessDenied;
@@ -127,7 +105,6 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
     };
     for (const auto& [arrange, calls] : runs) {
         Installation i;
-        i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
         // A scanner holds the new file for a moment: the move waits for it.
         int busy = 2;
         i.files.moveError = [&](const std::wstring&, const std::wstring& to) {
@@ -154,6 +131,9 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
 
 TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     std::optional<Installation> i;
+    const auto serve = [&](const std::string& manifest) {
+        return [&i, manifest] { i->session.bodies[kManifestUrl] = manifest; };
+    };
     // Fails the moves to or from one path with this error.
     const auto failMoves = [&](const fs::path& path, std::uint32_t error = kErrorAccessDenied) {
         i->files.moveError = [path, error](const std::wstring& from, const std::wstring& to) {
@@ -161,6 +141,11 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
         };
     };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
+        {"unreadable manifest", kLauncherManifestFetchFailed, serve("<html>")},
+        {"no digest", kLauncherManifestMissingSha1, serve(R"({"url":"https://updates.test/x"})")},
+        {"no URL", kLauncherManifestMissingUrl, serve(ManifestText(HexDigestOf(kNew)))},
+        {"another build", kLauncherChecksumMismatch,
+         serve(ManifestText(HexDigestOf(kNew + "!"), kBuildUrl))},
         {"no temporary file", kNoTemporaryFile, [&] { i->files.temporaryError = 3; }},
         {"broken download", kLauncherDownloadFailed,
          [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
@@ -184,15 +169,14 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     };
     for (const auto& [what, code, arrange] : failures) {
         i.emplace();
-        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
         arrange();
         EXPECT_EQ(i->Update(), code) << what;
-        i->files.moveError = nullptr;
-        // The next start removes what the failed undo left aside.
-        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
-        EXPECT_EQ(i->Update(), kSuccess) << what;
-        EXPECT_EQ(i->Launcher(), kOld) << what;
+        EXPECT_EQ(testing::ReadWholeFile(i->launcher), kOld) << what;
         EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
+        // Only what a failed undo left aside stays, for the next start to remove.
+        auto names = Installation::Names(i->launcher.parent_path());
+        names.erase(L"Foo_QG.exe.old");
+        EXPECT_EQ(names, std::set<std::wstring>{L"Foo_QG.exe"}) << what;
     }
 }
 

@@ -148,8 +148,7 @@ TEST(SignedManifestTest, RefusesAManifestWithAMemberMissingOrMalformed) {
         EXPECT_EQ(ReadSignedManifest(Body(Members(), kKeyA, replaced)), std::nullopt)
             << replaced.begin()->first << " " << replaced.begin()->second;
     }
-    for (const std::string& other :
-         {std::string("[]"), std::string("\"x\""), body + "x", body + '\0'}) {
+    for (const std::string& other : {body + "x", body + '\0'}) {
         EXPECT_EQ(ReadSignedManifest(other), std::nullopt) << other;
     }
 }
