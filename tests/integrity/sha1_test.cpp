@@ -68,13 +68,6 @@ TEST_P(Sha1Test, MatchesKnownDigestsInAnyPiecesFromAnyAddress) {
     }
 }
 
-// Upper case is read too, and written as lower case. Refusals are the manifest reader's test's,
-// and the fuzzer's, which also checks that whatever is read is written back.
-TEST(Sha1DigestTest, ParsesEitherCaseAndWritesLowerCase) {
-    EXPECT_EQ(Sha1ToHex(Sha1FromHex("0123456789ABCDEFfedcba98765432100f1e2d3c")),
-              L"0123456789abcdeffedcba98765432100f1e2d3c");
-}
-
 INSTANTIATE_TEST_SUITE_P(Paths, Sha1Test, ::testing::ValuesIn(CompressPaths()),
                          [](const auto& path) { return std::string(path.param.name); });
 

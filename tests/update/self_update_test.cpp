@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
@@ -37,7 +38,6 @@ const std::wstring kBase = L"https://updates.test";
 const std::wstring kManifestUrl = kBase + L"/launcher/manifest.json";
 const std::wstring kBuildUrl = kBase + L"/builds/launcher.exe";
 const std::wstring kFetch = L"fetch " + kManifestUrl;
-const std::wstring kDownload = L"download " + kBuildUrl;
 
 namespace fs = std::filesystem;
 
@@ -70,6 +70,7 @@ struct Installation {
     const fs::path launcher = root / L"game" / L"Foo_QG.exe";
     LauncherFacts self{launcher.wstring(), L"Foo_QG.exe -w", L"-w", false};
     const fs::path aside = root / L"game" / L"Foo_QG.exe.old";
+    const fs::path staged = root / L"game" / L"Foo_QG.exe.new";
     CallLog calls;
     testing::FakeHttpSession session{calls};
     testing::FakeDownloads downloads{session};
@@ -91,7 +92,7 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildAndRestartsIt) {
     // Here, or through an elevated copy when the folder cannot be written: then this launcher
     // starts the new one as it would have.
     const std::tuple<std::function<void(Installation&)>, CallLog> runs[] = {
-        {[](Installation&) {}, {kFetch, kDownload, L"wait 100", L"wait 100"}},
+        {[](Installation&) {}, {kFetch, L"download " + kBuildUrl, L"wait 100", L"wait 100"}},
         {installAsTheCopyWould,
          {kFetch, L"elevated?",
           L"runas and wait " + (Installation::root / L"game" / L"Foo_QG.exe").wstring() +
@@ -124,10 +125,11 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     const auto serve = [&](const std::string& manifest) {
         return [&i, manifest] { i->session.bodies[kManifestUrl] = manifest; };
     };
-    // Fails the moves to or from one path with this error.
-    const auto failMoves = [&](const fs::path& path, std::uint32_t error = kErrorAccessDenied) {
-        i->files.moveError = [path, error](const std::wstring& from, const std::wstring& to) {
-            return from == path.wstring() || to == path.wstring() ? error : 0u;
+    // Fails the moves from these paths with this error.
+    const auto failMoves = [&](std::vector<fs::path> paths,
+                               std::uint32_t error = kErrorAccessDenied) {
+        i->files.moveError = [paths, error](const std::wstring& from, const std::wstring&) {
+            return std::count(paths.begin(), paths.end(), fs::path(from)) > 0 ? error : 0u;
         };
     };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
@@ -142,18 +144,14 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
         {"copy beside the launcher", kUpdateProcessFailed, [&] { i->files.failCopy = true; }},
         {"flush", kUpdateProcessFailed, [&] { i->files.flushError = 1117; }},
         {"copy differs", kLauncherChecksumMismatch, [&] { i->files.corruptCopy = true; }},
-        {"rename aside", kUpdateProcessFailed, [&] { failMoves(i->aside); }},
-        {"move in", kUpdateProcessFailed, [&] { failMoves(i->launcher.wstring() + L".new"); }},
+        {"rename aside", kUpdateProcessFailed, [&] { failMoves({i->launcher}); }},
+        {"move in", kUpdateProcessFailed, [&] { failMoves({i->staged}); }},
         {"scanner never lets go", kUpdateProcessFailed,
-         [&] { failMoves(i->launcher.wstring() + L".new", kErrorSharingViolation); }},
+         [&] { failMoves({i->staged}, kErrorSharingViolation); }},
         // The move back fails too: a copy, moved in, puts the old launcher back.
         {"move in and undo", kUpdateProcessFailed,
          [&] {
-             i->files.moveError = [&](const std::wstring& from, const std::wstring&) {
-                 return from == i->launcher.wstring() + L".new" || from == i->aside.wstring()
-                            ? kErrorAccessDenied
-                            : 0u;
-             };
+             failMoves({i->staged, i->aside});
          }},
         {"start", kUpdateProcessFailed, [&] { i->processes.restarts = false; }},
     };
@@ -174,8 +172,8 @@ TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNeverWaitsForWhatItM
     Installation i;
     i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
     const fs::path game = i.launcher.parent_path();
-    for (const fs::path& file : {game / L"Foo_QG.exe.new", i.aside, game / L"QGL1A2B.tmp",
-                                 game / L"QGL3C4D.tmp", game / L"notes.tmp", game / L"QGL.txt"}) {
+    for (const fs::path& file : {i.staged, i.aside, game / L"QGL1A2B.tmp", game / L"QGL3C4D.tmp",
+                                 game / L"notes.tmp", game / L"QGL.txt"}) {
         std::ofstream(file) << "left";
     }
     // An installer left the launcher read-only, and so its renamed copy.
