@@ -1,5 +1,5 @@
 // The rules of a signed manifest: the statement its signature covers, the members a launcher
-// reads, and when it accepts one.
+// reads, when it accepts one, and the record of the version it accepted.
 #include "update/signed_update.h"
 
 #include <gtest/gtest.h>
