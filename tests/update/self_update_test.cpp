@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <tuple>
 #include <vector>
 
@@ -45,13 +46,22 @@ namespace fs = std::filesystem;
 // names the new build.
 struct Installation {
     Installation() {
-        fs::remove_all(root);
+        Remove();
         fs::create_directories(launcher.parent_path());
         std::ofstream(launcher, std::ios::binary) << kOld;
         session.bodies = {{kManifestUrl, ManifestText(HexDigestOf(kNew), kBuildUrl)},
                           {kBuildUrl, kNew}};
     }
-    ~Installation() { fs::remove_all(root); }
+    ~Installation() { Remove(); }
+
+    // Removes the folder, with any read-only file a failed run left in it.
+    static void Remove() {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(root, ignored)) {
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(root, ignored);
+    }
 
     // The names in the game folder.
     std::set<std::wstring> Names() const {
