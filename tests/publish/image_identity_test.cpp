@@ -69,23 +69,5 @@ TEST(ReadVersionStringsTest, FindsTheVersionResourceOfBothMachines) {
     EXPECT_EQ(StringsOf(shortTree).status, ReadStatus::kMalformed);
 }
 
-TEST(ReadImageKindTest, ReadsTheMachineAndTheDllFlag) {
-    const struct {
-        PeImageBuilder image;
-        std::uint16_t machine;
-        bool dll;
-    } cases[] = {
-        {PeImageBuilder(), 0x8664, false},
-        {PeImageBuilder().characteristics(0x2022), 0x8664, true},
-        {PeImageBuilder().x86().characteristics(0x2102), 0x014C, true},
-    };
-    for (const auto& c : cases) {
-        const ScratchFile file(c.image.Build());
-        ReadableFile readable(file.path());
-        const auto kind = ReadImageKind(readable);
-        EXPECT_TRUE(kind.ok() && kind.value.machine == c.machine && kind.value.dll == c.dll);
-    }
-}
-
 }  // namespace
 }  // namespace quillguard::publish
