@@ -84,7 +84,6 @@ TEST(VerifyTreeTest, FetchesBuildsOnAnotherHostFromTheirUrls) {
     const auto [status, out, err] = w.Verify({"--files-base-url", cdn, "--fetch-files"});
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.find("names " + cdn + "/files/"), std::string::npos) << err;
-    EXPECT_NE(out.find("builds fetched from their URLs under " + cdn), std::string::npos);
 }
 
 }  // namespace
