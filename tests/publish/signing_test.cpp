@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/base64.h"
@@ -29,10 +30,8 @@ constexpr char kPublicPem[] =
     "-----END PUBLIC KEY-----\n";
 constexpr char kFingerprint[] = "a01dfbd39dcf7ead9ab2541804c019266def79cf819499230a855158693ff4f7";
 constexpr char kMessage[] = "QuillGuard signed manifest 1\npath: /launcher/manifest.json\n";
-const struct {
-    const char* message;
-    const char* signature;
-} kSignatures[] = {
+// Messages and their signatures, in base64.
+const std::pair<const char*, const char*> kSignatures[] = {
     {kMessage,
      "38HGhfWe3N6fGUnUvtdYEnbpDXxa8xrqvGvw6u64ONYfSaSSW6OXbRnhcKlH058WPWTKgOHYzT4VS9+PFCB+TQ=="},
     // The statement of a stub manifest qg-publish.exe signed under wine, as openssl verifies it.
@@ -46,13 +45,6 @@ const struct {
      "SVYsNTYQQy3nRCOvEJcnZtuK1qs1fg17fVZw9VVwQJr4WuFwOrN/gCe3kRkz8x3D33sTFRUuyC6iQUuYRJA2iQ=="},
 };
 
-Signature SignatureOf(const char* base64) {
-    const auto bytes = DecodeBase64(base64).value();
-    Signature signature;
-    std::copy(bytes.begin(), bytes.end(), signature.begin());
-    return signature;
-}
-
 TEST(SigningTest, ReadsWritesSignsAndVerifiesAsOpenSslDoes) {
     const auto key = ReadSigningKeyPem(kPrivatePem);
     ASSERT_TRUE(key);
@@ -62,7 +54,9 @@ TEST(SigningTest, ReadsWritesSignsAndVerifiesAsOpenSslDoes) {
     EXPECT_EQ(ReadPublicKeyPem(kPrivatePem), std::nullopt);
     EXPECT_EQ(Fingerprint(key->point), kFingerprint);
     for (const auto& [message, base64] : kSignatures) {
-        Signature signature = SignatureOf(base64);
+        const auto bytes = DecodeBase64(base64).value();
+        Signature signature;
+        std::copy(bytes.begin(), bytes.end(), signature.begin());
         EXPECT_TRUE(VerifyMessage(key->point, message, signature)) << base64;
         EXPECT_FALSE(VerifyMessage(key->point, std::string(message) + " ", signature));
         signature[40] ^= 0x01;
