@@ -5,6 +5,7 @@
 #include <future>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "publish/publisher_crypto.h"
@@ -26,10 +27,8 @@ TEST(PublishTreeTest, WritesBuildsThenTheManifestsThatNameThemAndRewritesOnlyWha
     const PublishWorkspace w;
     const auto [status, out, err] = w.PublishAll("QGClient-1.dll");
     ASSERT_EQ(status, 0) << err;
-    const std::string launcher = w.Content("launcher.exe");
-    const std::string library = w.Content("QGClient-1.dll");
-    const std::string launcherBuild = Build(launcher, "exe");
-    const std::string libraryBuild = Build(library, "dll");
+    const std::string launcherBuild = Build(w.Content("launcher.exe"), "exe");
+    const std::string libraryBuild = Build(w.Content("QGClient-1.dll"), "dll");
     // Bar's code section digest sorts before Foo's.
     EXPECT_EQ(out, "wrote " + libraryBuild + "\nwrote " + launcherBuild + "\nwrote " + Stub("Bar") +
                        "\nwrote " + Stub("Foo") + "\nwrote launcher/manifest.json\n");
@@ -55,11 +54,9 @@ TEST(PublishTreeTest, WritesBuildsThenTheManifestsThatNameThemAndRewritesOnlyWha
     EXPECT_EQ(w.Tree(), expected);
 }
 
-// Whatever is wrong with the arguments, or with what they give: nothing is written, and the reason
-// names the file or shows the usage. What a launcher players may run after the publication would
-// never take or could not load is wrong: the one given, and the one the tree serves (they run it
-// until they update; one without keys ignores signatures, so it may move to one that has some).
-// So are a file at a build's name that is not that build and a version that cannot be told.
+// Whatever is wrong with the arguments or what they give, nothing is written, and the reason names
+// the file or shows the usage. Every launcher players may run after the publication must take it:
+// the one given and the one the tree serves (one without keys ignores signatures).
 TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
     enum class Tree { kEmpty, kServesOldServer, kServesKeyless, kPlanted, kSigned };
     const SignedWorkspace w;
@@ -115,8 +112,7 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
          "not an unencrypted P-256 private key"},
         {with({"--launcher", "launcher.exe", "--signing-key", "mismatched.pem"}), 1,
          "its public key is not its private key's own"},
-        {all, 1,
-         "the launcher the tree serves: built for the update server https://old.example.com",
+        {all, 1, "the launcher the tree serves: built for the update server",
          Tree::kServesOldServer},
         {all, 0, "", Tree::kServesKeyless},
         {all, 1, "is there with other bytes", Tree::kPlanted},
@@ -135,6 +131,7 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
         {with({"--launcher", "launcher.exe", "--signing-key", key, "--expires-in", "0"}), 2,
          "--expires-in takes a whole number of days"},
         {{"keygen", "--out"}, 2, "keygen takes --out DIR"},
+        {{"keygen", "--out", w.Input("keys")}, 1, "is there already"},
         {{}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
         {{"sha1"}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
         {{"stub-id"}, 2, "usage: qg-publish COMMAND ARGUMENTS"},
@@ -164,13 +161,30 @@ TEST(PublishTreeTest, RefusesBadInputBeforeWritingAnything) {
             ASSERT_EQ(std::get<0>(w.PublishSigned()), 0);
             w.Put("www/" + Stub("Bar"), "{\"version\": 7");
         }
-        const auto before = w.Tree();
+        const auto before = w.Tree("");
         const auto [status, out, err] = RunTool(c.arguments);
         EXPECT_EQ(status, c.status) << c.problem << err;
         EXPECT_NE(err.find(c.problem), std::string::npos) << err;
         if (c.status != 0) {
-            EXPECT_EQ(w.Tree(), before) << c.problem;
+            EXPECT_EQ(w.Tree(""), before) << c.problem;
         }
+    }
+}
+
+// A line for each file as sha1sum prints it; a file that fails is named with its reason on
+// standard error, exit status 1, and the others still print.
+TEST(PublishCommandTest, PrintsEachFileLikeSha1sumAndNamesThoseThatFail) {
+    const ScratchFile text(std::string("abc"));
+    const ScratchFile exe(Image("abc"));
+    const auto missing = ScratchFile::UniquePath();
+    const std::string abc = "a9993e364706816aba3e25717850c26c9cd0d89d  ";
+    EXPECT_EQ(RunTool({"sha1", text.path()}), std::tuple(0, abc + text.path().string() + "\n", ""));
+    const auto [status, out, err] = RunTool({"stub-id", missing, text.path(), exe.path()});
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out, abc + exe.path().string() + "\n");
+    for (const std::string& reason : {missing.string() + ": cannot open: ",
+                                      text.path().string() + ": not a PE image: no MZ header"}) {
+        EXPECT_NE(err.find(reason), std::string::npos) << err;
     }
 }
 

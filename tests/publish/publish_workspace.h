@@ -114,16 +114,18 @@ class PublishWorkspace {
         return RunTool(more);
     }
 
-    // Every file under the root, by its path in the tree, with its bytes; none without a root.
-    std::map<std::string, std::string> Tree() const {
+    // Every file under a folder of the workspace, the tree's root unless told ("" for all of it),
+    // by its path there, with its bytes; none when there is no such folder.
+    std::map<std::string, std::string> Tree(const std::string& under = "www") const {
+        const std::filesystem::path top = under.empty() ? folder_ : folder_ / under;
         std::map<std::string, std::string> tree;
         std::error_code missing;
-        if (!std::filesystem::exists(Root(), missing)) {
+        if (!std::filesystem::exists(top, missing)) {
             return tree;
         }
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(Root())) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
             if (entry.is_regular_file()) {
-                tree[entry.path().lexically_relative(Root()).generic_string()] =
+                tree[entry.path().lexically_relative(top).generic_string()] =
                     ReadWholeFile(entry.path()).value_or("<unreadable>");
             }
         }

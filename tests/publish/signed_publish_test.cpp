@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "publish_workspace.h"
 #include "update/signed_manifest.h"
@@ -14,16 +14,11 @@ SignedManifest SignedAt(const PublishWorkspace& w, const std::string& treePath) 
     return ReadSignedManifest(w.Tree().at(treePath)).value();
 }
 
-// keygen makes a key only the owner may read and never replaces one; publish signs every
-// manifest for the base URL and its own path with the file as the tree serves it, each path's
-// version growing with every manifest written there; verify checks them with the public key.
+// keygen makes a key only the owner may read; publish signs every manifest for the base URL and
+// its own path with the file as the tree serves it, each path's version growing with every
+// manifest written there; verify checks them with the public key.
 TEST(SignedPublishTest, KeygenPublishAndVerifyAgreeWithTheLauncherOnEveryMember) {
     const SignedWorkspace w;
-    const std::string privateKey = w.Content("keys/signing-key.pem");
-    const auto [again, againOut, againErr] = RunTool({"keygen", "--out", w.Input("keys")});
-    EXPECT_EQ(again, 1);
-    EXPECT_NE(againErr.find("is there already"), std::string::npos) << againErr;
-    EXPECT_EQ(w.Content("keys/signing-key.pem"), privateKey);
 #ifndef _WIN32
     EXPECT_EQ(std::filesystem::status(w.PrivateKey()).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);

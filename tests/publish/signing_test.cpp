@@ -67,13 +67,6 @@ TEST(SigningTest, ReadsWritesSignsAndVerifiesAsOpenSslDoes) {
     abc.Update(std::vector<std::uint8_t>{'a', 'b', 'c'});
     EXPECT_EQ(HexOf(abc.Finish().value()),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    const auto fresh = GenerateSigningKey();
-    ASSERT_TRUE(fresh);
-    EXPECT_EQ(ReadSigningKeyPem(SigningKeyPem(*fresh))->point, fresh->point);
-    const auto signature = SignMessage(*fresh, kMessage);
-    ASSERT_TRUE(signature);
-    EXPECT_TRUE(VerifyMessage(fresh->point, kMessage, *signature));
-    EXPECT_FALSE(VerifyMessage(key->point, kMessage, *signature));
 }
 
 TEST(SigningTest, RefusesPrivateKeysThatAreNotUnencryptedP256WithTheirPoint) {

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "publish_workspace.h"
 
@@ -19,7 +18,7 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     const std::string base = kBaseUrl, build = "files/" + sha1 + ".dll", url = base + "/" + build;
     const std::string launcher = "launcher/manifest.json";
     // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
-    const std::string stub = "stub/" + HexDigestOf(Code("Foo")) + "/manifest.json";
+    const std::string stub = Stub("Foo");
     const std::string zeros = "stub/" + std::string(40, '0');
     const auto manifest = [](const std::string& digest, const std::string& address) {
         return ManifestText(digest, std::wstring(address.begin(), address.end()));
