@@ -9,8 +9,11 @@ namespace quillguard {
 // The anti-cheat client library beside the game; an import of it matches in any letter case.
 inline constexpr std::string_view kClientLibraryName = "QGClient.dll";
 
-// Where the update server serves the launcher's manifest, below its base URL.
+// Where the update server serves the launcher's manifest, below its base URL; a stub's manifest
+// is kStubFolder/<stub id>/kManifestFileName.
 inline constexpr std::string_view kLauncherManifestPath = "launcher/manifest.json";
+inline constexpr std::string_view kStubFolder = "stub";
+inline constexpr std::string_view kManifestFileName = "manifest.json";
 
 // The launcher's key under HKEY_CURRENT_USER: the agreement's record and the accepted versions.
 inline constexpr wchar_t kRegistryKey[] = L"SOFTWARE\\QuillGuard";

@@ -10,7 +10,8 @@
 namespace quillguard {
 
 std::string StubManifestPath(const Sha1Digest& stubDigest) {
-    return "/stub/" + HexOf(stubDigest.bytes) + "/manifest.json";
+    return std::string(kStubFolder) + "/" + HexOf(stubDigest.bytes) + "/" +
+           std::string(kManifestFileName);
 }
 
 FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& self,
@@ -21,7 +22,7 @@ FlowResult UpdateClientLibrary(const GameTargets& targets, const LauncherFacts& 
         std::wstring(kClientLibraryName.begin(), kClientLibraryName.end());
     RemoveDownloadLeftovers(targets.launcherDir, kLibraryDownloadPrefix, files);
 
-    const std::string manifestPath = StubManifestPath(HashCodeSection(targets.targetPath));
+    const std::string manifestPath = "/" + StubManifestPath(HashCodeSection(targets.targetPath));
     const UpdateCheck check = CheckForUpdate(source, manifestPath, libraryPath, kStubUpdateErrors);
     if (check.code != kSuccess) {
         return {check.code, 0};

@@ -22,7 +22,7 @@ inline constexpr UpdateErrors kStubUpdateErrors{kStubManifestFetchFailed, kStubM
                                                 kStubManifestMissingUrl, kStubDownloadFailed,
                                                 kStubChecksumMismatch};
 
-// Where the stub manifest of a client target is served under the base URL: "/stub/", the
+// Where the stub manifest of a client target is served below the base URL: "stub/", the
 // lower-case hex of its code section's digest, "/manifest.json".
 std::string StubManifestPath(const Sha1Digest& stubDigest);
 

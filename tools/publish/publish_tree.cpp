@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "game/client_library_update.h"
 #include "integrity/file_hashing.h"
 #include "net/manifest.h"
 #include "publish/build_inputs.h"

@@ -24,11 +24,6 @@ bool IsPort(std::string_view text) {
 
 }  // namespace
 
-std::string StubManifestPath(const Sha1Digest& stubId) {
-    return std::string(kStubFolder) + "/" + HexOf(stubId.bytes) + "/" +
-           std::string(kManifestFileName);
-}
-
 std::string BuildPath(const Sha1Digest& digest, std::string_view extension) {
     return std::string(kBuildFolder) + "/" + HexOf(digest.bytes) + "." + std::string(extension);
 }

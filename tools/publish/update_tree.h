@@ -14,14 +14,9 @@
 namespace quillguard::publish {
 
 // Where things live in the tree the update server serves, relative to its root, with '/' between
-// folders: the launcher asks for the two manifests under these exact paths (the launcher's is
-// kLauncherManifestPath).
-inline constexpr std::string_view kStubFolder = "stub";
-inline constexpr std::string_view kManifestFileName = "manifest.json";
+// folders. The launcher asks for the two manifests under the paths it names itself
+// (kLauncherManifestPath, StubManifestPath); builds go here.
 inline constexpr std::string_view kBuildFolder = "files";
-
-// "stub/<stubId>/manifest.json" for a game's stub id.
-std::string StubManifestPath(const Sha1Digest& stubId);
 
 // "files/<sha1>.<extension>": a build is named by its digest, so the bytes behind a URL never
 // change and caches may keep them for ever.
