@@ -17,13 +17,12 @@ namespace {
 std::wstring Setting(const wchar_t* name) {
     const wchar_t* value = _wgetenv(name);
     EXPECT_NE(value, nullptr) << name;
-    return value == nullptr ? std::wstring(L"<missing>") : std::wstring(value);
+    return value != nullptr ? value : L"<missing>";
 }
 
 // A string of the version resource's US English, Unicode block; empty when missing.
 std::wstring VersionString(const std::wstring& path, const std::wstring& name) {
-    DWORD ignored = 0;
-    std::vector<unsigned char> data(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    std::vector<unsigned char> data(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
     const std::wstring key = L"\\StringFileInfo\\040904b0\\" + name;
     void* value = nullptr;
     UINT length = 0;
@@ -40,8 +39,7 @@ TEST(LauncherImageTest, EmbedsTheManifestAndTheVersionResourceThatNamesItsServer
     const HMODULE image = ::LoadLibraryExW(
         path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(image, nullptr);
-    // Resource 1 of type RT_MANIFEST.
-    const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(found, nullptr);
     const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
     EXPECT_EQ(testing::ReadWholeFile(Setting(L"QG_LAUNCHER_MANIFEST")),

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/fake_instance_lock.h"
 #include "support/fake_launcher_log.h"
 #include "support/fake_launcher_windows.h"
@@ -16,15 +18,6 @@ using testing::CallLog;
 // alone, which asks neither.
 enum class Start { HeldElsewhere, AcceptedBefore, AcceptedNow, Refused, UpdateOnly };
 
-struct MainFlowCase {
-    Start start;
-    LauncherError update;
-    LauncherError game;
-    LaunchFailure launchFailure;
-    int exitCode;
-    CallLog calls;
-};
-
 TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
     using enum Start;
     const CallLog accepted = {L"log start", L"acquire", L"splash start", L"eula read"};
@@ -34,7 +27,19 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
         calls.insert(calls.end(), more.begin(), more.end());
         return calls;
     };
-    const MainFlowCase cases[] = {
+    // After a failed stage's log line: the splash goes, then the one box with the code's text.
+    const auto failed = [&](const CallLog& calls, const std::wstring& box) {
+        return then(calls, {L"splash close", L"message e " + box, L"release", L"log exit code=1"});
+    };
+    const LauncherError unknown{21};  // one past the table
+    const CallLog gameRan = then(accepted, {L"update", L"log self-update code=0", L"game"});
+    const struct {
+        Start start;
+        LauncherError update, game;
+        LaunchFailure launchFailure;  // the failing stage's
+        int exitCode;
+        CallLog calls;
+    } cases[] = {
         // A second launcher holds no lock, so it releases none, and shows no windows.
         {HeldElsewhere, kSuccess, kSuccess, 0, 1,
          CallLog{L"log start", L"acquire",
@@ -42,21 +47,25 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
                  L"log exit code=1"}},
         // Accepted before: the splash is never hidden; it is not closed on success.
         {AcceptedBefore, kSuccess, kSuccess, 0, 0,
-         then(accepted, {L"update", L"log self-update code=0", L"game", L"log game code=0",
-                         L"release", L"log exit code=0"})},
+         then(gameRan, {L"log game code=0", L"release", L"log exit code=0"})},
         // A refusal writes nothing, shows nothing and runs no stage.
         {Refused, kSuccess, kSuccess, 0, 1,
          then(accepted, {L"splash hide", L"eula dialog", L"release", L"log exit code=1"})},
-        // The splash is closed before every error box; a failed self-update stops the run.
-        {AcceptedBefore, kUpdateProcessFailed, kSuccess, 0, 1,
-         then(accepted, {L"update", L"log self-update code=8", L"splash close",
-                         L"message e Launcher Update Error: Failed to create update process.",
-                         L"release", L"log exit code=1"})},
+        // A failed self-update stops the run. The system's error, unsigned, goes with the launch
+        // failures alone.
+        {AcceptedBefore, kElevatedLaunchFailed, kSuccess, 0x80070005, 1,
+         failed(then(accepted, {L"update", L"log self-update code=19 error=2147942405"}),
+                L"Launcher Update Error: ShellExecuteEx failed. Error=2147942405")},
         {AcceptedNow, kSuccess, kCreateProcessFailed, 740, 1,
-         then(asked,
-              {L"update", L"log self-update code=0", L"game", L"log game code=20 error=740",
-               L"splash close", L"message e Game Update Error: CreateProcessW failed. Error=740",
-               L"release", L"log exit code=1"})},
+         failed(then(asked, {L"update", L"log self-update code=0", L"game",
+                             L"log game code=20 error=740"}),
+                L"Game Update Error: CreateProcessW failed. Error=740")},
+        {AcceptedBefore, kSuccess, kGameLaunchFailed, 740, 1,
+         failed(then(gameRan, {L"log game code=17 error=740"}),
+                L"Game Update Error: Failed to launch the game.")},
+        {AcceptedBefore, kSuccess, unknown, 0, 1,
+         failed(then(gameRan, {L"log game code=21"}),
+                L"Game Update Error: An unknown error occurred.")},
         // No lock, window or message: the exit code is the first failing stage's code.
         {UpdateOnly, kSuccess, kStubDownloadFailed, 0, 15,
          CallLog{L"log start", L"update", L"log self-update code=0", L"game", L"log game code=15",
@@ -64,30 +73,26 @@ TEST(MainFlowTest, RunsTheStagesAndShowsOneMessagePerFailure) {
         {UpdateOnly, kLauncherChecksumMismatch, kSuccess, 0, 7,
          CallLog{L"log start", L"update", L"log self-update code=7", L"log exit code=7"}},
     };
-    for (const MainFlowCase& c : cases) {
+    for (const auto& c : cases) {
         CallLog calls;
         testing::FakeInstanceLock lock(calls, c.start == HeldElsewhere);
         testing::FakeUserInterface ui(calls);
         testing::FakeLauncherWindows windows(calls, c.start == AcceptedNow);
         testing::FakeEulaRecord eula(calls, c.start == AcceptedBefore);
-        MainFlowStages stages;
-        stages.updateLauncher = [&](InstanceLock& heldLock) {
-            EXPECT_EQ(&heldLock, &lock);
-            calls.push_back(L"update");
-            return FlowResult{c.update, 0};
-        };
-        stages.runGameFlow = [&](InstanceLock& heldLock) {
-            // Each stage is handed the very lock the main flow took.
-            EXPECT_EQ(&heldLock, &lock);
-            calls.push_back(L"game");
-            return FlowResult{c.game, c.launchFailure};
-        };
         testing::FakeLauncherLog log(calls);
+        // Each stage is handed the very lock the main flow took.
+        const auto stage = [&](const wchar_t* name, LauncherError code) {
+            return [&, name, code](InstanceLock& heldLock) {
+                EXPECT_EQ(&heldLock, &lock);
+                calls.push_back(name);
+                return FlowResult{code, code == kSuccess ? 0 : c.launchFailure};
+            };
+        };
+        const MainFlowStages stages{stage(L"update", c.update), stage(L"game", c.game)};
         const int exitCode = c.start == UpdateOnly
                                  ? RunUpdateOnly(lock, stages, log)
                                  : RunMainFlow(lock, ui, windows, eula, stages, log);
-        EXPECT_EQ(exitCode, c.exitCode) << c.calls.size();
-        EXPECT_EQ(calls, c.calls) << c.calls.size();
+        EXPECT_EQ(std::tie(exitCode, calls), std::tie(c.exitCode, c.calls));
     }
 }
 

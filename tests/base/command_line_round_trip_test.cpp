@@ -20,7 +20,6 @@ TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
                                     .replace_filename(L"qg_print_launcher_info.exe")
                                     .wstring();
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"\"C:\\Program Files\\Game\\Foo_QG.exe\"", L""},
         {L"Foo_QG.exe   ", L""},
         {L"\"C:\\Games\\My Game\\Foo_QG.exe\" -windowed", L"-windowed"},
         {L"Foo_QG.exe one \"two words\"\tthree", L"one \"two words\" three"},

@@ -17,10 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(Win32LauncherLogTest, AppendsOneLinePerStepAndRotatesBeforeOneMebibyte) {
-    const fs::path parent =
-        fs::temp_directory_path() / (L"qg-log-" + std::to_wstring(::GetCurrentProcessId()));
+    const fs::path parent = testing::ScratchFile::UniquePath();
     const fs::path folder = parent / L"QuillGuard";
-    fs::remove_all(parent);
     fs::create_directories(parent);
     Win32LauncherLog log(folder.wstring());
     // The folder is made with the first line; the system's text follows the error code.

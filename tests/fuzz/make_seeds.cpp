@@ -1,6 +1,6 @@
 // qg_fuzz_seeds CORPUS_ROOT: writes a small valid image into the PE fuzzers' corpus folders, so
 // that fuzzing starts past the headers instead of spending its time finding "MZ" and "PE", and a
-// signed manifest into the signed manifest fuzzer's, so that it starts past every member check.
+// signed manifest into the manifest fuzzer's, so that it starts past every member check.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
             .write(reinterpret_cast<const char*>(seed.data()),
                    static_cast<std::streamsize>(seed.size()));
     }
-    std::ofstream(std::filesystem::path(argv[1]) / "signed_manifest_fuzzer" / "seed.json")
+    std::ofstream(std::filesystem::path(argv[1]) / "manifest_fuzzer" / "seed.json")
         << R"({"server":"https://h","path":"/launcher/manifest.json",)"
         << R"("sha1":"a9993e364706816aba3e25717850c26c9cd0d89d",)"
         << R"("sha256":"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",)"

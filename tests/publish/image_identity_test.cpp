@@ -12,11 +12,8 @@ namespace quillguard::publish {
 namespace {
 
 using pe::ReadStatus;
-using pe::Result;
 using testing::PeImageBuilder;
-using testing::ScratchFile;
 using testing::Versioned;
-using testing::VersionInfoBlock;
 
 const testing::VersionStringList kStrings = {
     {u"CompanyName", u"QuillGuard"},
@@ -31,16 +28,20 @@ const VersionStrings kExpected = {
     {"Caf\xC3\xA9 \xF0\x9F\x98\x80", "\xEF\xBF\xBD lone"},
 };
 
-Result<VersionStrings> StringsOf(const std::vector<std::uint8_t>& image) {
-    const ScratchFile file(image);
+pe::Result<VersionStrings> StringsOf(const std::vector<std::uint8_t>& image) {
+    const testing::ScratchFile file(image);
     ReadableFile readable(file.path());
     return ReadVersionStrings(readable);
 }
 
 // Cut-short blocks and images are the fuzzers' (version_info_fuzzer, pe_file_fuzzer).
-TEST(ParseVersionInfoTest, ReadsEveryStringAndRefusesBlocksThatDoNotHoldTogether) {
-    const std::vector<std::uint8_t> block = VersionInfoBlock(kStrings);
-    EXPECT_EQ(ParseVersionInfo(block), kExpected);
+TEST(ReadVersionStringsTest, ReadsEveryStringOfBothMachinesAndRefusesWhatDoesNotHoldTogether) {
+    const std::vector<std::uint8_t> block = testing::VersionInfoBlock(kStrings);
+    const auto image = Versioned(block).Build();
+    for (const auto& versioned : {image, Versioned(block).x86().Build()}) {
+        const auto result = StringsOf(versioned);
+        EXPECT_TRUE(result.ok() && result.value == kExpected);
+    }
     // A fixed-info value past the block, another root key, a string table shorter than a node
     // header or ending inside its key (the string table starts at 40 + 52).
     for (const auto& [offset, value] :
@@ -48,15 +49,6 @@ TEST(ParseVersionInfoTest, ReadsEveryStringAndRefusesBlocksThatDoNotHoldTogether
         std::vector<std::uint8_t> broken = block;
         PeImageBuilder::Put(broken, offset, value);
         EXPECT_EQ(ParseVersionInfo(broken), std::nullopt) << offset << ": " << value;
-    }
-}
-
-TEST(ReadVersionStringsTest, FindsTheVersionResourceOfBothMachines) {
-    const std::vector<std::uint8_t> block = VersionInfoBlock(kStrings);
-    const auto image = Versioned(block).Build();
-    for (const auto& versioned : {image, Versioned(block).x86().Build()}) {
-        const auto result = StringsOf(versioned);
-        EXPECT_TRUE(result.ok() && result.value == kExpected);
     }
     EXPECT_EQ(StringsOf({image.begin(), image.end() - 1}).status, ReadStatus::kTruncated);
     // No resources, or resources without a version: no strings, and no problem.
@@ -67,24 +59,6 @@ TEST(ReadVersionStringsTest, FindsTheVersionResourceOfBothMachines) {
     // The tree's directory says it is shorter than the entries it points to.
     const auto shortTree = Versioned(block).directory(2, 0x10000, 40).Build();
     EXPECT_EQ(StringsOf(shortTree).status, ReadStatus::kMalformed);
-}
-
-TEST(ReadImageKindTest, ReadsTheMachineAndTheDllFlag) {
-    const struct {
-        PeImageBuilder image;
-        std::uint16_t machine;
-        bool dll;
-    } cases[] = {
-        {PeImageBuilder(), 0x8664, false},
-        {PeImageBuilder().characteristics(0x2022), 0x8664, true},
-        {PeImageBuilder().x86().characteristics(0x2102), 0x014C, true},
-    };
-    for (const auto& c : cases) {
-        const ScratchFile file(c.image.Build());
-        ReadableFile readable(file.path());
-        const auto kind = ReadImageKind(readable);
-        EXPECT_TRUE(kind.ok() && kind.value.machine == c.machine && kind.value.dll == c.dll);
-    }
 }
 
 }  // namespace

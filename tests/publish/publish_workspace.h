@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "net/manifest.h"
+#include "publish/key_files.h"
+#include "publish/manifest_signing.h"
 #include "publish/publish_command.h"
 #include "support/manifest_text.h"
 #include "support/pe_image_builder.h"
@@ -21,9 +23,15 @@ namespace quillguard::testing {
 
 inline constexpr char kBaseUrl[] = "https://updates.example.com:8443";
 
+using Arguments = std::vector<std::filesystem::path>;
+
 // Code-section bytes, which make a stub id, and images built around them.
 inline std::string Code(const std::string& name) {
     return "code of " + name;
+}
+// The manifest of the stub of a game built around Code(game).
+inline std::string Stub(const std::string& game) {
+    return "stub/" + HexDigestOf(Code(game)) + "/manifest.json";
 }
 inline std::string Image(const std::string& code, std::vector<std::string> imports = {},
                          PeImageBuilder builder = {}) {
@@ -49,8 +57,7 @@ inline std::string Launcher(const std::string& code, const std::string& server =
 }
 
 // Exit status, standard output and standard error of one run of the tool.
-inline std::tuple<int, std::string, std::string> RunTool(
-    const std::vector<std::filesystem::path>& arguments) {
+inline std::tuple<int, std::string, std::string> RunTool(const Arguments& arguments) {
     std::ostringstream out;
     std::ostringstream err;
     const int status = publish::RunPublishCommand(arguments, out, err);
@@ -87,30 +94,38 @@ class PublishWorkspace {
     }
 
     // publish with the usual root and base URL, then the given arguments.
-    std::vector<std::filesystem::path> PublishArguments(
-        std::vector<std::filesystem::path> more) const {
+    Arguments PublishArguments(Arguments more) const {
         more.insert(more.begin(), {"publish", "--root", Root(), "--base-url", kBaseUrl});
         return more;
     }
 
-    // Launcher, a client library, both games.
+    // Launcher, a client library, both games, then the given arguments.
     std::tuple<int, std::string, std::string> PublishAll(
-        const std::string& library = "QGClient.dll") const {
-        return RunTool(
+        const std::string& library = "QGClient.dll", const Arguments& more = {}) const {
+        auto arguments =
             PublishArguments({"--launcher", Input("launcher.exe"), "--client-library",
-                              Input(library), "--game", Input("Foo.exe"), Input("Bar.exe")}));
+                              Input(library), "--game", Input("Foo.exe"), Input("Bar.exe")});
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return RunTool(arguments);
     }
 
-    std::tuple<int, std::string, std::string> Verify() const {
-        return RunTool({"verify", "--root", Root(), "--base-url", kBaseUrl});
+    std::tuple<int, std::string, std::string> Verify(Arguments more = {}) const {
+        more.insert(more.begin(), {"verify", "--root", Root(), "--base-url", kBaseUrl});
+        return RunTool(more);
     }
 
-    // Every file under the root, by its path in the tree, with its bytes.
-    std::map<std::string, std::string> Tree() const {
+    // Every file under a folder of the workspace, the tree's root unless told ("" for all of it),
+    // by its path there, with its bytes; none when there is no such folder.
+    std::map<std::string, std::string> Tree(const std::string& under = "www") const {
+        const std::filesystem::path top = under.empty() ? folder_ : folder_ / under;
         std::map<std::string, std::string> tree;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(Root())) {
+        std::error_code missing;
+        if (!std::filesystem::exists(top, missing)) {
+            return tree;
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
             if (entry.is_regular_file()) {
-                tree[entry.path().lexically_relative(Root()).generic_string()] =
+                tree[entry.path().lexically_relative(top).generic_string()] =
                     ReadWholeFile(entry.path()).value_or("<unreadable>");
             }
         }
@@ -119,6 +134,32 @@ class PublishWorkspace {
 
   private:
     std::filesystem::path folder_;
+};
+
+// A workspace with a key pair made by keygen and a launcher build that holds its public key.
+class SignedWorkspace : public PublishWorkspace {
+  public:
+    SignedWorkspace() {
+        RunTool({"keygen", "--out", Input("keys")});
+        key_ = publish::LoadSigningKey(PrivateKey()).key.value();
+        Put("launcher.exe", Launcher(Code("launcher 2"), kBaseUrl, Fingerprint()));
+    }
+    std::filesystem::path PrivateKey() const { return Input("keys/signing-key.pem"); }
+    std::filesystem::path PublicKey() const { return Input("keys/signing-key.pub.pem"); }
+    std::string Fingerprint() const { return publish::Fingerprint(key_.point); }
+    const publish::SigningKey& Key() const { return key_; }
+
+    std::tuple<int, std::string, std::string> PublishSigned(Arguments more = {}) const {
+        more.insert(more.begin(), {"--signing-key", PrivateKey()});
+        return PublishAll("QGClient.dll", more);
+    }
+    // Signs members with the workspace's key, as publish would, and serves them at treePath.
+    void Sign(const std::string& treePath, const SignedMembers& members) const {
+        Put("www/" + treePath, *publish::SignedManifestText(members, key_));
+    }
+
+  private:
+    publish::SigningKey key_;
 };
 
 // The digest and URL a manifest names, as the launcher reads them; empty when it reads none.

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "publish_workspace.h"
 
@@ -19,7 +18,7 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     const std::string base = kBaseUrl, build = "files/" + sha1 + ".dll", url = base + "/" + build;
     const std::string launcher = "launcher/manifest.json";
     // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
-    const std::string stub = "stub/" + HexDigestOf(Code("Foo")) + "/manifest.json";
+    const std::string stub = Stub("Foo");
     const std::string zeros = "stub/" + std::string(40, '0');
     const auto manifest = [](const std::string& digest, const std::string& address) {
         return ManifestText(digest, std::wstring(address.begin(), address.end()));
@@ -44,9 +43,6 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
          stub + ": names " + build +
              ", whose SHA-1 is 11f6ad8ec52a2984abaafd7c3b516503785c2072, not " + sha1},
         {launcher, R"({"sha1":"",})", launcher + ": not one JSON value"},
-        {launcher, "[]", launcher + ": not a JSON object"},
-        {launcher, manifest(sha1.substr(1), url),
-         launcher + ": no \"sha1\" string of 40 hex digits"},
         {launcher, manifest(sha1, ""), launcher + ": no \"url\" string"},
         {launcher, manifest(sha1, "https://cdn.example.com/" + build),
          launcher + ": \"url\" https://cdn.example.com/" + build + " names no file under " + base},
@@ -76,25 +72,17 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
     }
 }
 
-// Builds on a CDN's host, manifests on the update server: verify reads the builds from the tree and
-// says so, or fetches each from its URL when asked (here a host that cannot be reached).
-TEST(VerifyTreeTest, ChecksBuildsOnAnotherHostInTheTreeOrWhereTheirUrlsPoint) {
+// Builds on a CDN's host, manifests on the update server: asked to fetch each build from its URL
+// (here on a host that cannot be reached), verify names the one it could not.
+TEST(VerifyTreeTest, FetchesBuildsOnAnotherHostFromTheirUrls) {
     const PublishWorkspace w;
     const std::string cdn = "https://cdn.invalid";
     ASSERT_EQ(std::get<0>(RunTool(w.PublishArguments(
                   {"--files-base-url", cdn, "--launcher", w.Input("launcher.exe")}))),
               0);
-    EXPECT_EQ(Named(w.Content("www/launcher/manifest.json")).second.rfind(cdn + "/files/", 0), 0u);
-    std::vector<std::filesystem::path> verify = {
-        "verify", "--root", w.Root(), "--base-url", kBaseUrl, "--files-base-url", cdn};
-    const auto [status, out, err] = RunTool(verify);
-    EXPECT_EQ(status, 0) << err;
-    EXPECT_NE(out.find("builds read from the tree under"), std::string::npos) << out;
-    verify.push_back("--fetch-files");
-    const auto [fetchStatus, fetchOut, fetchErr] = RunTool(verify);
-    EXPECT_EQ(fetchStatus, 1);
-    EXPECT_NE(fetchErr.find("names " + cdn + "/files/"), std::string::npos) << fetchErr;
-    EXPECT_NE(fetchOut.find("builds fetched from their URLs under " + cdn), std::string::npos);
+    const auto [status, out, err] = w.Verify({"--files-base-url", cdn, "--fetch-files"});
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("names " + cdn + "/files/"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ class FakeProcesses final : public Processes {
     bool restarts = true;
     // What the elevated copy does; its result is the copy's exit code.
     std::function<std::uint32_t()> elevatedCopy = [] { return 0u; };
-    std::function<void()> onWait = [] {};
 
     bool StartProcess(const std::wstring& commandLine, std::uint32_t& error) override {
         log_.push_back(L"create " + commandLine);
@@ -56,7 +55,6 @@ class FakeProcesses final : public Processes {
     }
     void Wait(std::uint32_t milliseconds) override {
         log_.push_back(L"wait " + std::to_wstring(milliseconds));
-        onWait();
     }
     void EndProcess(std::uint32_t exitCode) override {
         log_.push_back(L"exit " + std::to_wstring(exitCode));

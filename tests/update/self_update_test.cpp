@@ -14,7 +14,9 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <tuple>
+#include <vector>
 
 #include "support/failing_file_system.h"
 #include "support/fake_http_session.h"
@@ -37,33 +39,37 @@ const std::wstring kBase = L"https://updates.test";
 const std::wstring kManifestUrl = kBase + L"/launcher/manifest.json";
 const std::wstring kBuildUrl = kBase + L"/builds/launcher.exe";
 const std::wstring kFetch = L"fetch " + kManifestUrl;
-const std::wstring kDownload = L"download " + kBuildUrl;
 
 namespace fs = std::filesystem;
 
-// A game folder with the running launcher in it, removed before and after.
+// A game folder with the running launcher in it, removed before and after, and a server that
+// names the new build.
 struct Installation {
     Installation() {
-        fs::remove_all(root);
+        Remove();
         fs::create_directories(launcher.parent_path());
         std::ofstream(launcher, std::ios::binary) << kOld;
-        session.bodies = {{kBuildUrl, kNew}};
+        session.bodies = {{kManifestUrl, ManifestText(HexDigestOf(kNew), kBuildUrl)},
+                          {kBuildUrl, kNew}};
     }
-    ~Installation() { fs::remove_all(root); }
+    ~Installation() { Remove(); }
 
-    // The names in a folder.
-    static std::set<std::wstring> Names(const fs::path& folder) {
+    // Removes the folder, with any read-only file a failed run left in it.
+    static void Remove() {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(root, ignored)) {
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(root, ignored);
+    }
+
+    // The names in the game folder.
+    std::set<std::wstring> Names() const {
         std::set<std::wstring> names;
-        for (const auto& entry : fs::directory_iterator(folder)) {
+        for (const auto& entry : fs::directory_iterator(launcher.parent_path())) {
             names.insert(entry.path().filename().wstring());
         }
         return names;
-    }
-    // The launcher's bytes, checked to be alone in its folder.
-    std::string Launcher() const {
-        return Names(launcher.parent_path()) == std::set<std::wstring>{L"Foo_QG.exe"}
-                   ? testing::ReadWholeFile(launcher).value_or("<unreadable>")
-                   : "<not alone>";
     }
     LauncherError Update() {
         return UpdateLauncher(self, kBase, nullptr, downloads, files, processes, lock, log).code;
@@ -74,6 +80,7 @@ struct Installation {
     const fs::path launcher = root / L"game" / L"Foo_QG.exe";
     LauncherFacts self{launcher.wstring(), L"Foo_QG.exe -w", L"-w", false};
     const fs::path aside = root / L"game" / L"Foo_QG.exe.old";
+    const fs::path staged = root / L"game" / L"Foo_QG.exe.new";
     CallLog calls;
     testing::FakeHttpSession session{calls};
     testing::FakeDownloads downloads{session};
@@ -83,31 +90,7 @@ struct Installation {
     testing::FakeLauncherLog log{calls};
 };
 
-TEST(SelfUpdateTest, ACurrentOrUnusableManifestLeavesTheLauncherAndMakesNoFile) {
-    struct Case {
-        std::string manifest;
-        LauncherError code;
-        CallLog calls;
-    };
-    const Case cases[] = {
-        {ManifestText(HexDigestOf(kOld)), kSuccess, {kFetch}},
-        {"<html>", kLauncherManifestFetchFailed, {kFetch}},
-        {R"({"url":"https://updates.test/x"})", kLauncherManifestMissingSha1, {kFetch}},
-        {ManifestText(HexDigestOf(kNew)), kLauncherManifestMissingUrl, {kFetch}},
-        {ManifestText(HexDigestOf(kNew + "!"), kBuildUrl),
-         kLauncherChecksumMismatch,
-         {kFetch, kDownload, L"log refused path=/launcher/manifest.json reason=digest"}},
-    };
-    for (const Case& c : cases) {
-        Installation installation;
-        installation.session.bodies[kManifestUrl] = c.manifest;
-        EXPECT_EQ(installation.Update(), c.code) << c.manifest;
-        EXPECT_EQ(installation.calls, c.calls) << c.manifest;
-        EXPECT_EQ(installation.Launcher(), kOld) << c.manifest;
-    }
-}
-
-TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheOldOne) {
+TEST(SelfUpdateTest, SwapsInTheVerifiedBuildAndRestartsIt) {
     const auto installAsTheCopyWould = [](Installation& i) {
         i.files.temporaryError = kErrorAccessDenied;
         i.processes.elevatedCopy = [&i] {
@@ -119,7 +102,7 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
     // Here, or through an elevated copy when the folder cannot be written: then this launcher
     // starts the new one as it would have.
     const std::tuple<std::function<void(Installation&)>, CallLog> runs[] = {
-        {[](Installation&) {}, {kFetch, kDownload, L"wait 100", L"wait 100"}},
+        {[](Installation&) {}, {kFetch, L"download " + kBuildUrl, L"wait 100", L"wait 100"}},
         {installAsTheCopyWould,
          {kFetch, L"elevated?",
           L"runas and wait " + (Installation::root / L"game" / L"Foo_QG.exe").wstring() +
@@ -127,7 +110,6 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
     };
     for (const auto& [arrange, calls] : runs) {
         Installation i;
-        i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
         // A scanner holds the new file for a moment: the move waits for it.
         int busy = 2;
         i.files.moveError = [&](const std::wstring&, const std::wstring& to) {
@@ -142,57 +124,57 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildRestartsItAndTheNextStartRemovesTheO
                          L"restart " + i.launcher.wstring() + L": Foo_QG.exe -w", L"exit 0"});
         EXPECT_EQ(i.calls, expected);
         EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
+        // The old launcher stays aside, for the next start to remove; nothing else stays.
         EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
-
-        i.calls.clear();
-        i.files.temporaryError = 0;
-        EXPECT_EQ(i.Update(), kSuccess);
-        EXPECT_EQ(i.calls, CallLog{kFetch});
-        EXPECT_EQ(i.Launcher(), kNew);
+        EXPECT_EQ(i.Names(), (std::set<std::wstring>{L"Foo_QG.exe", L"Foo_QG.exe.old"}));
     }
 }
 
 TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
     std::optional<Installation> i;
-    // Fails the moves to or from one path with this error.
-    const auto failMoves = [&](const fs::path& path, std::uint32_t error = kErrorAccessDenied) {
-        i->files.moveError = [path, error](const std::wstring& from, const std::wstring& to) {
-            return from == path.wstring() || to == path.wstring() ? error : 0u;
+    const auto serve = [&](const std::string& manifest) {
+        return [&i, manifest] { i->session.bodies[kManifestUrl] = manifest; };
+    };
+    // Fails the moves from these paths with this error.
+    const auto failMoves = [&](std::vector<fs::path> paths,
+                               std::uint32_t error = kErrorAccessDenied) {
+        i->files.moveError = [paths, error](const std::wstring& from, const std::wstring&) {
+            return std::count(paths.begin(), paths.end(), fs::path(from)) > 0 ? error : 0u;
         };
     };
     const std::tuple<const char*, LauncherError, std::function<void()>> failures[] = {
+        {"unreadable manifest", kLauncherManifestFetchFailed, serve("<html>")},
+        {"no digest", kLauncherManifestMissingSha1, serve(R"({"url":"https://updates.test/x"})")},
+        {"no URL", kLauncherManifestMissingUrl, serve(ManifestText(HexDigestOf(kNew)))},
+        {"another build", kLauncherChecksumMismatch,
+         serve(ManifestText(HexDigestOf(kNew + "!"), kBuildUrl))},
         {"no temporary file", kNoTemporaryFile, [&] { i->files.temporaryError = 3; }},
         {"broken download", kLauncherDownloadFailed,
          [&] { i->session.brokenDownload = kNew.substr(0, 4); }},
         {"copy beside the launcher", kUpdateProcessFailed, [&] { i->files.failCopy = true; }},
         {"flush", kUpdateProcessFailed, [&] { i->files.flushError = 1117; }},
         {"copy differs", kLauncherChecksumMismatch, [&] { i->files.corruptCopy = true; }},
-        {"rename aside", kUpdateProcessFailed, [&] { failMoves(i->aside); }},
-        {"move in", kUpdateProcessFailed, [&] { failMoves(i->launcher.wstring() + L".new"); }},
+        {"rename aside", kUpdateProcessFailed, [&] { failMoves({i->launcher}); }},
+        {"move in", kUpdateProcessFailed, [&] { failMoves({i->staged}); }},
         {"scanner never lets go", kUpdateProcessFailed,
-         [&] { failMoves(i->launcher.wstring() + L".new", kErrorSharingViolation); }},
+         [&] { failMoves({i->staged}, kErrorSharingViolation); }},
         // The move back fails too: a copy, moved in, puts the old launcher back.
         {"move in and undo", kUpdateProcessFailed,
          [&] {
-             i->files.moveError = [&](const std::wstring& from, const std::wstring&) {
-                 return from == i->launcher.wstring() + L".new" || from == i->aside.wstring()
-                            ? kErrorAccessDenied
-                            : 0u;
-             };
+             failMoves({i->staged, i->aside});
          }},
         {"start", kUpdateProcessFailed, [&] { i->processes.restarts = false; }},
     };
     for (const auto& [what, code, arrange] : failures) {
         i.emplace();
-        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kNew), kBuildUrl);
         arrange();
         EXPECT_EQ(i->Update(), code) << what;
-        i->files.moveError = nullptr;
-        // The next start removes what the failed undo left aside.
-        i->session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
-        EXPECT_EQ(i->Update(), kSuccess) << what;
-        EXPECT_EQ(i->Launcher(), kOld) << what;
+        EXPECT_EQ(testing::ReadWholeFile(i->launcher), kOld) << what;
         EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
+        // Only what a failed undo left aside stays, for the next start to remove.
+        auto names = i->Names();
+        names.erase(L"Foo_QG.exe.old");
+        EXPECT_EQ(names, std::set<std::wstring>{L"Foo_QG.exe"}) << what;
     }
 }
 
@@ -200,8 +182,8 @@ TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNeverWaitsForWhatItM
     Installation i;
     i.session.bodies[kManifestUrl] = ManifestText(HexDigestOf(kOld));
     const fs::path game = i.launcher.parent_path();
-    for (const fs::path& file : {game / L"Foo_QG.exe.new", i.aside, game / L"QGL1A2B.tmp",
-                                 game / L"QGL3C4D.tmp", game / L"notes.tmp", game / L"QGL.txt"}) {
+    for (const fs::path& file : {i.staged, i.aside, game / L"QGL1A2B.tmp", game / L"QGL3C4D.tmp",
+                                 game / L"notes.tmp", game / L"QGL.txt"}) {
         std::ofstream(file) << "left";
     }
     // An installer left the launcher read-only, and so its renamed copy.
@@ -211,7 +193,7 @@ TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNeverWaitsForWhatItM
                                               nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_EQ(i.Update(), kSuccess);
-    EXPECT_EQ(Installation::Names(game),
+    EXPECT_EQ(i.Names(),
               (std::set<std::wstring>{L"Foo_QG.exe", L"QGL3C4D.tmp", L"QGL.txt", L"notes.tmp"}));
 
     // One this launcher may never delete (an elevated update left it): logged, not waited for.

@@ -6,8 +6,7 @@ pieces are sent 300 ms apart. Paths: /status/N (status N), /bytes/A,B,.. (Conten
 in pieces of A, B, .. bytes), /no-length/A,B,.. (the same, ended by closing), /reset/N, /short/N
 and /stall/N (Content-Length 2N, N bytes, then a reset, a close, or 40 s of silence), /trickle/N
 (N bytes, one every 5 s), /steady/N (N bytes in pieces of 512 KiB, 50 ms apart), /hangup (closed
-unanswered), /headers (the request's head), /signed/N?token=T&expires=E (N bytes; 403 without
-the query, as a CDN refuses an address whose signature is missing).
+unanswered), /headers/.. (the request's head).
 
 /resumable/MODE/KEY/N breaks its first answer for KEY off after 60 % of N bytes, then
 serves ranges: "Range: bytes=S-" with an If-Range that matches gives a 206 from S, anything else
@@ -74,17 +73,14 @@ class Handler(socketserver.BaseRequestHandler):
         if method == b"CONNECT":
             self.tunnel(head, int(target.rpartition(":")[2]))
             return
-        path, _, query = target.partition("?")
+        path = target.partition("?")[0]
         route, _, argument = path.strip("/").partition("/")
 
         if route == "status":
             body = b"status " + argument.encode("ascii")
             self.send_head(int(argument), [f"Content-Length: {len(body)}"])
             self.request.sendall(body)
-        elif route == "signed" and not {"token", "expires"} <= {
-                pair.partition("=")[0] for pair in query.split("&")}:
-            self.send_head(403, ["Content-Length: 0"])
-        elif route in ("bytes", "no-length", "signed"):
+        elif route in ("bytes", "no-length"):
             sizes = [int(size) for size in argument.split(",")]
             self.send_head(200, [] if route == "no-length" else [f"Content-Length: {sum(sizes)}"])
             body, start = pattern(sum(sizes)), 0
