@@ -23,8 +23,10 @@ await_held() {
 # caller's "||" would switch off.
 shoot() {
     await_held "$1" || return 1
+    # The driver makes the file before it writes the window's rectangle into it.
+    for _ in $(seq 50); do [ -s "$work/$1.held" ] && break; sleep 0.1; done
     local x y width height
-    read -r x y width height <"$work/$1.held" || return 1
+    read -r x y width height <"$work/$1.held" || { echo "no rectangle for $1"; return 1; }
     sleep 0.5  # room for the window to paint
     (source "$here/../harness/wine-env.sh" "$wine_dir"
         import -window root -crop "${width}x${height}+$x+$y" +repage "PNG24:$shots/$1.png") ||
