@@ -5,10 +5,7 @@
 namespace quillguard {
 
 std::wstring QuoteArgument(std::wstring_view argument) {
-    if (argument.empty()) {
-        return {};
-    }
-    if (argument.find_first_of(L" \t\n\v\"") == std::wstring_view::npos) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring_view::npos) {
         return std::wstring(argument);
     }
     std::wstring quoted(1, L'"');

@@ -23,7 +23,7 @@ TEST(LauncherSelfTest, ReportsItsOwnPathAndRequotesEveryArgumentAfterItsName) {
         {L"Foo_QG.exe   ", L""},
         {L"\"C:\\Games\\My Game\\Foo_QG.exe\" -windowed", L"-windowed"},
         {L"Foo_QG.exe one \"two words\"\tthree", L"one \"two words\" three"},
-        {L"Foo_QG.exe x \"\" y", L"x  y"},
+        {L"Foo_QG.exe x \"\" y", L"x \"\" y"},
         // The update-only switch is the launcher's, and never forwarded.
         {L"Foo_QG.exe -a --quillguard-update-only b", L"-a b"},
         {L"Foo_QG.exe \x00e9t\x00e9 \"\x4e2d \x6587\"", L"\x00e9t\x00e9 \"\x4e2d \x6587\""},

@@ -11,7 +11,7 @@ namespace {
 
 TEST(QuoteArgumentTest, QuotesOnlyWhatNeedsItEscapesQuotesAndTheirBackslashesAndJoins) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"", L""},
+        {L"", L"\"\""},
         {L"abc", L"abc"},
         {L"a b", L"\"a b\""},
         {L"a\"b", L"\"a\\\"b\""},
@@ -31,10 +31,10 @@ TEST(QuoteArgumentTest, QuotesOnlyWhatNeedsItEscapesQuotesAndTheirBackslashesAnd
     for (const auto& [argument, quoted] : cases) {
         EXPECT_EQ(QuoteArgument(argument), quoted);
     }
-    // Joined by single spaces, an empty argument keeping its separator.
+    // Joined by single spaces, an empty argument keeping its place.
     EXPECT_EQ(JoinQuotedArguments({}), L"");
     const std::array<const wchar_t*, 4> arguments = {L"", L"one", L"two words", L""};
-    EXPECT_EQ(JoinQuotedArguments(arguments), L" one \"two words\" ");
+    EXPECT_EQ(JoinQuotedArguments(arguments), L"\"\" one \"two words\" \"\"");
 }
 
 }  // namespace
