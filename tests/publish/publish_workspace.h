@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "net/manifest.h"
 #include "publish/key_files.h"
 #include "publish/manifest_signing.h"
 #include "publish/publish_command.h"
@@ -25,6 +24,10 @@ inline constexpr char kBaseUrl[] = "https://updates.example.com:8443";
 
 using Arguments = std::vector<std::filesystem::path>;
 
+// A build's path in the tree, named by its digest.
+inline std::string Build(const std::string& bytes, const std::string& extension) {
+    return "files/" + HexDigestOf(bytes) + "." + extension;
+}
 // Code-section bytes, which make a stub id, and images built around them.
 inline std::string Code(const std::string& name) {
     return "code of " + name;
@@ -161,16 +164,5 @@ class SignedWorkspace : public PublishWorkspace {
   private:
     publish::SigningKey key_;
 };
-
-// The digest and URL a manifest names, as the launcher reads them; empty when it reads none.
-inline std::pair<std::string, std::string> Named(const std::string& manifest) {
-    const ManifestReading reading = ReadManifest(manifest);
-    if (reading.finding != ManifestFinding::Read || !reading.manifest.url) {
-        return {};
-    }
-    const std::wstring& url = *reading.manifest.url;
-    const std::wstring sha1 = Sha1ToHex(reading.manifest.sha1);
-    return {std::string(sha1.begin(), sha1.end()), std::string(url.begin(), url.end())};
-}
 
 }  // namespace quillguard::testing

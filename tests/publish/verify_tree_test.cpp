@@ -13,16 +13,13 @@ namespace {
 TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotThere) {
     const PublishWorkspace inputs;
     const std::string launcherBinary = inputs.Content("launcher.exe");
-    const std::string launcherBuild = "files/" + HexDigestOf(launcherBinary) + ".exe";
+    const std::string launcherBuild = Build(launcherBinary, "exe");
     const std::string sha1 = HexDigestOf(inputs.Content("QGClient.dll"));
     const std::string base = kBaseUrl, build = "files/" + sha1 + ".dll", url = base + "/" + build;
     const std::string launcher = "launcher/manifest.json";
     // Foo's stub id sorts after Bar's: its problem shows that verify goes on after the first.
     const std::string stub = Stub("Foo");
     const std::string zeros = "stub/" + std::string(40, '0');
-    const auto manifest = [](const std::string& digest, const std::string& address) {
-        return ManifestText(digest, std::wstring(address.begin(), address.end()));
-    };
     const struct {
         std::string path;                  // in the tree
         std::optional<std::string> bytes;  // nothing: removed
@@ -34,26 +31,26 @@ TEST(VerifyTreeTest, NamesEveryManifestTheLauncherWouldRefuseOrWhoseBuildIsNotTh
              HexDigestOf(launcherBinary, true) + "\"}\n",
          ""},
         // Launchers would update to what is not theirs: the game or library, or the reverse.
-        {launcher, manifest(sha1, url),
+        {launcher, ManifestText(sha1, url),
          launcher + ": names " + build + ", which is not a launcher of this project"},
-        {stub, manifest(HexDigestOf(launcherBinary), base + "/" + launcherBuild),
+        {stub, ManifestText(HexDigestOf(launcherBinary), base + "/" + launcherBuild),
          stub + ": names " + launcherBuild + ", which is not a DLL"},
         {build, std::nullopt, stub + ": names " + build + ", which cannot be opened"},
         {build, "x",
          stub + ": names " + build +
              ", whose SHA-1 is 11f6ad8ec52a2984abaafd7c3b516503785c2072, not " + sha1},
         {launcher, R"({"sha1":"",})", launcher + ": not one JSON value"},
-        {launcher, manifest(sha1, ""), launcher + ": no \"url\" string"},
-        {launcher, manifest(sha1, "https://cdn.example.com/" + build),
+        {launcher, ManifestText(sha1, ""), launcher + ": no \"url\" string"},
+        {launcher, ManifestText(sha1, "https://cdn.example.com/" + build),
          launcher + ": \"url\" https://cdn.example.com/" + build + " names no file under " + base},
         // The library's input lies beside the root, with the digest the manifest gives.
-        {launcher, manifest(sha1, base + "/../QGClient.dll"),
+        {launcher, ManifestText(sha1, base + "/../QGClient.dll"),
          launcher + ": \"url\" " + base + "/../QGClient.dll names no file under " + base},
-        {launcher, manifest(sha1, url) + std::string(65536, ' '),
+        {launcher, ManifestText(sha1, url) + std::string(65536, ' '),
          launcher + ": larger than 64 KiB"},
         {launcher, std::nullopt, launcher + ": missing"},
         // A launcher asks only for lower-case stub ids, and for each one's manifest.
-        {"stub/ABC/manifest.json", manifest(sha1, url), "stub/ABC: not a stub id"},
+        {"stub/ABC/manifest.json", ManifestText(sha1, url), "stub/ABC: not a stub id"},
         {zeros + "/other.json", "x", zeros + "/manifest.json: missing"},
     };
     for (const auto& c : changes) {

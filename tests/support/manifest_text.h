@@ -24,5 +24,8 @@ inline std::string ManifestText(const std::string& sha1, const std::wstring& url
     const std::string narrowUrl(url.begin(), url.end());
     return R"({"sha1":")" + sha1 + (url.empty() ? "" : R"(","url":")" + narrowUrl) + R"("})";
 }
+inline std::string ManifestText(const std::string& sha1, const std::string& url) {
+    return ManifestText(sha1, std::wstring(url.begin(), url.end()));
+}
 
 }  // namespace quillguard::testing
