@@ -17,7 +17,9 @@ stop_session() {
     fi
     local pid
     pid=$(cat "$dir/xvfb.pid" 2>/dev/null) || pid=
-    if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+    # Only the Xvfb this folder started, the one writing its log: a stale number may be anyone's.
+    if [ -n "$pid" ] && [ "$(readlink "/proc/$pid/fd/1")" = "$dir/xvfb.log" ] &&
+        kill "$pid" 2>/dev/null; then
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$pid" 2>/dev/null || true
     fi

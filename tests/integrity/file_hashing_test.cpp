@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <random>
 #include <string_view>
 #include <vector>
 
-#include "integrity/sha1.h"
+#include "support/manifest_text.h"
 #include "support/pe_image_builder.h"
 #include "support/scratch_file.h"
 
@@ -21,22 +19,10 @@
 namespace quillguard {
 namespace {
 
+using testing::DigestOf;
+using testing::Filled;
 using testing::PeImageBuilder;
 using testing::ScratchFile;
-
-Sha1Digest DigestOf(const std::vector<std::uint8_t>& bytes) {
-    Sha1 sha1;
-    sha1.Update(bytes.data(), bytes.size());
-    return sha1.Final();
-}
-
-// Bytes without a period that a reader's mistake could hide behind.
-std::vector<std::uint8_t> Filled(std::size_t size) {
-    std::mt19937 random(static_cast<std::uint32_t>(size));
-    std::vector<std::uint8_t> bytes(size);
-    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
-    return bytes;
-}
 
 TEST(HashFileTest, HashesWholeFilesAcrossChunkBordersOrGivesTheZeroDigest) {
     for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kHashChunkSize - 1,
@@ -101,9 +87,8 @@ TEST(HashCodeSectionTest, HashesTheCodeSectionOrSaysWhatIsWrong) {
 }
 
 #ifdef _WIN32
-// Files are hashed and inspected, all through ReadableFile, only while nobody can change them: a
-// writer elsewhere makes a file unreadable even when it lets everyone read and write, a reader
-// sharing only reading not.
+// Files are read (through ReadableFile) only while nobody can change them: a writer elsewhere
+// makes a file unreadable even when it shares everything, a reader sharing only reading not.
 TEST(FileSharingTest, OnlyAWriterElsewhereMakesAFileUnreadable) {
     const auto bytes = Filled(100);
     const ScratchFile file(bytes);

@@ -13,12 +13,9 @@
 namespace quillguard {
 namespace {
 
-struct CompressPath {
-    const char* name;
-    Sha1CompressFunction compress;
-};
+using CompressPath = std::pair<const char*, Sha1CompressFunction>;
 
-// Those this build has and this processor can run.
+// The compression functions this build has and this processor can run, by name.
 std::vector<CompressPath> CompressPaths() {
     std::vector<CompressPath> paths = {{"portable", &Sha1CompressPortable},
                                        {"selected", SelectedSha1Compress()}};
@@ -32,11 +29,10 @@ std::vector<CompressPath> CompressPaths() {
 
 class Sha1Test : public ::testing::TestWithParam<CompressPath> {};
 
-// Messages of 55 and 56 bytes end on each side of the padding border: up to 55 bytes in the last
-// block the length fits beside them, from 56 it needs a block of its own. Each is hashed from an
-// odd address, as whole blocks are compressed straight from the caller's memory wherever they
-// start, in pieces that fill the buffer, cross it and hold whole blocks, each followed by an empty
-// update, which may come with a null pointer.
+// 55 and 56 bytes end on each side of the padding border (from 56 the length needs a block of its
+// own). Whole blocks are compressed straight from the caller's memory, so each message is hashed
+// from an odd address, in pieces that fill the buffer, cross it and hold whole blocks, each
+// followed by an empty update, which may come with a null pointer.
 TEST_P(Sha1Test, MatchesKnownDigestsInAnyPiecesFromAnyAddress) {
     const std::string text = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ+/";
     // Blocks that all differ, so that a block read twice or skipped shows.
@@ -58,7 +54,7 @@ TEST_P(Sha1Test, MatchesKnownDigestsInAnyPiecesFromAnyAddress) {
         const std::string shifted = "-" + message;
         for (const std::size_t piece :
              {std::size_t{1}, std::size_t{63}, std::size_t{65}, message.size() / 2 + 1}) {
-            Sha1 sha1(GetParam().compress);
+            Sha1 sha1(GetParam().second);
             for (std::size_t at = 1; at < shifted.size(); at += piece) {
                 sha1.Update(shifted.data() + at, std::min(piece, shifted.size() - at));
                 sha1.Update(nullptr, 0);
@@ -69,7 +65,7 @@ TEST_P(Sha1Test, MatchesKnownDigestsInAnyPiecesFromAnyAddress) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Sha1Test, ::testing::ValuesIn(CompressPaths()),
-                         [](const auto& path) { return std::string(path.param.name); });
+                         [](const auto& path) { return std::string(path.param.first); });
 
 }  // namespace
 }  // namespace quillguard

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +22,14 @@ inline std::optional<std::string> ReadWholeFile(const std::filesystem::path& pat
         return std::nullopt;
     }
     return content;
+}
+
+// Bytes without a period that a reader's mistake could hide behind.
+inline std::vector<std::uint8_t> Filled(std::size_t size) {
+    std::mt19937 random(static_cast<std::uint32_t>(size));
+    std::vector<std::uint8_t> bytes(size);
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<std::uint8_t>(random()); });
+    return bytes;
 }
 
 // A file with given bytes in the temporary folder, removed when the object goes away.

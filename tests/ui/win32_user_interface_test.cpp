@@ -43,6 +43,20 @@ void Type(HWND window, const std::vector<std::vector<WORD>>& chords) {
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// This process's EULA window once it is shown, with its text in place; before that it may be half
+// made. Other programs on the desktop may show windows captioned alike.
+HWND ShownEulaWindow() {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, L"#32770", L"QuillGuard Launcher"))) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 // The agreement is read with the keyboard: the focus starts on it, so Page Down and the arrows
 // scroll it, and reading answers nothing. Then the user types the answer; Alt+F4 takes the close
 // box's way. Clicks on the buttons are the end-to-end scenarios' way through the window.
@@ -66,11 +80,12 @@ TEST(EulaWindowTest, OnlyIAcceptAccepts) {
         LRESULT firstLine = 0;
         bool stillOpen = false;
         std::thread user([&] {
-            // The window is shown once its text is in place; before that it may be half made.
             HWND eula = nullptr;
-            while ((eula = ::FindWindowW(L"#32770", L"QuillGuard Launcher")) == nullptr ||
-                   !::IsWindowVisible(eula)) {
+            for (int wait = 0; wait < 1500 && (eula = ShownEulaWindow()) == nullptr; ++wait) {
                 ::Sleep(20);
+            }
+            if (eula == nullptr) {
+                return;
             }
             const HWND text = ::FindWindowExW(eula, nullptr, L"Edit", nullptr);
             shown.resize(static_cast<std::size_t>(::GetWindowTextLengthW(text)) + 1);

@@ -1,6 +1,5 @@
-// The self-update on real files (Windows paths, Windows' own file calls), the server played from
-// a table, the file calls that a disk cannot be made to fail failing on demand, and the restart
-// and the process's end recorded instead of run.
+// The self-update on real files through Windows' own calls, failing on demand where a disk cannot
+// be made to; the server played from a table, the restart and the exit recorded, not run.
 #include "update/self_update.h"
 
 #include <windows.h>
@@ -63,13 +62,8 @@ struct Installation {
         fs::remove_all(root, ignored);
     }
 
-    // The names in the game folder.
-    std::set<std::wstring> Names() const {
-        std::set<std::wstring> names;
-        for (const auto& entry : fs::directory_iterator(launcher.parent_path())) {
-            names.insert(entry.path().filename().wstring());
-        }
-        return names;
+    std::set<fs::path> Files() const {
+        return std::set<fs::path>(fs::directory_iterator(launcher.parent_path()), {});
     }
     LauncherError Update() {
         return UpdateLauncher(self, kBase, nullptr, downloads, files, processes, lock, log).code;
@@ -126,7 +120,7 @@ TEST(SelfUpdateTest, SwapsInTheVerifiedBuildAndRestartsIt) {
         EXPECT_EQ(testing::ReadWholeFile(i.launcher), kNew);
         // The old launcher stays aside, for the next start to remove; nothing else stays.
         EXPECT_EQ(testing::ReadWholeFile(i.aside), kOld);
-        EXPECT_EQ(i.Names(), (std::set<std::wstring>{L"Foo_QG.exe", L"Foo_QG.exe.old"}));
+        EXPECT_EQ(i.Files(), (std::set<fs::path>{i.launcher, i.aside}));
     }
 }
 
@@ -172,9 +166,9 @@ TEST(SelfUpdateTest, EveryFailedStepLeavesTheOldLauncherAloneAndNoFileBehind) {
         EXPECT_EQ(testing::ReadWholeFile(i->launcher), kOld) << what;
         EXPECT_EQ(std::count(i->calls.begin(), i->calls.end(), L"exit 0"), 0) << what;
         // Only what a failed undo left aside stays, for the next start to remove.
-        auto names = i->Names();
-        names.erase(L"Foo_QG.exe.old");
-        EXPECT_EQ(names, std::set<std::wstring>{L"Foo_QG.exe"}) << what;
+        auto files = i->Files();
+        files.erase(i->aside);
+        EXPECT_EQ(files, std::set<fs::path>{i->launcher}) << what;
     }
 }
 
@@ -193,8 +187,8 @@ TEST(SelfUpdateTest, AStartRemovesWhatAnEarlierUpdateLeftAndNeverWaitsForWhatItM
                                               nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_EQ(i.Update(), kSuccess);
-    EXPECT_EQ(i.Names(),
-              (std::set<std::wstring>{L"Foo_QG.exe", L"QGL3C4D.tmp", L"QGL.txt", L"notes.tmp"}));
+    EXPECT_EQ(i.Files(), (std::set<fs::path>{i.launcher, game / L"QGL3C4D.tmp", game / L"QGL.txt",
+                                             game / L"notes.tmp"}));
 
     // One this launcher may never delete (an elevated update left it): logged, not waited for.
     std::ofstream(i.aside) << "left";

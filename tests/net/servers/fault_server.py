@@ -190,7 +190,10 @@ def serve(state):
 
 def stop(state):
     with contextlib.suppress(OSError, ValueError), open(os.path.join(state, "fault.pid")) as file:
-        os.kill(int(file.read()), signal.SIGKILL)
+        pid = int(file.read())
+        # Only the server this folder started: a stale number may be anyone's.
+        if os.readlink(f"/proc/{pid}/fd/1") == os.path.join(state, "fault.log"):
+            os.kill(pid, signal.SIGKILL)
     for name in ("fault.pid", "fault.port", "refused.port"):
         with contextlib.suppress(FileNotFoundError):
             os.remove(os.path.join(state, name))

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Starts or stops the tests' nginx serving ROOT over HTTPS with the configuration that
 # docs/update-server.md gives publishers: 127.0.0.1:47443 with a certificate from the CA the test
-# prefix trusts, and 127.0.0.1:47444 with one from a CA that nothing trusts; 127.0.0.1:47445, with
-# the trusted certificate, serves ROOT-second, a second game's server. It runs as a process
+# prefix trusts, and 127.0.0.1:47444 with one from a CA that nothing trusts. It runs as a process
 # of this script's own, with its configuration, pid, logs and temporary files in STATE_DIR;
 # /etc/nginx and the system's nginx service are never touched.
 #
@@ -13,14 +12,16 @@ usage() { echo "usage: $0 start STATE_DIR CERT_DIR ROOT | stop STATE_DIR" >&2; e
 [ $# -ge 2 ] || usage
 dir=$(realpath -m "$2")
 here=$(dirname "$(realpath "$0")")
-ports="47443 47444 47445"
+ports="47443 47444"
 open_port() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 listening() { for port in $ports; do open_port "$port" || return 1; done; }
 
 stop_server() {
     local pid
     pid=$(cat "$dir/nginx.master" 2>/dev/null) || pid=
-    if [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null; then
+    # Only the nginx this folder started, writing its output: a stale number may be anyone's.
+    if [ -n "$pid" ] && [ "$(readlink "/proc/$pid/fd/1")" = "$dir/nginx.out" ] &&
+        kill -TERM "$pid" 2>/dev/null; then
         for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$pid" 2>/dev/null || true
     fi
@@ -39,7 +40,7 @@ configure() {
         sed -e "s|listen 443 ssl;|listen 127.0.0.1:$1 ssl;|" -e "s|server_name .*;|server_name localhost;|" \
             -e "s|ssl_certificate .*;|ssl_certificate $certs/$2.pem;|" \
             -e "s|ssl_certificate_key .*;|ssl_certificate_key $certs/$2.key;|" \
-            -e "s|root .*;|root ${3:-$root};|" <<<"$server"
+            -e "s|root .*;|root $root;|" <<<"$server"
     }
     cat <<CONF
 worker_processes 1;
@@ -66,7 +67,6 @@ CONF
     printf '        rewrite ^/moved(/.*)$ https://localhost:47443$1 redirect;\n'
     printf '        rewrite ^/downgraded(/.*)$ http://localhost:47443$1 redirect;\n    }\n'
     site 47444 unknown-server
-    site 47445 trusted-server "$root-second"
     echo "}"
 }
 
@@ -74,7 +74,7 @@ start_server() {
     local certs root
     certs=$(realpath "$1")
     root=$(realpath -m "$2")
-    mkdir -p "$dir/temp" "$root" "$root-second"
+    mkdir -p "$dir/temp" "$root"
     stop_server
     for port in $ports; do
         ! open_port "$port" || { echo "127.0.0.1:$port is already in use: another update server is running" >&2; exit 1; }
@@ -93,7 +93,7 @@ start_server() {
     echo $! >"$dir/nginx.master"
     for _ in $(seq 100); do
         kill -0 "$(cat "$dir/nginx.master")" 2>/dev/null || break
-        listening && { echo "nginx serving $root on 127.0.0.1:47443 and :47444, $root-second on :47445"; return; }
+        listening && { echo "nginx serving $root on 127.0.0.1:47443 and :47444"; return; }
         sleep 0.1
     done
     echo "nginx did not start:" >&2
