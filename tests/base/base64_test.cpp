@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quillguard {
 namespace {
-
-std::vector<std::uint8_t> Bytes(std::string_view text) {
-    return {text.begin(), text.end()};
-}
 
 TEST(Base64Test, RoundTripsTheStandardVectorsAndEveryByte) {
     // RFC 4648, section 10.
@@ -24,13 +22,12 @@ TEST(Base64Test, RoundTripsTheStandardVectorsAndEveryByte) {
         {"foobar", "Zm9vYmFy"},
     };
     for (const auto& [plain, encoded] : vectors) {
-        EXPECT_EQ(EncodeBase64(Bytes(plain)), encoded);
-        EXPECT_EQ(DecodeBase64(encoded), Bytes(plain)) << encoded;
+        const std::vector<std::uint8_t> bytes(plain.begin(), plain.end());
+        EXPECT_EQ(EncodeBase64(bytes), encoded);
+        EXPECT_EQ(DecodeBase64(encoded), bytes) << encoded;
     }
     std::vector<std::uint8_t> all(256);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        all[i] = static_cast<std::uint8_t>(i);
-    }
+    std::iota(all.begin(), all.end(), std::uint8_t{0});
     const auto text = EncodeBase64(all);
     EXPECT_NE(text.find('+'), std::string::npos);
     EXPECT_NE(text.find('/'), std::string::npos);

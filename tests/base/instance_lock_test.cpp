@@ -1,4 +1,3 @@
-// The instance lock on the system's named mutexes.
 #include "base/win32_instance_lock.h"
 
 #include <gtest/gtest.h>
