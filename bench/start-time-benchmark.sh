@@ -19,7 +19,7 @@ bin=$build/bin
 [ -x "$bin/qg_start_time_benchmark.exe" ] || { echo "build $build first" >&2; exit 2; }
 here=$(dirname "$(realpath "$0")")
 source "$here/bench-servers.sh" "$build" "$state"
-source "$here/../tests/e2e/screenshots.sh"  # make_bitmap
+source "$here/../tests/harness/screenshots.sh"  # make_bitmap
 sha1() { sha1sum "$1" | cut -d' ' -f1; }
 
 start_bench_servers
@@ -48,7 +48,7 @@ for variant in unsigned signed; do
     launcher=${launchers[$variant]}
     if [ "$variant" = signed ]; then
         sign() {
-            python3 "$here/../tests/e2e/sign-manifest.py" "$build/test-signing-keys/a.pem" \
+            python3 "$here/../tests/support/sign-manifest.py" "$build/test-signing-keys/a.pem" \
                 https://localhost:47443 "$1" "$2" https://localhost:47443/unused 1
         }
     else

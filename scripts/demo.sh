@@ -17,7 +17,7 @@ build=$PWD/build/windows
 wine_dir=$build/wine
 demo=$build/demo
 harness=tests/harness
-servers=tests/net/servers
+servers=tests/harness/servers
 run() { bash "$harness/wine-run.sh" "$wine_dir" "$@"; }
 
 bash "$harness/wine-session.sh" start "$wine_dir"

@@ -13,7 +13,7 @@ run_by_ctest=$(git ls-files 'tests/*CMakeLists.txt' | xargs cat)
 asserting=()
 while read -r file; do
     case $file in
-        tests/support/* | tests/harness/* | tests/fixtures/* | tests/net/servers/* | \
+        tests/support/* | tests/harness/* | tests/fixtures/* | \
             tests/driver/*) ;;
         *_test.cpp | *_fuzzer.cpp) asserting+=("$file") ;;
         *.sh | *.py | *.cmake)

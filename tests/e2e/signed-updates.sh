@@ -24,7 +24,7 @@ for path in /launcher/manifest.json "$stub_path"; do
 done
 
 # sign KEY PATH FILE URL VERSION [OPTIONS...]: a manifest as the publisher signs it.
-sign() { python3 "$here/sign-manifest.py" "$keys/$1.pem" "$server" "${@:2}"; }
+sign() { python3 "$here/../support/sign-manifest.py" "$keys/$1.pem" "$server" "${@:2}"; }
 
 # refused BOX TEXT REASON: the box and code 1, and a log line naming the reason.
 refused() {

@@ -8,7 +8,7 @@
 set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 game_dir=$3/game
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
-source "$here/screenshots.sh"
+source "$here/../harness/screenshots.sh"
 
 error_caption="Launcher Update Error"
 failed_fetch="Failed to fetch launcher update manifest from server."

@@ -7,7 +7,7 @@
 set -euo pipefail
 wine_dir=$1 bin=$2 work=$3 tree=$4 access_log=$5 shots=$6
 source "$(dirname "$(realpath "$0")")/scenario-setup.sh"
-source "$here/screenshots.sh"
+source "$here/../harness/screenshots.sh"
 say() { printf '\n== %s\n' "$*"; }
 trap 'set_record 1; cleanup' EXIT
 # The story runs on a desktop of its own that wine draws as Windows does, frames and captions

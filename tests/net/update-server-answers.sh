@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks with curl the answers docs/update-server.md promises, from the tests' nginx, which runs
-# the document's own configuration (see servers/nginx-server.sh), over a certificate the test CA
+# the document's own configuration (see tests/harness/servers/nginx-server.sh), over a certificate the test CA
 # vouches for.
 #
 #   update-server-answers.sh CERT_DIR UPDATE_TREE
